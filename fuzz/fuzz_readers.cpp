@@ -1,0 +1,40 @@
+// libFuzzer target for the file readers: any input must either load or fail with
+// korv::Error, never crash, hang or allocate without bound. The first byte chooses
+// the reader; the rest is the file.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "core/Error.h"
+#include "core/Hallanalysis.h"
+
+namespace {
+std::string scratchPath() {
+  static std::string path = "/tmp/korv-fuzz-" + std::to_string(::getpid()) + ".txt";
+  return path;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const std::string path = scratchPath();
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data + 1, 1, size - 1, f);
+    std::fclose(f);
+  } else {
+    return 0;
+  }
+  Analysis a;
+  try {
+    switch (data[0] % 1) {
+      default:
+        a.ExperimentalDataFile = path;
+        a.LoadMeasurementFile();
+        break;
+    }
+  } catch (const korv::Error&) {
+  }
+  return 0;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the reader fuzz target with clang's libFuzzer and runs it for a bounded time.
+# Usage: scripts/fuzz.sh BUILD_DIR SECONDS
+set -euo pipefail
+build=${1:-build-fuzz}
+seconds=${2:-60}
+mkdir -p "$build/obj" "$build/corpus"
+sources=$(find src/core src/numerics src/files src/materials src/analyses -name '*.cpp' 2>/dev/null | sort)
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -Isrc)
+objs=()
+for s in $sources fuzz/fuzz_readers.cpp; do
+  o="$build/obj/$(echo "$s" | tr '/' '_').o"
+  if [ ! -f "$o" ] || [ "$s" -nt "$o" ] || [ -n "$(find src -name '*.h' -newer "$o" -print -quit)" ]; then
+    clang++ "${flags[@]}" -c "$s" -o "$o"
+  fi
+  objs+=("$o")
+done
+clang++ -fsanitize=fuzzer,address,undefined "${objs[@]}" -o "$build/fuzz_readers"
+cp -n fuzz/corpus/* "$build/corpus/" 2>/dev/null || true
+"$build/fuzz_readers" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 "$build/corpus" 2>&1 | tail -n 25

@@ -1,0 +1,84 @@
+#include "core/Headerblocks.h"
+
+#include <cstring>
+
+#include "core/Numbers.h"
+
+namespace korv::header {
+
+void WriteVersionLine(TextFileWriter& w, const Analysis& a) { w.Line(std::string(kVersion) + a.VersionInformation); }
+
+void WriteFileLines(TextFileWriter& w, const Analysis& a, Stage stage) {
+  w.Line(std::string(kOriginalFile) + a.OriginalFile);
+  w.Line(std::string(kExperimentalDataFile) + a.ExperimentalDataFile);
+  if (stage != Stage::Measurement) w.Line(std::string(kAnalysisDataFile) + a.AnalysisDataFile);
+  if (stage == Stage::FermiLevel) w.Line(std::string(kFermiLevelFile) + a.FermiLevelFile);
+}
+
+void WriteSampleBlock(TextFileWriter& w, const Analysis& a) {
+  w.Line(std::string(kMeasurementName) + a.MeasurementName);
+  w.Line(std::string(kMeasurementDate) + a.MeasurementDate);
+  w.Line(std::string(kAnalysisName) + a.AnalysisName);
+  w.Line(std::string(kAnalysisDate) + a.AnalysisDate);
+  w.Line(std::string(kSampleNumber) + a.SampleNumber);
+  w.Line(std::string(kSemiconductor) + a.Semiconductor);
+  w.Line(std::string(kConductionType) + a.ConductionType);
+  w.Line(std::string(kThickness) + FormatHeaderReal(a.Thickness));
+  w.Line(std::string(kMagneticField) + FormatHeaderReal(a.MagneticField));
+  w.Line(std::string(kCurrent) + FormatHeaderReal(a.Current));
+  w.Line(std::string(kDataCount) + std::to_string(a.DataCount));
+}
+
+void WriteRemarkLine(TextFileWriter& w, const Analysis& a) { w.Line("% " + a.Remark); }
+
+void WriteSplineBlock(TextFileWriter& w, const Analysis& a) {
+  w.Line(std::string(kFirstIndex) + std::to_string(a.FirstIndex));
+  w.Line(std::string(kLastIndex) + std::to_string(a.LastIndex));
+  w.Line(std::string(kGridCount) + std::to_string(a.GridCount));
+  w.Line(std::string(kSmoothness) + FormatHeaderReal(a.Smoothness));
+}
+
+void WriteDensityOfStatesBlock(TextFileWriter& w, const Analysis& a) {
+  w.Line(std::string(kEffectiveMass) + FormatHeaderReal(a.EffectiveMass));
+  w.Line(std::string(kEquivalentMinima) + FormatHeaderReal(a.EquivalentMinima));
+  w.Line(std::string(kDosCoefficient) + FormatHeaderReal(a.DosCoefficient));
+  w.Line("% " + a.DensityOfStatesRemark);
+}
+
+std::string ReadTextValue(TextFileReader& r, const char* label) { return r.NextValue(std::strlen(label)); }
+
+double ReadRealValue(TextFileReader& r, const char* label) { return ParseReal(ReadTextValue(r, label)); }
+
+int ReadIntValue(TextFileReader& r, const char* label) { return ParseInt(ReadTextValue(r, label)); }
+
+SampleBlock ReadSampleBlock(TextFileReader& r) {
+  SampleBlock s;
+  s.MeasurementName = ReadTextValue(r, kMeasurementName);
+  s.MeasurementDate = ReadTextValue(r, kMeasurementDate);
+  s.AnalysisName = ReadTextValue(r, kAnalysisName);
+  s.AnalysisDate = ReadTextValue(r, kAnalysisDate);
+  s.SampleNumber = ReadTextValue(r, kSampleNumber);
+  s.Semiconductor = ReadTextValue(r, kSemiconductor);
+  s.ConductionType = ReadTextValue(r, kConductionType);
+  s.Thickness = ReadRealValue(r, kThickness);
+  s.MagneticField = ReadRealValue(r, kMagneticField);
+  s.Current = ReadRealValue(r, kCurrent);
+  s.DataCount = ReadIntValue(r, kDataCount);
+  return s;
+}
+
+void SampleBlock::ApplyTo(Analysis& a) const {
+  a.MeasurementName = MeasurementName;
+  a.MeasurementDate = MeasurementDate;
+  a.AnalysisName = AnalysisName;
+  a.AnalysisDate = AnalysisDate;
+  a.SampleNumber = SampleNumber;
+  a.Semiconductor = Semiconductor;
+  a.ConductionType = ConductionType;
+  a.Thickness = Thickness;
+  a.MagneticField = MagneticField;
+  a.Current = Current;
+  a.DataCount = DataCount;
+}
+
+}  // namespace korv::header
