@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/Error.h"
+#include "core/Hallanalysis.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MeasurementFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("korv-mf-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(dir_, fs::perms::owner_all, ec);
+    fs::remove_all(dir_, ec);
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string write(const std::string& name, const std::string& text) const {
+    std::ofstream(path(name), std::ios::binary) << text;
+    return path(name);
+  }
+  static std::string read(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path dir_;
+};
+
+void fillMeasurement(Analysis& a) {
+  a.VersionInformation = "Version 1.51 (2004/6/2)";
+  a.OriginalFile = "C:\\data\\raw.txt";
+  a.MeasurementName = "Si:P van der Pauw";
+  a.MeasurementDate = "2024/11/04";
+  a.AnalysisName = "first look";
+  a.AnalysisDate = "2026/12/10";
+  a.SampleNumber = "Si-P-01";
+  a.Semiconductor = "Si";
+  a.ConductionType = "n-type";
+  a.Thickness = 380;
+  a.MagneticField = 0.5;
+  a.Current = 1e-3;
+  a.Remark = "remark with  two blanks";
+  a.Temperature = {20.04, 77.5, 299.98};
+  a.Concentration = {1.23456789e13, 5e15, 9.87654321e15};
+  a.Reliability = {1, 0.5, 0};
+  a.DataCount = 3;
+}
+
+// A measurement file as the program writes it, with the points given as text.
+std::string fileText(const std::string& count, const std::string& points, const std::string& thickness = "380") {
+  return "% Data of Hall-Effect Measurement\r\n"
+         "% Version Information: v\r\n"
+         "% Original file: orig.txt\r\n"
+         "% Experimental data file: /somewhere/else.nT\r\n"
+         "% Name of measurement: name\r\n"
+         "% Date of measurement: date\r\n"
+         "% Name of analysis: an\r\n"
+         "% Date of Analysis: ad\r\n"
+         "% Sample number: 7\r\n"
+         "% Semiconductor: GaAs\r\n"
+         "% Conduction type: p-type\r\n"
+         "% Sample thickness [micron]: " +
+         thickness +
+         "\r\n"
+         "% Magnetic Field [T]: 1\r\n"
+         "% Current [A]: 1E-5\r\n"
+         "% Number of data: " +
+         count +
+         "\r\n"
+         "% a remark\r\n"
+         "% Temperature [K]   Majority-Carrier Concentration [cm^-3]   Reliability   \r\n" +
+         points;
+}
+
+}  // namespace
+
+TEST_F(MeasurementFile, WritesTheExactLayout) {
+  Analysis a;
+  fillMeasurement(a);
+  a.ExperimentalDataFile = path("sample.nT");
+  ASSERT_TRUE(a.SaveMeasurementFile());
+  const std::string expected =
+      "% Data of Hall-Effect Measurement\r\n"
+      "% Version Information: Version 1.51 (2004/6/2)\r\n"
+      "% Original file: C:\\data\\raw.txt\r\n"
+      "% Experimental data file: " +
+      path("sample.nT") +
+      "\r\n"
+      "% Name of measurement: Si:P van der Pauw\r\n"
+      "% Date of measurement: 2024/11/04\r\n"
+      "% Name of analysis: first look\r\n"
+      "% Date of Analysis: 2026/12/10\r\n"
+      "% Sample number: Si-P-01\r\n"
+      "% Semiconductor: Si\r\n"
+      "% Conduction type: n-type\r\n"
+      "% Sample thickness [micron]: 380\r\n"
+      "% Magnetic Field [T]: 0.5\r\n"
+      "% Current [A]: 0.001\r\n"
+      "% Number of data: 3\r\n"
+      "% remark with  two blanks\r\n"
+      "% Temperature [K]   Majority-Carrier Concentration [cm^-3]   Reliability   \r\n"
+      "20.04     1.23457e+13     1\r\n"
+      "77.5     5e+15     0.5\r\n"
+      "299.98     9.87654e+15     0\r\n";
+  EXPECT_EQ(read(path("sample.nT")), expected);
+}
+
+TEST_F(MeasurementFile, RoundTripRestoresEveryFieldAndPoint) {
+  Analysis a;
+  fillMeasurement(a);
+  a.ExperimentalDataFile = path("sample.nT");
+  ASSERT_TRUE(a.SaveMeasurementFile());
+
+  Analysis b;
+  b.ExperimentalDataFile = path("sample.nT");
+  ASSERT_TRUE(b.LoadMeasurementFile());
+  EXPECT_EQ(b.OriginalFile, a.OriginalFile);
+  EXPECT_EQ(b.MeasurementName, a.MeasurementName);
+  EXPECT_EQ(b.MeasurementDate, a.MeasurementDate);
+  EXPECT_EQ(b.AnalysisName, a.AnalysisName);
+  EXPECT_EQ(b.AnalysisDate, a.AnalysisDate);
+  EXPECT_EQ(b.SampleNumber, a.SampleNumber);
+  EXPECT_EQ(b.Semiconductor, a.Semiconductor);
+  EXPECT_EQ(b.ConductionType, a.ConductionType);
+  EXPECT_EQ(b.Thickness, a.Thickness);
+  EXPECT_EQ(b.MagneticField, a.MagneticField);
+  EXPECT_EQ(b.Current, a.Current);
+  EXPECT_EQ(b.Remark, a.Remark);
+  ASSERT_EQ(b.DataCount, 3);
+  ASSERT_EQ(b.Temperature.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(b.Temperature[i], a.Temperature[i], 5e-6 * a.Temperature[i]);
+    EXPECT_NEAR(b.Concentration[i], a.Concentration[i], 5e-6 * a.Concentration[i]);
+    EXPECT_EQ(b.Reliability[i], a.Reliability[i]);
+  }
+}
+
+TEST_F(MeasurementFile, ReadsByPositionNotByLabel) {
+  std::string text = fileText("2", "10 1e15 1\n20 2e15 1\n");
+  // A label one character short shifts the value by one character.
+  text.replace(text.find("% Sample number: 7"), 18, "% Sample number:77");
+  Analysis a;
+  a.ExperimentalDataFile = write("shifted.pT", text);
+  ASSERT_TRUE(a.LoadMeasurementFile());
+  EXPECT_EQ(a.SampleNumber, "7");
+  EXPECT_EQ(a.ExperimentalDataFile, path("shifted.pT"));  // line 4 never overrides the path opened
+  EXPECT_EQ(a.ConductionType, "p-type");
+  EXPECT_EQ(a.Current, 1e-5);
+  EXPECT_EQ(a.Remark, "a remark");
+}
+
+TEST_F(MeasurementFile, PointsMaySpanOrShareLines) {
+  struct Case {
+    const char* points;
+  };
+  for (Case c : {Case{"10 1e15\n1 20\n2e15 1\n"}, Case{"10 1e15 1 20 2e15 1"}, Case{"10\n1e15\n1\n\n20\t2e15\r\n1\r\n"}}) {
+    Analysis a;
+    a.ExperimentalDataFile = write("points.nT", fileText("2", c.points));
+    ASSERT_TRUE(a.LoadMeasurementFile()) << c.points;
+    ASSERT_EQ(a.Temperature.size(), 2u);
+    EXPECT_EQ(a.Temperature[1], 20);
+    EXPECT_EQ(a.Concentration[1], 2e15);
+    EXPECT_EQ(a.Reliability[1], 1);
+  }
+}
+
+TEST_F(MeasurementFile, LfOnlyAndZeroPoints) {
+  std::string text = fileText("0", "");
+  std::string lf;
+  for (char ch : text)
+    if (ch != '\r') lf += ch;
+  Analysis a;
+  a.ExperimentalDataFile = write("empty.nT", lf);
+  ASSERT_TRUE(a.LoadMeasurementFile());
+  EXPECT_EQ(a.DataCount, 0);
+  EXPECT_TRUE(a.Temperature.empty());
+  EXPECT_EQ(a.Semiconductor, "GaAs");
+}
+
+TEST_F(MeasurementFile, BadFilesFailWithAMessageAndLeaveTheRecordAlone) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* message;
+  };
+  std::string huge(1000, 'x');
+  const Case cases[] = {
+      {"thickness", fileText("2", "10 1e15 1 20 2e15 1", "abc"), "'abc' is not a valid floating point value"},
+      {"nan", fileText("2", "10 1e15 1 20 2e15 1", "nan"), "'nan' is not a valid floating point value"},
+      {"count", fileText("two", "10 1e15 1"), "'two' is not a valid integer value"},
+      {"negative", fileText("-5", ""), "The number of data in the file is negative (-5)."},
+      {"truncated", fileText("3", "10 1e15 1 20 2e15"), "The file ends after 1 of 3 points."},
+      {"huge count", fileText("2000000000", "10 1e15 1"), "The file ends after 1 of 2000000000 points."},
+      {"bad point", fileText("2", "10 1e15 1 20 inf 1"), "'inf' is not a valid floating point value"},
+      {"empty", "", "'' is not a valid floating point value"},
+      {"binary", std::string("\0\1\2\3\n\xff\xfe", 7), "'' is not a valid floating point value"},
+      {"long lines", huge + "\n" + huge + "\n" + huge, "'' is not a valid floating point value"},
+  };
+  for (const auto& c : cases) {
+    Analysis a;
+    a.Temperature = {1};
+    a.Concentration = {2};
+    a.Reliability = {3};
+    a.DataCount = 1;
+    a.Semiconductor = "before";
+    a.ExperimentalDataFile = write("bad.nT", c.text);
+    try {
+      a.LoadMeasurementFile();
+      ADD_FAILURE() << c.name << ": loaded";
+    } catch (const korv::Error& e) {
+      EXPECT_EQ(std::string(e.what()), c.message) << c.name;
+    }
+    EXPECT_EQ(a.Semiconductor, "before") << c.name;
+    EXPECT_EQ(a.DataCount, 1) << c.name;
+    EXPECT_EQ(a.Temperature.size(), 1u) << c.name;
+    EXPECT_EQ(a.OriginalFile, "") << c.name;
+  }
+}
+
+TEST_F(MeasurementFile, MissingFileOrFolderSaysSo) {
+  for (const std::string& p : {path("missing.nT"), dir_.string()}) {
+    Analysis a;
+    a.ExperimentalDataFile = p;
+    try {
+      a.LoadMeasurementFile();
+      ADD_FAILURE() << p;
+    } catch (const korv::Error& e) {
+      EXPECT_NE(std::string(e.what()).find("Cannot open file '" + p + "'"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(MeasurementFile, FailedSaveReportsAndKeepsTheOldFile) {
+  Analysis a;
+  fillMeasurement(a);
+  const std::string target = write("kept.nT", "old content");
+  a.ExperimentalDataFile = target;
+  if (::getuid() != 0) {  // root writes into read-only folders
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+      a.SaveMeasurementFile();
+      ADD_FAILURE() << "saved into a read-only folder";
+    } catch (const korv::Error& e) {
+      EXPECT_NE(std::string(e.what()).find("Cannot write file '" + target + "'"), std::string::npos);
+    }
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(read(target), "old content");
+  }
+  // A folder in place of the file, and a folder that does not exist.
+  for (const std::string& p : {dir_.string(), path("no/such/folder/x.nT")}) {
+    a.ExperimentalDataFile = p;
+    EXPECT_THROW(a.SaveMeasurementFile(), korv::Error) << p;
+  }
+  // Fewer points than the count claims.
+  a.ExperimentalDataFile = target;
+  a.DataCount = 4;
+  EXPECT_THROW(a.SaveMeasurementFile(), korv::Error);
+  EXPECT_EQ(read(target), "old content");
+  // No temporary files are left behind.
+  int entries = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 1);
+}
