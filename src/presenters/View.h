@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,6 +86,8 @@ struct FileDialog {
 
 enum class Cursor { Normal, Busy };
 
+enum class ClipboardAction { Cut, Copy, Paste };
+
 // The view ---------------------------------------------------------------------------
 
 class View {
@@ -125,9 +128,39 @@ class View {
 
   virtual void SetCursor(Cursor cursor) = 0;
 
+  // Windows with more than plain controls. A view that lacks one of these and is asked
+  // for it anyway has been given to the wrong presenter: the defaults refuse loudly.
+  // The window's own caption, and closing it (a modal window returns from its show).
+  virtual void SetCaption(const std::string& caption) { Unsupported("SetCaption " + caption); }
+  virtual void CloseWindow() { Unsupported("CloseWindow"); }
+  // Item list of a combo box (its text stays as it is).
+  virtual void SetItems(const std::string& control, const std::vector<std::string>& items) {
+    Unsupported("SetItems " + control + " (" + std::to_string(items.size()) + ")");
+  }
+  // Cells of a string grid, row 0 being the header row.
+  virtual void SetCell(const std::string& grid, int row, int column, const std::string& text) {
+    Unsupported("SetCell " + grid + " " + std::to_string(row) + "," + std::to_string(column) + " " + text);
+  }
+  virtual std::string Cell(const std::string& grid, int row, int column) const {
+    Unsupported("Cell " + grid + " " + std::to_string(row) + "," + std::to_string(column));
+  }
+  // Cut, copy or paste on a text control through the system clipboard.
+  virtual void Clipboard(const std::string& control, ClipboardAction action) {
+    Unsupported("Clipboard " + control + " " + std::to_string(static_cast<int>(action)));
+  }
+  // Printer set-up dialog, then prints `text` as a document titled `title`; false when cancelled.
+  virtual bool PrintText(const std::string& title, const std::string& text) {
+    Unsupported("PrintText " + title + " (" + std::to_string(text.size()) + ")");
+  }
+
   // The window's two progress windows and message boxes, as the engine sees them.
   virtual korv::Progress& ProgressPort() = 0;
   virtual korv::Messages& MessagesPort() = 0;
+
+ protected:
+  [[noreturn]] static void Unsupported(const std::string& what) {
+    throw std::logic_error("This window cannot do " + what);
+  }
 };
 
 }  // namespace korv::ui
