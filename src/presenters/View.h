@@ -153,6 +153,11 @@ class View {
     Unsupported("PrintText " + title + " (" + std::to_string(text.size()) + ")");
   }
 
+  // Brings the page `page` of the tab control `pages` to the front.
+  virtual void SetCurrentPage(const std::string& pages, const std::string& page) {
+    Unsupported("SetCurrentPage " + pages + " " + page);
+  }
+
   // The window's two progress windows and message boxes, as the engine sees them.
   virtual korv::Progress& ProgressPort() = 0;
   virtual korv::Messages& MessagesPort() = 0;
