@@ -1,0 +1,65 @@
+// The spline file (*.spl, "Data for Analysis"): the smoothed concentration on the grid.
+#include <string>
+#include <vector>
+
+#include "core/Error.h"
+#include "core/Hallanalysis.h"
+#include "core/Headerblocks.h"
+#include "core/Numbers.h"
+#include "core/Textfile.h"
+#include "files/Resultfiles.h"
+
+using namespace korv;
+
+namespace {
+constexpr const char* kTitle = "% Data for Hall-Effect Analysis";
+constexpr const char* kColumns = "% Temperature [K]   Majority-Carrier Concentration [cm^-3] ";
+constexpr const char* kFile = "spline file";
+}  // namespace
+
+bool Analysis::SaveSplineFile() {
+  files::RequirePath(AnalysisDataFile, kFile);
+  files::RequireLength(SplineTemperature.size(), GridCount, kFile, "the temperature grid");
+  files::RequireLength(SplineConcentration.size(), GridCount, kFile, "the spline");
+  TextFileWriter w;
+  w.Line(kTitle);
+  header::WriteVersionLine(w, *this);
+  header::WriteFileLines(w, *this, header::Stage::Spline);
+  header::WriteSampleBlock(w, *this);
+  header::WriteRemarkLine(w, *this);
+  header::WriteSplineBlock(w, *this);
+  w.Line(kColumns);
+  for (int j = 0; j < GridCount; ++j)
+    w.Line(FormatPoint(SplineTemperature[j]) + "     " + FormatPoint(SplineConcentration[j]));
+  w.Commit(AnalysisDataFile);
+  return true;
+}
+
+bool Analysis::LoadSplineFile() {
+  TextFileReader r(AnalysisDataFile);
+  for (int line = 1; line <= 5; ++line) r.NextLine();  // title, version and file lines
+  header::SampleBlock sample = header::ReadSampleBlock(r);
+  std::string remark = r.NextValue(2);
+  int first = header::ReadIntValue(r, header::kFirstIndex);
+  int last = header::ReadIntValue(r, header::kLastIndex);
+  int count = header::ReadIntValue(r, header::kGridCount);
+  double smoothness = header::ReadRealValue(r, header::kSmoothness);
+  r.NextLine();  // column names
+
+  std::vector<double> points = files::ReadPoints(r, count, 2);
+  std::vector<double> t(points.size() / 2), n(points.size() / 2);
+  for (std::size_t j = 0; j < t.size(); ++j) {
+    t[j] = points[2 * j];
+    n[j] = points[2 * j + 1];
+  }
+
+  sample.ApplyTo(*this);
+  Remark = remark;
+  FirstIndex = first;
+  LastIndex = last;
+  GridCount = count;
+  Smoothness = smoothness;
+  SplineTemperature = std::move(t);
+  SplineConcentration = std::move(n);
+  return true;
+}
