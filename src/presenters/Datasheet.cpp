@@ -1,0 +1,388 @@
+#include "presenters/Datasheet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "core/Error.h"
+#include "core/Numbers.h"
+
+namespace korv::ui {
+
+namespace {
+
+constexpr std::size_t kRemarkLength = 100;
+
+const std::vector<std::string> kNameEdits{"EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
+                                          "EditDateOfAnalysis"};
+const std::vector<std::string> kNumberEdits{"EditThickness", "EditMagneticField", "EditCurrent"};
+
+// Lines of a pasted or loaded text: LF, CR LF or CR end a line; a last line end adds no line.
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(std::move(line));
+      line.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(std::move(line));
+  return lines;
+}
+
+}  // namespace
+
+const std::vector<Control>& DataSheetControls() {
+  static const std::vector<Control> controls{
+      {"GroupBoxInput", ControlKind::GroupBox, "Input"},
+      {"LabelMeasurement", ControlKind::Label, "Measurement"},
+      {"LabelNameOfMeasurement", ControlKind::Label, "Name"},
+      {"EditNameOfMeasurement", ControlKind::Edit, ""},
+      {"LabelDateOfMeasurement", ControlKind::Label, "Date"},
+      {"EditDateOfMeasurement", ControlKind::Edit, ""},
+      {"LabelAnalysis", ControlKind::Label, "Analysis"},
+      {"LabelNameOfAnalysis", ControlKind::Label, "Name"},
+      {"EditNameOfAnalysis", ControlKind::Edit, ""},
+      {"LabelDateOfAnalysis", ControlKind::Label, "Date"},
+      {"EditDateOfAnalysis", ControlKind::Edit, ""},
+      {"LabelSemiconductor", ControlKind::Label, "Semiconductor"},
+      {"ComboBoxSemiconductor", ControlKind::ComboBox, ""},
+      {"LabelConductionType", ControlKind::Label, "Conduction Type"},
+      {"ComboBoxConductionType", ControlKind::ComboBox, ""},
+      {"LabelSampleNumber", ControlKind::Label, "Sample Number"},
+      {"EditSampleNumber", ControlKind::Edit, ""},
+      {"LabelThickness", ControlKind::Label, "Thickness"},
+      {"EditThickness", ControlKind::Edit, "0"},
+      {"LabelThicknessUnit", ControlKind::Label, "micron"},
+      {"LabelMagneticField", ControlKind::Label, "Magnetic Field"},
+      {"EditMagneticField", ControlKind::Edit, "0"},
+      {"LabelMagneticFieldUnit", ControlKind::Label, "T"},
+      {"LabelCurrent", ControlKind::Label, "Current"},
+      {"EditCurrent", ControlKind::Edit, "0"},
+      {"LabelCurrentUnit", ControlKind::Label, "A"},
+      {"LabelComment", ControlKind::Label, "Comment"},
+      {"EditComment", ControlKind::Edit, ""},
+      {kDataSheetGrid, ControlKind::Grid, ""},
+      {"ButtonSaveExperimentalData", ControlKind::Button, "Save (*.nT or *.pT)"},
+      {"ButtonClearData", ControlKind::Button, "Clear Data"},
+      {"ButtonClearAllData", ControlKind::Button, "Clear All Data"},
+      {"ButtonSort", ControlKind::Button, "Sort Data from Low T to High T"},
+  };
+  return controls;
+}
+
+const std::vector<std::string>& DataSheetHeader() {
+  static const std::vector<std::string> header{"Temperature [K]", "Concentration [cm^-3]", "Reliability [0<= r <=1]"};
+  return header;
+}
+
+// The material table's names in lookup order.
+static std::vector<std::string> materialNames() {
+  return {"Si",          "GaAs",       "3C-SiC",      "4H-SiC",    "6H-SiC",   "Ge",         "AlN",        "AlP",
+          "AlAs",        "AlSb",       "BN",          "alpha-GaN", "beta-GaN", "GaP",        "GaSb",       "InN",
+          "InP",         "InAs",       "InSb",        "Diamond",   "CdS",      "CdSe",       "CdTe",       "ZnO",
+          "ZnS",         "ZnSe",       "ZnTe",        "PbS",       "PbSe",     "PbTe",       "gamma-CuCl", "gamma-CuBr",
+          "gamma-CuI",   "AgCl",       "AgBr",        "beta-AgI",  "Ga2Se3",   "In2Se3",     "In2Te3",     "CuAlTe2",
+          "CuInS2",      "CuInSe2",    "ZnSiP2",      "ZnGeP2",    "ZnGeAS2",  "ZnSnAs2",    "ZnSnSb2",    "CdSiAs2",
+          "CdGeP2",      "CdGeAs2",    "CdSnAs2",     "Cu3SbSe4",  "CdIn2S4",  "CdIn2Se4",   "beta-B",     "P",
+          "Cu2O",        "Cu2S",       "Cu2Se",       "Cu2Te",     "Ag2O",     "alpha-Ag2S", "beta-Ag2S",  "Ag2Se",
+          "alpha-Ag2Te", "beta-Ag2Te", "gamma-Ag2Te", "Mg2Si",     "Mg2Ge",    "Mg2Sn",      "Zn3As4",     "Cd3P2",
+          "ZnSb",        "CdSb",       "Zn4Sb3",      "HgI2",      "GaS"};
+}
+
+std::vector<std::string> SemiconductorItems() {
+  std::vector<std::string> items = materialNames();
+  items.emplace_back("Input name");
+  return items;
+}
+
+std::vector<int> TemperatureOrder(const std::vector<double>& keys) {
+  std::vector<int> order(keys.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  // Selection of the first smallest of the rest, moved in front of it: equal keys keep
+  // their order, which a swap would not guarantee.
+  for (std::size_t r = 0; r < order.size(); ++r) {
+    std::size_t best = r;
+    for (std::size_t j = r + 1; j < order.size(); ++j)
+      if (keys[order[j]] < keys[order[best]]) best = j;
+    std::rotate(order.begin() + r, order.begin() + best, order.begin() + best + 1);
+  }
+  return order;
+}
+
+void SortByTemperature(std::vector<Point>& points) {
+  std::vector<double> keys;
+  keys.reserve(points.size());
+  for (const auto& p : points) keys.push_back(p.temperature);
+  std::vector<Point> sorted;
+  sorted.reserve(points.size());
+  for (int i : TemperatureOrder(keys)) sorted.push_back(points[i]);
+  points = std::move(sorted);
+}
+
+int FirstRefusedPoint(const std::vector<Point>& points, std::string& message) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (!(points[i].temperature > 0)) {
+      message = kTemperatureBelowZero;
+      return static_cast<int>(i);
+    }
+    if (!(points[i].concentration > 0)) {
+      message = kConcentrationNotPositive;
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+SampleDescription SampleDescription::FromView(const View& view) {
+  SampleDescription s;
+  s.MeasurementName = view.Text("EditNameOfMeasurement");
+  s.MeasurementDate = view.Text("EditDateOfMeasurement");
+  s.AnalysisName = view.Text("EditNameOfAnalysis");
+  s.AnalysisDate = view.Text("EditDateOfAnalysis");
+  s.Semiconductor = view.Text("ComboBoxSemiconductor");
+  s.ConductionType = view.Text("ComboBoxConductionType");
+  s.SampleNumber = view.Text("EditSampleNumber");
+  s.Remark = view.Text("EditComment").substr(0, kRemarkLength);
+  s.Thickness = ParseReal(view.Text("EditThickness"));
+  s.MagneticField = ParseReal(view.Text("EditMagneticField"));
+  s.Current = ParseReal(view.Text("EditCurrent"));
+  return s;
+}
+
+void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
+                       const std::string& path) {
+  // Everything this writes, kept to be put back when the file cannot be written.
+  struct Saved {
+    std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType,
+        SampleNumber, Remark, ExperimentalDataFile;
+    double Thickness, MagneticField, Current;
+    int DataCount;
+    std::vector<double> Temperature, Concentration, Reliability;
+  } saved{record.MeasurementName, record.MeasurementDate, record.AnalysisName,
+          record.AnalysisDate,    record.Semiconductor,   record.ConductionType,
+          record.SampleNumber,    record.Remark,          record.ExperimentalDataFile,
+          record.Thickness,       record.MagneticField,   record.Current,
+          record.DataCount,       record.Temperature,     record.Concentration,
+          record.Reliability};
+
+  record.MeasurementName = sample.MeasurementName;
+  record.MeasurementDate = sample.MeasurementDate;
+  record.AnalysisName = sample.AnalysisName;
+  record.AnalysisDate = sample.AnalysisDate;
+  record.Semiconductor = sample.Semiconductor;
+  record.ConductionType = sample.ConductionType;
+  record.SampleNumber = sample.SampleNumber;
+  record.Remark = sample.Remark;
+  record.Thickness = sample.Thickness;
+  record.MagneticField = sample.MagneticField;
+  record.Current = sample.Current;
+  record.Temperature.clear();
+  record.Concentration.clear();
+  record.Reliability.clear();
+  for (const auto& p : points) {
+    record.Temperature.push_back(p.temperature);
+    record.Concentration.push_back(p.concentration);
+    record.Reliability.push_back(p.reliability);
+  }
+  record.DataCount = static_cast<int>(points.size());
+  record.ExperimentalDataFile = path;
+  try {
+    record.SaveMeasurementFile();
+  } catch (...) {
+    record.MeasurementName = std::move(saved.MeasurementName);
+    record.MeasurementDate = std::move(saved.MeasurementDate);
+    record.AnalysisName = std::move(saved.AnalysisName);
+    record.AnalysisDate = std::move(saved.AnalysisDate);
+    record.Semiconductor = std::move(saved.Semiconductor);
+    record.ConductionType = std::move(saved.ConductionType);
+    record.SampleNumber = std::move(saved.SampleNumber);
+    record.Remark = std::move(saved.Remark);
+    record.ExperimentalDataFile = std::move(saved.ExperimentalDataFile);
+    record.Thickness = saved.Thickness;
+    record.MagneticField = saved.MagneticField;
+    record.Current = saved.Current;
+    record.DataCount = saved.DataCount;
+    record.Temperature = std::move(saved.Temperature);
+    record.Concentration = std::move(saved.Concentration);
+    record.Reliability = std::move(saved.Reliability);
+    throw;
+  }
+}
+
+// ---- The window -------------------------------------------------------------------------
+
+DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keyboardEntryRequested, bool& sheetDataSaved)
+    : record_(record), view_(view), keyboardEntryRequested_(keyboardEntryRequested), sheetDataSaved_(sheetDataSaved) {
+  view_.SetCaption(kDataSheetCaption);
+  view_.SetItems("ComboBoxSemiconductor", SemiconductorItems());
+  view_.SetItems("ComboBoxConductionType", kConductionTypeItems);
+  const auto& header = DataSheetHeader();
+  for (int c = 0; c < kDataSheetColumns; ++c) view_.SetCell(kDataSheetGrid, 0, c, header[c]);
+}
+
+void DataSheetPresenter::Prepare() {
+  view_.SetText("EditNameOfMeasurement", record_.MeasurementName);
+  view_.SetText("EditDateOfMeasurement", record_.MeasurementDate);
+  view_.SetText("EditNameOfAnalysis", record_.AnalysisName);
+  view_.SetText("EditDateOfAnalysis", record_.AnalysisDate);
+  view_.SetText("ComboBoxSemiconductor", record_.Semiconductor);
+  view_.SetText("ComboBoxConductionType", record_.ConductionType);
+  view_.SetText("EditSampleNumber", record_.SampleNumber);
+  view_.SetText("EditThickness", FormatGeneral(record_.Thickness));
+  view_.SetText("EditMagneticField", FormatGeneral(record_.MagneticField));
+  view_.SetText("EditCurrent", FormatGeneral(record_.Current));
+  view_.SetText("EditComment", record_.Remark);
+  clearGrid();
+  if (keyboardEntryRequested_) {
+    keyboardEntryRequested_ = false;
+    return;
+  }
+  std::size_t count = std::min({record_.Temperature.size(), record_.Concentration.size(), record_.Reliability.size(),
+                                static_cast<std::size_t>(kDataSheetRows - 1)});
+  if (record_.DataCount >= 0) count = std::min(count, static_cast<std::size_t>(record_.DataCount));
+  for (std::size_t i = 0; i < count; ++i) {
+    int row = static_cast<int>(i) + 1;
+    view_.SetCell(kDataSheetGrid, row, 0, FormatPattern(record_.Temperature[i], "0.0"));
+    view_.SetCell(kDataSheetGrid, row, 1, FormatPattern(record_.Concentration[i], "0.00E+00"));
+    view_.SetCell(kDataSheetGrid, row, 2, FormatPattern(record_.Reliability[i], "0.00"));
+  }
+}
+
+void DataSheetPresenter::clearGrid() {
+  for (int r = 1; r < kDataSheetRows; ++r)
+    for (int c = 0; c < kDataSheetColumns; ++c) view_.SetCell(kDataSheetGrid, r, c, "");
+}
+
+void DataSheetPresenter::sortGrid() {
+  // The rows of the point list: from row 1 up to the first empty temperature cell.
+  std::vector<double> keys;
+  std::vector<std::vector<std::string>> rows;
+  for (int r = 1; r < kDataSheetRows; ++r) {
+    std::string t = view_.Cell(kDataSheetGrid, r, 0);
+    if (t.empty()) break;
+    keys.push_back(ParseReal(t));
+    rows.push_back({t, view_.Cell(kDataSheetGrid, r, 1), view_.Cell(kDataSheetGrid, r, 2)});
+  }
+  std::vector<int> order = TemperatureOrder(keys);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (order[i] == static_cast<int>(i)) continue;
+    for (int c = 0; c < kDataSheetColumns; ++c)
+      view_.SetCell(kDataSheetGrid, static_cast<int>(i) + 1, c, rows[order[i]][c]);
+  }
+}
+
+std::vector<Point> DataSheetPresenter::readGrid() const {
+  std::vector<Point> points;
+  for (int r = 1; r < kDataSheetRows; ++r) {
+    std::string t = view_.Cell(kDataSheetGrid, r, 0);
+    if (t.empty()) break;
+    Point p;
+    p.temperature = ParseReal(t);
+    p.concentration = ParseReal(view_.Cell(kDataSheetGrid, r, 1));
+    p.reliability = ParseReal(view_.Cell(kDataSheetGrid, r, 2));
+    points.push_back(p);
+  }
+  return points;
+}
+
+void DataSheetPresenter::ButtonSortClick() {
+  try {
+    sortGrid();
+  } catch (const korv::Error& e) {
+    view_.ShowError(e.what());
+  }
+}
+
+void DataSheetPresenter::ButtonClearDataClick() { clearGrid(); }
+
+void DataSheetPresenter::ButtonClearAllDataClick() {
+  for (const auto& name : kNameEdits) view_.SetText(name, "");
+  view_.SetText("ComboBoxSemiconductor", "");
+  view_.SetText("ComboBoxConductionType", "");
+  view_.SetText("EditSampleNumber", "");
+  for (const auto& name : kNumberEdits) view_.SetText(name, "0");
+  view_.SetText("EditComment", "");
+  clearGrid();
+}
+
+void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
+  try {
+    sortGrid();
+    std::vector<Point> points = readGrid();
+    std::string refusal;
+    if (FirstRefusedPoint(points, refusal) >= 0) {
+      view_.ShowError(refusal);
+      return;
+    }
+    for (auto& p : points)
+      if (p.reliability < 0) p.reliability = 0;
+    SampleDescription sample = SampleDescription::FromView(view_);
+
+    FileDialog dialog;
+    dialog.title = "Save";
+    dialog.filter = kDataSheetFilter;
+    if (sample.ConductionType == "n-type") {
+      dialog.filterIndex = 1;
+      dialog.fileName = "*.nT";
+    } else if (sample.ConductionType == "p-type") {
+      dialog.filterIndex = 2;
+      dialog.fileName = "*.pT";
+    } else {
+      view_.ShowError(kInputConductionType);
+      return;
+    }
+    std::optional<std::string> path = view_.AskSaveFile(dialog);
+    if (!path) return;
+    CommitMeasurement(record_, sample, points, *path);
+    sheetDataSaved_ = true;
+    view_.CloseWindow();
+  } catch (const korv::Error& e) {
+    view_.ShowError(e.what());
+  }
+}
+
+int DataSheetPresenter::PasteCells(int row, int column, const std::string& text) {
+  if (row < 1) row = 1;
+  if (column < 0) column = 0;
+  int written = 0;
+  std::vector<std::string> lines = splitLines(text.substr(0, 1u << 20));
+  for (std::size_t i = 0; i < lines.size() && row + static_cast<int>(i) < kDataSheetRows; ++i) {
+    const std::string& line = lines[i];
+    int c = column;
+    std::size_t start = 0;
+    while (c < kDataSheetColumns) {
+      std::size_t tab = line.find('\t', start);
+      std::string cell = line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+      view_.SetCell(kDataSheetGrid, row + static_cast<int>(i), c, std::string(Trim(cell)));
+      ++written;
+      ++c;
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+  }
+  return written;
+}
+
+std::string DataSheetPresenter::CopyCells(int top, int left, int bottom, int right) const {
+  top = std::max(top, 0);
+  left = std::max(left, 0);
+  bottom = std::min(bottom, kDataSheetRows - 1);
+  right = std::min(right, kDataSheetColumns - 1);
+  std::string out;
+  for (int r = top; r <= bottom; ++r) {
+    for (int c = left; c <= right; ++c) {
+      if (c > left) out += '\t';
+      out += view_.Cell(kDataSheetGrid, r, c);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace korv::ui

@@ -1,0 +1,100 @@
+// The data sheet (TFormDataSheet): a measurement typed point by point with the sample
+// description, sorted by temperature and saved as *.nT or *.pT, which then becomes the
+// record's measurement. The points are read into a list of their own and reach the
+// record only when the file was written, so a failed save leaves the record untouched.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Hallanalysis.h"
+#include "presenters/View.h"
+
+namespace korv::ui {
+
+inline constexpr const char* kDataSheetCaption = "Data Sheet";
+inline constexpr const char* kDataSheetGrid = "StringGridData";
+inline constexpr int kDataSheetRows = 300;  // header row and 299 point rows
+inline constexpr int kDataSheetColumns = 3;
+inline constexpr const char* kDataSheetFilter = "n-type semiconducotr (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT";
+inline constexpr const char* kTemperatureBelowZero = "Temprature is below 0 K \n Check the Data!";
+inline constexpr const char* kConcentrationNotPositive = "Concentration is zero or negative \n Check the Data!";
+inline constexpr const char* kInputConductionType = "Please input the conduction type";
+
+// The data sheet's controls, grid included.
+const std::vector<Control>& DataSheetControls();
+// The header row of the grid.
+const std::vector<std::string>& DataSheetHeader();
+// The semiconductor list of the data sheet and the conversion window: the material table's
+// names in table order, then "Input name".
+std::vector<std::string> SemiconductorItems();
+inline const std::vector<std::string> kConductionTypeItems{"n-type", "p-type"};
+
+// One point of a measurement as the windows gather it before it reaches the record.
+struct Point {
+  double temperature = 0;
+  double concentration = 0;
+  double reliability = 1;
+};
+
+// Orders the points by ascending temperature; points of equal temperature keep the order
+// they came in (selection of the smallest, moved in front of the rest rather than swapped).
+void SortByTemperature(std::vector<Point>& points);
+// The same order for any rows with a numeric key: the permutation (indices into `keys`).
+std::vector<int> TemperatureOrder(const std::vector<double>& keys);
+
+// The first refused point: its index, or -1 when every temperature and concentration is
+// positive; `message` gets the error text of the first refusal (temperature before
+// concentration).
+int FirstRefusedPoint(const std::vector<Point>& points, std::string& message);
+
+// The description fields that the data sheet and the conversion window share, read from
+// their edits (numbers parsed) and written into the record together with the points.
+struct SampleDescription {
+  std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType, SampleNumber,
+      Remark;
+  double Thickness = 0, MagneticField = 0, Current = 0;
+  // Reads the edits; a number edit that does not hold a number throws korv::Error.
+  static SampleDescription FromView(const View& view);
+};
+
+// Puts the description, the points (as their only points) and the file name into the
+// record and writes the measurement file. When writing fails the record gets back every
+// field it had before and the error is thrown on.
+void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
+                       const std::string& path);
+
+class DataSheetPresenter {
+ public:
+  // The flags belong to the main window: the sheet clears `keyboardEntryRequested` when it
+  // prepares and sets `sheetDataSaved` when a save succeeded.
+  DataSheetPresenter(Analysis& record, View& view, bool& keyboardEntryRequested, bool& sheetDataSaved);
+
+  // Fills the fields from the record and the grid from its points, unless a keyboard
+  // entry was requested: then the grid stays empty.
+  void Prepare();
+
+  void ButtonSortClick();
+  void ButtonClearDataClick();
+  void ButtonClearAllDataClick();
+  void ButtonSaveExperimentalDataClick();
+
+  // Puts a block of cells (rows by line breaks, cells by tabs, as a spreadsheet copies
+  // them) into the grid with its top left at (row, column); what falls outside the point
+  // rows is dropped. Returns the number of cells written.
+  int PasteCells(int row, int column, const std::string& text);
+  // The cells of rows top..bottom and columns left..right as tab-separated lines.
+  std::string CopyCells(int top, int left, int bottom, int right) const;
+
+ private:
+  void sortGrid();
+  std::vector<Point> readGrid() const;
+  void clearGrid();
+
+  Analysis& record_;
+  View& view_;
+  bool& keyboardEntryRequested_;
+  bool& sheetDataSaved_;
+};
+
+}  // namespace korv::ui

@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "core/Hallanalysis.h"
+#include "presenters/Datasheet.h"
+#include "presenters/datawin_fakeview.h"
+
+using namespace korv::ui;
+using korv::test::FakeDataView;
+
+namespace {
+
+std::string readFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class DataSheet : public ::testing::Test {
+ protected:
+  DataSheet()
+      : view(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}}),
+        sheet(record, view, keyboard, saved) {
+    dir = std::filesystem::temp_directory_path() / ("korv_datasheet_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+  }
+  ~DataSheet() override { std::filesystem::remove_all(dir); }
+
+  void typeRow(int row, const std::string& t, const std::string& n, const std::string& r) {
+    view.SetCell(kDataSheetGrid, row, 0, t);
+    view.SetCell(kDataSheetGrid, row, 1, n);
+    view.SetCell(kDataSheetGrid, row, 2, r);
+  }
+  std::string cell(int r, int c) const { return view.Cell(kDataSheetGrid, r, c); }
+  void fillDescription(const std::string& type) {
+    view.SetText("ComboBoxSemiconductor", "Si");
+    view.SetText("ComboBoxConductionType", type);
+    view.SetText("EditSampleNumber", "S-7");
+    view.SetText("EditThickness", "380");
+    view.SetText("EditMagneticField", "0.5");
+    view.SetText("EditCurrent", "0.001");
+  }
+  std::string target(const std::string& name) const { return (dir / name).string(); }
+
+  Analysis record;
+  bool keyboard = false;
+  bool saved = false;
+  FakeDataView view;
+  DataSheetPresenter sheet;
+  std::filesystem::path dir;
+};
+
+void loadThreePoints(Analysis& a) {
+  a.Temperature = {100, 200, 300};
+  a.Concentration = {1e14, 1.234e15, 2e15};
+  a.Reliability = {1, 0.5, 0};
+  a.DataCount = 3;
+  a.Semiconductor = "GaAs";
+  a.ConductionType = "n-type";
+  a.Thickness = 380;
+  a.MagneticField = 0.5;
+}
+
+}  // namespace
+
+TEST_F(DataSheet, BuildsItsListsAndHeader) {
+  EXPECT_EQ(view.caption, "Data Sheet");
+  const auto& items = view.Items("ComboBoxSemiconductor");
+  ASSERT_EQ(items.size(), 78u);
+  EXPECT_EQ(items.front(), "Si");
+  EXPECT_EQ(items[44], "ZnGeAS2");
+  EXPECT_EQ(items[76], "GaS");
+  EXPECT_EQ(items.back(), "Input name");
+  EXPECT_EQ(view.Items("ComboBoxConductionType"), (std::vector<std::string>{"n-type", "p-type"}));
+  EXPECT_EQ(cell(0, 0), "Temperature [K]");
+  EXPECT_EQ(cell(0, 1), "Concentration [cm^-3]");
+  EXPECT_EQ(cell(0, 2), "Reliability [0<= r <=1]");
+}
+
+TEST_F(DataSheet, PrepareShowsTheRecordInTheSheetsFormats) {
+  loadThreePoints(record);
+  typeRow(5, "stale", "x", "y");
+  sheet.Prepare();
+  EXPECT_EQ(view.Text("ComboBoxSemiconductor"), "GaAs");
+  EXPECT_EQ(view.Text("EditThickness"), "380");
+  EXPECT_EQ(view.Text("EditMagneticField"), "0.5");
+  EXPECT_EQ(view.Text("EditCurrent"), "0");
+  EXPECT_EQ(cell(1, 0), "100.0");
+  EXPECT_EQ(cell(2, 1), "1.23E+15");
+  EXPECT_EQ(cell(2, 2), "0.50");
+  EXPECT_EQ(cell(3, 2), "0.00");
+  EXPECT_EQ(cell(4, 0), "");
+  EXPECT_EQ(cell(5, 0), "");  // earlier typing is gone
+}
+
+TEST_F(DataSheet, KeyboardEntryOpensAnEmptyGridEvenWithDataLoaded) {
+  loadThreePoints(record);
+  keyboard = true;
+  sheet.Prepare();
+  EXPECT_FALSE(keyboard);  // the sheet consumes the request
+  EXPECT_EQ(cell(1, 0), "");
+  EXPECT_EQ(view.Text("ComboBoxSemiconductor"), "GaAs");  // the fields show what the record holds
+  sheet.Prepare();                                        // the next "Change Data" shows the points again
+  EXPECT_EQ(cell(1, 0), "100.0");
+}
+
+TEST_F(DataSheet, SortIsAscendingAndKeepsEqualTemperaturesInOrder) {
+  // 5a 5b 1: a swap of row 1 with row 3 would put 5b before 5a.
+  typeRow(1, "5", "1e15", "a");
+  typeRow(2, "5", "2e15", "b");
+  typeRow(3, "1", "3e15", "c");
+  typeRow(4, "", "9e15", "after the end");
+  typeRow(5, "0.5", "4e15", "not in the list");
+  sheet.ButtonSortClick();
+  EXPECT_EQ(cell(1, 2), "c");
+  EXPECT_EQ(cell(2, 2), "a");
+  EXPECT_EQ(cell(3, 2), "b");
+  EXPECT_EQ(cell(4, 2), "after the end");
+  EXPECT_EQ(cell(5, 0), "0.5");
+  EXPECT_TRUE(view.errors.empty());
+}
+
+TEST_F(DataSheet, SortComparesNumbersAndStopsOnText) {
+  typeRow(1, "100", "1e15", "1");
+  typeRow(2, "20", "1e15", "1");
+  sheet.ButtonSortClick();
+  EXPECT_EQ(cell(1, 0), "20");  // numerically, not as text
+
+  typeRow(3, "abc", "1e15", "1");
+  sheet.ButtonSortClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0], "'abc' is not a valid floating point value");
+}
+
+TEST_F(DataSheet, ClearDataAndClearAllData) {
+  fillDescription("n-type");
+  typeRow(1, "10", "1e15", "1");
+  typeRow(299, "20", "1e15", "1");
+  sheet.ButtonClearDataClick();
+  EXPECT_EQ(cell(1, 0), "");
+  EXPECT_EQ(cell(299, 2), "");
+  EXPECT_EQ(cell(0, 0), "Temperature [K]");
+  EXPECT_EQ(view.Text("EditThickness"), "380");
+
+  typeRow(1, "10", "1e15", "1");
+  view.SetText("EditComment", "note");
+  sheet.ButtonClearAllDataClick();
+  for (const char* c :
+       {"EditNameOfMeasurement", "ComboBoxSemiconductor", "ComboBoxConductionType", "EditSampleNumber", "EditComment"})
+    EXPECT_EQ(view.Text(c), "") << c;
+  for (const char* c : {"EditThickness", "EditMagneticField", "EditCurrent"}) EXPECT_EQ(view.Text(c), "0") << c;
+  EXPECT_EQ(cell(1, 0), "");
+  EXPECT_EQ(cell(0, 2), "Reliability [0<= r <=1]");
+}
+
+TEST_F(DataSheet, SaveWritesAscendingPointsWithReliabilityClampedBelowOnly) {
+  fillDescription("n-type");
+  view.SetText("EditComment", std::string(120, 'c'));
+  typeRow(1, "300", "3e15", "1.5");
+  typeRow(2, "200", "2e15", "-0.5");
+  typeRow(3, "100", "1e15", "0.7");
+  view.saveReplies.push_back(target("typed.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+
+  ASSERT_TRUE(view.errors.empty()) << view.errors[0];
+  ASSERT_EQ(view.saveDialogs.size(), 1u);
+  EXPECT_EQ(view.saveDialogs[0].filter, "n-type semiconducotr (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT");
+  EXPECT_EQ(view.saveDialogs[0].filterIndex, 1);
+  EXPECT_EQ(view.saveDialogs[0].fileName, "*.nT");
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300}));
+  EXPECT_EQ(record.Concentration, (std::vector<double>{1e15, 2e15, 3e15}));
+  EXPECT_EQ(record.Reliability, (std::vector<double>{0.7, 0, 1.5}));
+  EXPECT_EQ(record.DataCount, 3);
+  EXPECT_EQ(record.Semiconductor, "Si");
+  EXPECT_EQ(record.SampleNumber, "S-7");
+  EXPECT_EQ(record.Thickness, 380);
+  EXPECT_EQ(record.Remark.size(), 100u);
+  EXPECT_EQ(record.ExperimentalDataFile, target("typed.nT"));
+
+  // The file reads back into a fresh record with the same points.
+  Analysis back;
+  back.ExperimentalDataFile = target("typed.nT");
+  ASSERT_TRUE(back.LoadMeasurementFile());
+  EXPECT_EQ(back.Temperature, record.Temperature);
+  EXPECT_EQ(back.Reliability, record.Reliability);
+  EXPECT_EQ(back.ConductionType, "n-type");
+  EXPECT_NE(readFile(target("typed.nT")).find("100     1e+15     0.7\r\n"), std::string::npos);
+}
+
+TEST_F(DataSheet, PTypeProposesThePTypeFilter) {
+  fillDescription("p-type");
+  typeRow(1, "300", "3e15", "1");
+  sheet.ButtonSaveExperimentalDataClick();  // cancelled: no reply queued
+  ASSERT_EQ(view.saveDialogs.size(), 1u);
+  EXPECT_EQ(view.saveDialogs[0].filterIndex, 2);
+  EXPECT_EQ(view.saveDialogs[0].fileName, "*.pT");
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(view.closed, 0);
+}
+
+TEST_F(DataSheet, AnEmptyGridSavesZeroPoints) {
+  fillDescription("n-type");
+  view.saveReplies.push_back(target("empty.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+  EXPECT_TRUE(view.errors.empty());
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(record.DataCount, 0);
+}
+
+// Every refused save shows its message, keeps the sheet open and leaves the record as it was.
+struct RefusedSave {
+  const char* what;
+  std::vector<std::vector<std::string>> rows;
+  const char* conductionType;
+  const char* thickness;
+  const char* message;
+};
+
+class DataSheetRefusal : public DataSheet, public ::testing::WithParamInterface<RefusedSave> {};
+
+TEST_P(DataSheetRefusal, ShowsTheMessageAndChangesNothing) {
+  const RefusedSave& c = GetParam();
+  loadThreePoints(record);
+  record.ExperimentalDataFile = "before.nT";
+  fillDescription(c.conductionType);
+  view.SetText("EditThickness", c.thickness);
+  for (std::size_t i = 0; i < c.rows.size(); ++i)
+    typeRow(static_cast<int>(i) + 1, c.rows[i][0], c.rows[i][1], c.rows[i][2]);
+  view.saveReplies.push_back(target("refused.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+
+  ASSERT_EQ(view.errors.size(), 1u) << c.what;
+  EXPECT_EQ(view.errors[0], c.message) << c.what;
+  EXPECT_TRUE(view.saveDialogs.empty()) << c.what;
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300})) << c.what;
+  EXPECT_EQ(record.DataCount, 3);
+  EXPECT_EQ(record.Semiconductor, "GaAs");
+  EXPECT_EQ(record.ExperimentalDataFile, "before.nT");
+  EXPECT_FALSE(std::filesystem::exists(target("refused.nT")));
+}
+
+const std::vector<std::string> kGood{"300", "1e15", "1"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DataSheetRefusal,
+    ::testing::Values(
+        RefusedSave{"capital N", {kGood}, "N-type", "380", "Please input the conduction type"},
+        RefusedSave{"no type", {kGood}, "", "380", "Please input the conduction type"},
+        RefusedSave{
+            "zero kelvin", {kGood, {"0", "1e15", "1"}}, "n-type", "380", "Temprature is below 0 K \n Check the Data!"},
+        RefusedSave{"temperature before concentration",
+                    {{"-5", "-1e15", "1"}},
+                    "n-type",
+                    "380",
+                    "Temprature is below 0 K \n Check the Data!"},
+        RefusedSave{"zero concentration",
+                    {kGood, {"200", "0", "1"}},
+                    "n-type",
+                    "380",
+                    "Concentration is zero or negative \n Check the Data!"},
+        RefusedSave{"empty reliability",
+                    {kGood, {"200", "1e15", ""}},
+                    "n-type",
+                    "380",
+                    "'' is not a valid floating point value"},
+        RefusedSave{"text concentration",
+                    {kGood, {"200", "1e1x", "1"}},
+                    "n-type",
+                    "380",
+                    "'1e1x' is not a valid floating point value"},
+        RefusedSave{"thickness", {kGood}, "n-type", "thick", "'thick' is not a valid floating point value"}));
+
+TEST_F(DataSheet, AFailedWriteLeavesTheRecordAndTheSheetOpen) {
+  loadThreePoints(record);
+  fillDescription("n-type");
+  typeRow(1, "50", "1e15", "1");
+  view.saveReplies.push_back(target("no/such/folder/x.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("x.nT"), std::string::npos) << view.errors[0];
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300}));
+  EXPECT_EQ(record.Semiconductor, "GaAs");
+  EXPECT_EQ(record.ExperimentalDataFile, "");
+  EXPECT_EQ(cell(1, 0), "50");  // the grid stays as the user left it
+}
+
+TEST_F(DataSheet, PastesASpreadsheetBlock) {
+  // Three rows of a spreadsheet copy (CR LF, a trailing line end), starting at row 2.
+  int n = sheet.PasteCells(2, 0, "10\t1e15\t1\r\n20\t2e15\t0.5\r\n 30 \t3e15\t0.9\r\n");
+  EXPECT_EQ(n, 9);
+  EXPECT_EQ(cell(2, 0), "10");
+  EXPECT_EQ(cell(3, 1), "2e15");
+  EXPECT_EQ(cell(4, 0), "30");
+  EXPECT_EQ(cell(5, 0), "");
+
+  // Extra columns and rows past the grid are dropped; the header row is never written.
+  n = sheet.PasteCells(0, 1, "a\tb\tc\td\ne\tf");
+  EXPECT_EQ(n, 4);
+  EXPECT_EQ(cell(0, 1), "Concentration [cm^-3]");
+  EXPECT_EQ(cell(1, 1), "a");
+  EXPECT_EQ(cell(1, 2), "b");
+  EXPECT_EQ(cell(2, 2), "f");
+  EXPECT_EQ(sheet.PasteCells(298, 0, "1\n2\n3\n4\n"), 2);
+  EXPECT_EQ(cell(299, 0), "2");
+
+  EXPECT_EQ(sheet.CopyCells(2, 0, 3, 1), "10\te\n20\t2e15\n");
+}
