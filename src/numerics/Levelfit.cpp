@@ -1,0 +1,570 @@
+// The level fit behind the evaluation: the H (or S) function of one level with and
+// without compensation, the concentration one level produces, the fit of level,
+// density and compensation ratio to the peak and one check point, and the placing
+// of a level by its peak temperature alone.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/Error.h"
+#include "core/Hallanalysis.h"
+
+using korv::phys::K_BOLTZMANN;
+using korv::phys::Q_ELEMENTARY;
+
+namespace {
+
+const char* const SHALLOWER = "The energy level might be shallower than 1 meV";
+const char* const BETWEEN = "The energy level is between 1 meV and 1500 meV";
+const char* const DEEPER = "The energy level might be deeper than 1500 meV";
+
+// Where the arithmetic leaves the finite numbers the calculation cannot go on; the
+// caller's transaction restores the record.
+double checked(double v) {
+  if (!std::isfinite(v))
+    throw korv::Error(
+        "The density and energy level could not be evaluated: the level fit met a division by zero or an "
+        "overflow.");
+  return v;
+}
+
+double ncFactorOf(double dosCoefficient) { return dosCoefficient * std::pow(Q_ELEMENTARY / K_BOLTZMANN, 1.5); }
+
+// The grid must hold the spline, row k of HValues and a peak inside it.
+void requireGrid(const Analysis& a, int k) {
+  const int n = a.GridCount;
+  if (k < 0 || k > 3 || n < 1 || static_cast<int>(a.SplineTemperature.size()) < n ||
+      static_cast<int>(a.SplineConcentration.size()) < n || static_cast<int>(a.HValues[k].size()) < n)
+    throw korv::Error("There is no calculated H function to evaluate.");
+  if (a.PeakIndex[k] < 0 || a.PeakIndex[k] >= n) throw korv::Error("The peak of the H function lies outside the grid.");
+}
+
+// The per-point quantities of the model functions that depend neither on the level
+// nor on the density or compensation ratio: kT, exp(E_ref/kT), N_C/n. Computed once
+// for a range of grid points with exactly the expressions of the model functions, so
+// that a scan over the range gives the same numbers bit for bit.
+struct ModelGrid {
+  int first = 0;
+  std::vector<double> kT, X, r, T;
+  int type = 2;
+  double g = 1, ncFactor = 0;
+
+  ModelGrid(const Analysis& a, int k, int lo, int hi) {
+    type = a.FunctionType;
+    g = a.DegeneracyFactor[k];
+    ncFactor = ncFactorOf(a.DosCoefficient);
+    if (lo < 0) lo = 0;
+    if (hi > a.GridCount - 1) hi = a.GridCount - 1;
+    first = lo;
+    const int count = hi >= lo ? hi - lo + 1 : 0;
+    kT.resize(count);
+    X.resize(count);
+    r.resize(count);
+    T.resize(count);
+    for (int i = 0; i < count; ++i) {
+      const double t = a.SplineTemperature[lo + i];
+      const double kt = K_BOLTZMANN * t / Q_ELEMENTARY;
+      T[i] = t;
+      kT[i] = kt;
+      X[i] = std::exp(a.Eref[k] / kt);
+      r[i] = std::pow(t, 1.5) * a.DosCoefficient / a.SplineConcentration[lo + i];
+    }
+  }
+  int last() const { return first + static_cast<int>(T.size()) - 1; }
+
+  double compensated(int j, double x, double E, double D) const {
+    const int i = j - first;
+    const double kt = kT[i], y = std::exp(-E / kt), rr = r[i], xx = X[i], Q = x * D;
+    if (type == 1) return checked((D * y * xx * (rr / (y * rr + g)) - Q * xx) / kt);
+    if (type == 2) return checked((D * y * xx / (y * rr + g) - xx * Q / rr) * ncFactor / kt);
+    return -1;
+  }
+  double oneLevel(int j, double E, double D) const {
+    const int i = j - first;
+    const double kt = kT[i], y = std::exp(-E / kt), rr = r[i], xx = X[i];
+    if (type == 1) return checked((D * y * xx / kt) * (rr / (y * rr + g)));
+    if (type == 2) return checked((D * y * xx / kt) * (1 / (y * rr + g)) * ncFactor);
+    return -1;
+  }
+
+  // Temperature of the first strict maximum above 0 of the compensated model with
+  // D = 1 over a..b; T[a] when no value is above 0. `atMax` receives the index.
+  double peakTemperature(int a, int b, double x, double E, int* atMax = nullptr) const {
+    double best = 0;
+    int bestIndex = a;
+    for (int j = a; j <= b; ++j) {
+      const double v = compensated(j, x, E, 1);
+      if (v > best) best = v, bestIndex = j;
+    }
+    if (atMax) *atMax = bestIndex;
+    return T[bestIndex - first];
+  }
+  double oneLevelPeakTemperature(int a, int b, double E, int* atMax) const {
+    double best = 0;
+    int bestIndex = a;
+    for (int j = a; j <= b; ++j) {
+      const double v = oneLevel(j, E, 1);
+      if (v > best) best = v, bestIndex = j;
+    }
+    *atMax = bestIndex;
+    return T[bestIndex - first];
+  }
+};
+
+// Level E whose compensated model (ratio x) peaks at the temperature of the peak.
+double levelForRatio(Analysis& a, const ModelGrid& grid, int k, int lo, int hi, double x) {
+  const double tp = a.SplineTemperature[a.PeakIndex[k]];
+  double result;
+  if (tp < grid.peakTemperature(lo, hi, x, 0.001)) {
+    result = 0;
+    a.AdoptedLevelRangeMessage[k] = SHALLOWER;
+    a.LevelInRange = false;
+    return result;
+  }
+  double previous = 0.001;
+  for (double E = 0.011; E < 1.5; E += 0.01) {
+    if (grid.peakTemperature(lo, hi, x, E) >= tp) {
+      double low = previous, high = E, mid = E;
+      for (int i = 0; i < 14; ++i) {
+        mid = (low + high) / 2;
+        if (tp >= grid.peakTemperature(lo, hi, x, mid))
+          low = mid;
+        else
+          high = mid;
+      }
+      a.AdoptedLevelRangeMessage[k] = BETWEEN;
+      a.LevelInRange = true;
+      return mid;
+    }
+    previous = E;
+  }
+  a.AdoptedLevelRangeMessage[k] = DEEPER;
+  a.LevelInRange = false;
+  return 1.5;
+}
+
+// The model of the fit for one compensation ratio: level, density scaled to the peak
+// value and the model's value at the check point.
+struct FitPoint {
+  double E = 0, D = 0, m = 0;
+};
+
+class Fit {
+ public:
+  Fit(Analysis& a, int k, int c, int b) : a_(a), k_(k), c_(c), b_(b), p_(a.PeakIndex[k]), grid_(a, k, c, b) {
+    // The grid must reach both the peak and the check point.
+    if (p_ < grid_.first || p_ > grid_.last() || c_ > grid_.last())
+      throw korv::Error("The check point of the evaluation lies outside the peak's flank.");
+  }
+  FitPoint at(double x) const {
+    FitPoint f;
+    f.E = levelForRatio(a_, grid_, k_, c_, b_, x);
+    f.D = checked(a_.HValues[k_][p_] / grid_.compensated(p_, x, f.E, 1));
+    f.m = grid_.compensated(c_, x, f.E, f.D);
+    return f;
+  }
+  // Stores level, density and temporary compensating density of ratio o with level E.
+  void store(double o, double E) const {
+    const double density = checked(a_.HValues[k_][p_] / grid_.compensated(p_, o, E, 1));
+    const double compensation = checked(o * density);
+    a_.EnergyLevel[k_] = E;
+    a_.Density[k_] = density;
+    a_.TemporaryCompensatingDensity[k_] = compensation;
+  }
+
+ private:
+  Analysis& a_;
+  int k_, c_, b_, p_;
+  ModelGrid grid_;
+};
+
+void step(Analysis& a) { a.progress().Step(korv::ProgressBar::Detailed); }
+
+}  // namespace
+
+double Analysis::OneLevelModel(int k, double E, double D, double n, double T) {
+  const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
+  KT = kt;
+  const double X = std::exp(Eref[k] / kt);
+  ExpErefOverKT = X;
+  Nc = std::pow(T, 1.5) * DosCoefficient;
+  const double r = Nc / n;
+  NcOverN = r;
+  const double y = std::exp(-E / kt);
+  const double g = DegeneracyFactor[k];
+  if (FunctionType == 1) return (D * y * X / kt) * (r / (y * r + g));
+  if (FunctionType == 2) {
+    NcFactor = ncFactorOf(DosCoefficient);
+    return (D * y * X / kt) * (1 / (y * r + g)) * NcFactor;
+  }
+  return -1;
+}
+
+double Analysis::CompensatedModel(int k, double x, double E, double D, double n, double T) {
+  const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
+  KT = kt;
+  const double X = std::exp(Eref[k] / kt);
+  ExpErefOverKT = X;
+  Nc = std::pow(T, 1.5) * DosCoefficient;
+  const double r = Nc / n;
+  NcOverN = r;
+  const double y = std::exp(-E / kt);
+  const double g = DegeneracyFactor[k];
+  const double Q = x * D;
+  if (FunctionType == 1) return (D * y * X * (r / (y * r + g)) - Q * X) / kt;
+  if (FunctionType == 2) {
+    NcFactor = ncFactorOf(DosCoefficient);
+    return (D * y * X / (y * r + g) - X * Q / r) * NcFactor / kt;
+  }
+  return -1;
+}
+
+double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {
+  if (j < 0 || j >= static_cast<int>(SplineTemperature.size()))
+    throw korv::Error("The grid point of the concentration lies outside the grid.");
+  const double T = SplineTemperature[j];
+  const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
+  const double nc = std::pow(T, 1.5) * DosCoefficient;
+  KT = kt;
+  Nc = nc;
+  const double g = DegeneracyFactor[0];
+  auto f = [&](double e) { return D / (std::exp((E - e) / kt) * g + 1) - (nc * std::exp(-e / kt) + Q); };
+  double lo = 0, hi = 1.5, mid = 0;
+  for (int i = 0; i < 15; ++i) {
+    mid = (lo + hi) / 2;
+    const double fa = f(lo), fm = f(mid);
+    if (fm == 0) break;
+    if (fa * fm > 0)
+      lo = mid;
+    else
+      hi = mid;
+  }
+  return nc * std::exp(-mid / kt);
+}
+
+double Analysis::ModelPeakTemperature(int k, int a, int b, double x, double E) {
+  requireGrid(*this, k);
+  if (a < 0 || a >= GridCount) throw korv::Error("The range of the model peak lies outside the grid.");
+  const ModelGrid grid(*this, k, a, b);
+  int atMax = a;
+  const double t = grid.peakTemperature(a, grid.last(), x, E, &atMax);
+  NcOverN = grid.r[atMax - a];
+  return t;
+}
+
+double Analysis::LevelForRatio(int k, int a, int b, double x) {
+  requireGrid(*this, k);
+  if (a < 0 || a >= GridCount) throw korv::Error("The range of the model peak lies outside the grid.");
+  const ModelGrid grid(*this, k, a, b);
+  return levelForRatio(*this, grid, k, a, grid.last(), x);
+}
+
+int Analysis::PeakTailBelow(int k) {
+  requireGrid(*this, k);
+  const auto& H = HValues[k];
+  const int p = PeakIndex[k];
+  const int bound = IndexAtTemperature(SplineTemperature[p] - 50);
+  int x = p;
+  double v = H[p];
+  while (x - 20 >= bound && x - 20 >= 0 && H[x - 20] < v) {
+    x -= 20;
+    v = H[x];
+  }
+  return x;
+}
+
+int Analysis::PeakTailAbove(int k) {
+  requireGrid(*this, k);
+  const auto& H = HValues[k];
+  const int p = PeakIndex[k];
+  const int bound = IndexAtTemperature(SplineTemperature[p] + 50);
+  int x = p;
+  double v = H[p];
+  while (x + 20 <= bound && x + 20 < GridCount && H[x + 20] < v) {
+    x += 20;
+    v = H[x];
+  }
+  return x;
+}
+
+bool Analysis::FitLevel(int k, int c) {
+  requireGrid(*this, k);
+  if (c < 0 || c >= GridCount) throw korv::Error("The check point of the evaluation lies outside the grid.");
+  NcFactor = ncFactorOf(DosCoefficient);
+  progress().Show(korv::ProgressBar::Detailed, 23);
+  const double hc = HValues[k][c];
+  const Fit fit(*this, k, c, PeakTailAbove(k));
+
+  const FitPoint zero = fit.at(0);
+  step(*this);
+  if (!LevelInRange) return false;
+
+  double o = 0, E = 0;
+  if (hc > zero.m) {
+    // More free carriers at the check point than the uncompensated model gives: the
+    // compensation ratio is negative. Decades first, then the geometric mean.
+    double t = -1e-10, u = t;
+    for (;;) {
+      u = 10 * t;
+      const FitPoint f = fit.at(u);
+      step(*this);
+      if (LevelInRange && hc > f.m)
+        t = u;
+      else
+        break;
+    }
+    for (int i = 0; i < 11; ++i) {
+      o = -std::sqrt(t * u);
+      const FitPoint f = fit.at(o);
+      E = f.E;
+      step(*this);
+      if (LevelInRange && hc > f.m)
+        t = o;
+      else
+        u = o;
+    }
+    if (!LevelInRange) o = t, E = fit.at(t).E;
+  } else {
+    double t = 1e-10, u = t;
+    for (;;) {
+      u = 10 * t;
+      if (u > 0.9) break;
+      const FitPoint f = fit.at(u);
+      step(*this);
+      if (!LevelInRange || hc >= f.m) break;
+      t = u;
+    }
+    for (int i = 0; i < 11; ++i) {
+      o = std::sqrt(t * u);
+      const FitPoint f = fit.at(o);
+      E = f.E;
+      step(*this);
+      if (LevelInRange) {
+        if (hc >= f.m)
+          u = o;
+        else
+          t = o;
+      } else {
+        u = o;
+      }
+    }
+    if (!LevelInRange) o = t, E = fit.at(t).E;
+  }
+  fit.store(o, E);
+  if (!KeepSearchStart && TemporaryCompensatingDensity[k] > 0) {
+    CompensationAnalysis = k;
+    EvaluationFinished = true;
+    CompensatingDensity = TemporaryCompensatingDensity[k];
+  }
+  return true;
+}
+
+bool Analysis::RefitWithScaledRatio(int k, int c, double m) {
+  requireGrid(*this, k);
+  if (c < 0 || c >= GridCount) throw korv::Error("The check point of the evaluation lies outside the grid.");
+  NcFactor = ncFactorOf(DosCoefficient);
+  const double hc = HValues[k][c];
+  const Fit fit(*this, k, c, PeakTailAbove(k));
+  auto fail = [&] {
+    LevelInRange = true;
+    progress().Close(korv::ProgressBar::Detailed);
+    return false;
+  };
+
+  double E = fit.at(m).E;
+  step(*this);
+  if (!LevelInRange) return fail();
+  double u = m;
+  for (;;) {
+    u = 10 * m;
+    if (u > 0.9) break;
+    const FitPoint f = fit.at(u);
+    step(*this);
+    if (!LevelInRange || hc <= f.m) break;
+    m = u;
+  }
+  double o = m;
+  for (int i = 0; i < 11; ++i) {
+    o = std::sqrt(m * u);
+    const FitPoint f = fit.at(o);
+    E = f.E;
+    step(*this);
+    if (LevelInRange && hc > f.m)
+      m = o;
+    else
+      u = o;
+  }
+  if (!LevelInRange) {
+    o = m;
+    E = fit.at(m).E;
+    if (!LevelInRange) return fail();
+  }
+  fit.store(o, E);
+  return true;
+}
+
+bool Analysis::EvaluateAtCheckPoint(int k, int c) {
+  if (!FitLevel(k, c)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return false;
+  }
+  if (!FillModelRows(k, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  step(*this);
+  if (TemporaryCompensatingDensity[k] < 0) {
+    ScaledCompensation = false;
+    return true;
+  }
+  EvaluationSaveRow = SimulatedH[k];
+  const double d0 = Density[k], e0 = EnergyLevel[k], c0 = TemporaryCompensatingDensity[k];
+  const double ratio0 = checked(c0 / d0);
+  EvaluationScratch = {};
+  EvaluationScratch[0] = d0;
+  EvaluationScratch[1] = e0;
+  EvaluationScratch[2] = c0;
+  EvaluationScratch[3] = ratio0;
+  if (k != 0 || !(Eref[0] > 0)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  const double m = std::pow(10.0, std::trunc(checked(std::log10(ratio0))));
+  if (!(m < 1)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  if (!RefitWithScaledRatio(0, c, m)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return true;
+  }
+  if (!FillModelRows(0, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  const double d1 = Density[0], e1 = EnergyLevel[0], c1 = TemporaryCompensatingDensity[0];
+  EvaluationRetryRow = SimulatedH[0];
+  EvaluationScratch[4] = d1;
+  EvaluationScratch[5] = e1;
+  EvaluationScratch[6] = c1;
+  EvaluationScratch[7] = checked(c1 / d1);
+
+  // Which of the two fits reproduces the measured flank better, in log10 n.
+  const int p = PeakIndex[0];
+  double s0 = 0, s1 = 0;
+  for (int x = c; x <= p; x += 50) {
+    const double ln = std::log10(SplineConcentration[x]);
+    const double a0 = std::log10(OneLevelConcentration(x, c0, e0, d0)) - ln;
+    const double a1 = std::log10(OneLevelConcentration(x, c1, e1, d1)) - ln;
+    s0 += a0 * a0;
+    s1 += a1 * a1;
+  }
+  checked(s0);
+  checked(s1);
+  if (s0 > s1) {
+    ScaledCompensation = true;
+  } else {
+    ScaledCompensation = false;
+    Density[0] = d0;
+    EnergyLevel[0] = e0;
+    TemporaryCompensatingDensity[0] = c0;
+    SimulatedH[0] = EvaluationSaveRow;
+  }
+  return true;
+}
+
+bool Analysis::FillModelRows(int k, FillMode mode) {
+  if (FunctionType != 1 && FunctionType != 2) return false;
+  const int n = GridCount;
+  if (n < 1 || static_cast<int>(SplineTemperature.size()) < n || static_cast<int>(SplineConcentration.size()) < n)
+    throw korv::Error("There is no spline to fill the model rows from.");
+  const ModelGrid grid(*this, k, 0, n - 1);
+  std::vector<double> row(n);
+  if (mode == FillMode::Simulated) {
+    const double x = checked(TemporaryCompensatingDensity[k] / Density[k]);
+    for (int j = 0; j < n; ++j) {
+      const double v = grid.compensated(j, x, EnergyLevel[k], Density[k]);
+      row[j] = v > 0 ? v : 0;
+    }
+    SimulatedH[k] = std::move(row);
+  } else {
+    for (int j = 0; j < n; ++j) {
+      const double v = grid.oneLevel(j, PeakEnergyLevel[k], PeakDensity[k]);
+      row[j] = v > 0 ? v : 0;
+    }
+    ModelH[k] = std::move(row);
+  }
+  return true;
+}
+
+bool Analysis::FillCandidateSimulatedH(int k, int r) {
+  const int n = GridCount;
+  if (r < 0 || r > 4) throw korv::Error("There are five evaluation candidates.");
+  if (n < 1 || static_cast<int>(SplineTemperature.size()) < n || static_cast<int>(SplineConcentration.size()) < n)
+    throw korv::Error("There is no spline to fill the model rows from.");
+  if (CandidateSimulatedH.size() < 5) CandidateSimulatedH.resize(5);
+  const ModelGrid grid(*this, k, 0, n - 1);
+  const double x = checked(TemporaryCompensatingDensity[k] / Density[k]);
+  std::vector<double> row(n);
+  for (int j = 0; j < n; ++j) row[j] = grid.compensated(j, x, EnergyLevel[k], Density[k]);
+  CandidateSimulatedH[r] = std::move(row);
+  return true;
+}
+
+bool Analysis::CheckLevelRange(int k) {
+  if (FunctionType != 1 && FunctionType != 2) return false;
+  requireGrid(*this, k);
+  NcFactor = ncFactorOf(DosCoefficient);
+  progress().Show(korv::ProgressBar::Main, 14);
+  const int a = PeakTailBelow(k), b = PeakTailAbove(k);
+  const int p = PeakIndex[k];
+  const double tp = SplineTemperature[p];
+  const ModelGrid grid(*this, k, a, b);
+  int atMax = a;
+  auto P = [&](double E) { return grid.oneLevelPeakTemperature(a, b, E, &atMax); };
+
+  double lo = 0.001, hi = 1.5;
+  for (int i = 0; i < 14; ++i) {
+    progress().Step(korv::ProgressBar::Main);
+    const double mid = (lo + hi) / 2;
+    if (tp < P(lo)) {
+      LevelRangeMessage[k] = SHALLOWER;
+      LevelInRange = false;
+      break;
+    }
+    if (tp > P(hi)) {
+      LevelRangeMessage[k] = DEEPER;
+      LevelInRange = false;
+      break;
+    }
+    LevelRangeMessage[k] = BETWEEN;
+    LevelInRange = true;
+    if (tp >= P(mid))
+      lo = mid;
+    else
+      hi = mid;
+  }
+  if (LevelInRange) {
+    const double E = (lo + hi) / 2;
+    const double u = P(E);
+    const double r = grid.r[atMax - a];
+    NcOverN = r;
+    const double kt = K_BOLTZMANN * u / Q_ELEMENTARY;
+    KT = kt;
+    const double B = std::exp(-Eref[k] / kt) * HValues[k][p] * kt * std::exp(E / kt);
+    const double y = std::exp(-E / kt);
+    const double density = checked(FunctionType == 1 ? (y * r + DegeneracyFactor[k]) * B / r
+                                                     : (y * r + DegeneracyFactor[k]) * B / NcFactor);
+    PeakEnergyLevel[k] = E;
+    PeakDensity[k] = density;
+  }
+  if (EvaluationFinished) {
+    EnergyLevel[k] = PeakEnergyLevel[k];
+    Density[k] = PeakDensity[k];
+    AdoptedLevelRangeMessage[k] = LevelRangeMessage[k];
+  }
+  progress().Close(korv::ProgressBar::Main);
+  return true;
+}
