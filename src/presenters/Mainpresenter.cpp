@@ -1,0 +1,1695 @@
+#include "presenters/Mainpresenter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "core/Error.h"
+#include "core/Numbers.h"
+#include "materials/Materialtable.h"
+#include "presenters/MainCharts.h"
+#include "presenters/MainControls.h"
+
+namespace korv::ui {
+namespace {
+
+const char* kDensity = "0.00E+00";
+const char* kEnergy = "0.####";
+const char* kErefPattern = "0.######";
+const char* kManualMark = " [manual mode]";
+const char* kAgain = "Calculation again";
+const char* kCalculation = "Calculation";
+
+// Controls that only Advanced mode shows.
+const char* const kAdvancedControls[] = {
+    "ButtonSaveExperimentalFermiLevelData",
+    "ButtonDecreaseErefH1",
+    "ButtonIncreaseErefH1",
+    "ButtonCalculationH1Precise",
+    "ButtonDecreaseErefH1Precise",
+    "ButtonIncreaseErefH1Precise",
+    "ButtonSaveExperimentalH1Data",
+    "LabelChangePeakH1",
+    "ButtonDecreasePeakH1",
+    "ButtonIncreasePeakH1",
+    "ButtonUseNegativeNcom",
+    "LabelChangePeakH2",
+    "ButtonDecreasePeakH2",
+    "ButtonIncreasePeakH2",
+    "ButtonSaveExperimentalH2Data",
+    "LabelChangePeakH3",
+    "ButtonDecreasePeakH3",
+    "ButtonIncreasePeakH3",
+    "ButtonSaveExperimentalH3Data",
+    "LoadSpline",
+    "LoadFermiLevel",
+    "DistributionFunction1",
+    "MenuDXCenter",
+    "AutomaticEvaluationType",
+    "TypeOfFunction",
+};
+
+const char* const kSideMenus[] = {"MenuInverseT",      "MenuInverseTCom", "MenuDHES",
+                                  "MenuExcitedStates", "MenuDXCenter",    "MenuCurveFitting"};
+
+const char* const kH1StartCommands[] = {
+    "ButtonCalcH1",         "ButtonDecreaseErefH1",        "ButtonDecreaseErefH1Precise",
+    "ButtonIncreaseErefH1", "ButtonIncreaseErefH1Precise", "ButtonCalculationH1Precise"};
+
+std::string s(int k) { return std::to_string(k); }
+
+double dosShown(double coefficient) { return coefficient / std::pow(phys::K_BOLTZMANN, 1.5); }
+
+}  // namespace
+
+std::string ReplaceExtension(const std::string& path, const std::string& replacement) {
+  const auto slash = path.find_last_of("/\\");
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + replacement;
+  return path.substr(0, dot) + replacement;
+}
+
+TFormMainPresenter::TFormMainPresenter(Analysis& record) : a_(record) {
+  auto& h = handlers_;
+#define KORV_HANDLER(name) h[#name] = [this] { name(); }
+  KORV_HANDLER(ButtonInputDataClick);
+  KORV_HANDLER(ButtonLoadExperimentalClick);
+  KORV_HANDLER(LoadExperimentalClick);
+  KORV_HANDLER(ButtonChangeDataClick);
+  KORV_HANDLER(ButtonCalcSplineClick);
+  KORV_HANDLER(ButtonSaveSplineClick);
+  KORV_HANDLER(LoadSplineClick);
+  KORV_HANDLER(ButtonInputChangeInformationClick);
+  KORV_HANDLER(ButtonCalcEffectiveDensityOfStatesClick);
+  KORV_HANDLER(ButtonCalcFermiLevelClick);
+  KORV_HANDLER(ButtonSaveFermiLevelClick);
+  KORV_HANDLER(ButtonSaveExperimentalFermiLevelDataClick);
+  KORV_HANDLER(LoadFermiLevelClick);
+  KORV_HANDLER(AllClearMainClick);
+  KORV_HANDLER(PrintMainClick);
+  KORV_HANDLER(ExitMainClick);
+  KORV_HANDLER(EditorMainClick);
+  KORV_HANDLER(SampleConditionClick);
+  KORV_HANDLER(ObtainedResultsClick);
+  KORV_HANDLER(AutomaticEvaluationTypeClick);
+  KORV_HANDLER(TypeOfFunctionClick);
+  KORV_HANDLER(NormalModeClick);
+  KORV_HANDLER(AdvancedModeClick);
+  KORV_HANDLER(MenuExcitedStatesClick);
+  KORV_HANDLER(MenuDXCenterClick);
+  KORV_HANDLER(MenuInverseTClick);
+  KORV_HANDLER(MenuInverseTComClick);
+  KORV_HANDLER(MenuDHESClick);
+  KORV_HANDLER(MenuCurveFittingClick);
+  KORV_HANDLER(VersionClick);
+  KORV_HANDLER(InformationClick);
+  KORV_HANDLER(HelpClick);
+  KORV_HANDLER(InformationSemiconductorClick);
+  KORV_HANDLER(ButtonSeeInformationClick);
+  KORV_HANDLER(ButtonSaveFigureConcentration1Click);
+  KORV_HANDLER(ButtonSaveFigureConcentration2Click);
+  KORV_HANDLER(ButtonSaveFigureFermiClick);
+  KORV_HANDLER(ButtonSaveFigureH1Click);
+  KORV_HANDLER(ButtonSaveFigureH2Click);
+  KORV_HANDLER(ButtonSaveFigureH3Click);
+  KORV_HANDLER(ButtonSaveFigureSimulation1Click);
+  KORV_HANDLER(ButtonSaveFigureSimulation2Click);
+  KORV_HANDLER(ButtonCalcH1Click);
+  KORV_HANDLER(ButtonDecreaseErefH1Click);
+  KORV_HANDLER(ButtonIncreaseErefH1Click);
+  KORV_HANDLER(ButtonDecreaseErefH1PreciseClick);
+  KORV_HANDLER(ButtonIncreaseErefH1PreciseClick);
+  KORV_HANDLER(ButtonCalculationH1PreciseClick);
+  KORV_HANDLER(ButtonDecreasePeakH1Click);
+  KORV_HANDLER(ButtonIncreasePeakH1Click);
+  KORV_HANDLER(ButtonDecreasePeakH2Click);
+  KORV_HANDLER(ButtonIncreasePeakH2Click);
+  KORV_HANDLER(ButtonDecreasePeakH3Click);
+  KORV_HANDLER(ButtonIncreasePeakH3Click);
+  KORV_HANDLER(ButtonEvaluation1Click);
+  KORV_HANDLER(ButtonEvaluation2Click);
+  KORV_HANDLER(ButtonEvaluation3Click);
+  KORV_HANDLER(ButtonSaveH1Click);
+  KORV_HANDLER(ButtonSaveH2Click);
+  KORV_HANDLER(ButtonSaveH3Click);
+  KORV_HANDLER(ButtonSaveExperimentalH1DataClick);
+  KORV_HANDLER(ButtonSaveExperimentalH2DataClick);
+  KORV_HANDLER(ButtonSaveExperimentalH3DataClick);
+  KORV_HANDLER(ButtonCalcH2Click);
+  KORV_HANDLER(ButtonCalcH3Click);
+  KORV_HANDLER(ButtonUseNegativeNcomClick);
+  KORV_HANDLER(ButtonSimulationClick);
+  KORV_HANDLER(ButtonSaveSimulationClick);
+  KORV_HANDLER(ButtonSeeResultsClick);
+  KORV_HANDLER(ButtonSaveResultsClick);
+  KORV_HANDLER(ButtonFineAdjustmentClick);
+#undef KORV_HANDLER
+}
+
+void TFormMainPresenter::Attach(View& view, Windows& windows) {
+  view_ = &view;
+  windows_ = &windows;
+  a_.AttachPorts(&view.ProgressPort(), &view.MessagesPort());
+}
+
+bool TFormMainPresenter::Invoke(const std::string& handler) {
+  auto it = handlers_.find(handler);
+  if (it == handlers_.end()) throw std::invalid_argument("No command named '" + handler + "'");
+  const std::string control = handler.substr(0, handler.size() - 5);  // without "Click"
+  if (!view_->IsEnabled(control) || !view_->IsVisible(control)) return false;
+  it->second();
+  return true;
+}
+
+std::vector<std::string> TFormMainPresenter::HandlerNames() const {
+  std::vector<std::string> names;
+  for (const auto& [name, f] : handlers_) names.push_back(name);
+  return names;
+}
+
+// ---- Small helpers ------------------------------------------------------------------------
+
+void TFormMainPresenter::en(const std::string& c, bool e) { view_->SetEnabled(c, e); }
+void TFormMainPresenter::txt(const std::string& c, const std::string& t) { view_->SetText(c, t); }
+void TFormMainPresenter::chk(const std::string& c, bool v) { view_->SetChecked(c, v); }
+void TFormMainPresenter::vis(const std::string& c, bool v) { view_->SetVisible(c, v); }
+void TFormMainPresenter::busy() { view_->SetCursor(Cursor::Busy); }
+void TFormMainPresenter::normal() { view_->SetCursor(Cursor::Normal); }
+
+void TFormMainPresenter::leftTitle(const std::string& chart, const std::string& title) {
+  view_->SetAxisTitles(chart, MainChart(chart).bottom.title, title);
+}
+
+void TFormMainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::logic_error&) {
+    normal();
+    throw;  // a programming error (an unknown control name): let it be seen
+  } catch (const std::exception& e) {
+    closeProgressWindows();
+    normal();
+    if (!reenable.empty()) en(reenable, true);
+    view_->ShowError(e.what());
+  }
+  normal();
+}
+
+void TFormMainPresenter::closeProgressWindows() {
+  view_->ProgressPort().Close(korv::ProgressBar::Detailed);
+  view_->ProgressPort().Close(korv::ProgressBar::Main);
+}
+
+void TFormMainPresenter::closeSideWindows() {
+  for (Window w :
+       {Window::OneImpurity, Window::DonorAcceptor, Window::Dhes, Window::ExcitedStates, Window::CurveFitting})
+    windows_->Close(w);
+}
+
+void TFormMainPresenter::disableSideMenus() {
+  for (const char* m : kSideMenus) en(m, false);
+  en("ButtonFineAdjustment", false);
+}
+
+void TFormMainPresenter::closeLateWindows() {
+  windows_->Close(Window::ExcitedStates);
+  windows_->Close(Window::CurveFitting);
+  for (const char* m : {"MenuExcitedStates", "MenuDXCenter", "MenuCurveFitting", "ButtonFineAdjustment"}) en(m, false);
+}
+
+void TFormMainPresenter::closeFittingWindow() {
+  windows_->Close(Window::CurveFitting);
+  en("MenuCurveFitting", false);
+  en("ButtonFineAdjustment", false);
+}
+
+void TFormMainPresenter::refreshReports() {
+  windows_->RefreshSampleCondition();
+  windows_->RebuildObtainedResults();
+}
+
+int TFormMainPresenter::gridLength() const {
+  const std::size_t n = std::min(a_.SplineTemperature.size(), a_.SplineConcentration.size());
+  return std::clamp(a_.GridCount, 0, static_cast<int>(n));
+}
+
+bool TFormMainPresenter::saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer) {
+  const std::string old = field;
+  field = path;
+  bool ok = false;
+  try {
+    ok = writer();
+  } catch (...) {
+    field = old;
+    throw;
+  }
+  if (!ok) {
+    field = old;
+    view_->ShowError("The file " + path + " could not be written.");
+  }
+  return ok;
+}
+
+std::optional<std::string> TFormMainPresenter::askSave(int filterIndex, const std::string& proposed) {
+  return view_->AskSaveFile(FileDialog{"", kMainSaveFilter, filterIndex, proposed});
+}
+
+std::optional<std::string> TFormMainPresenter::askOpen(int filterIndex, const std::string& proposed) {
+  return view_->AskOpenFile(FileDialog{"", kMainOpenFilter, filterIndex, proposed});
+}
+
+// ---- Start-up, modes and the full reset ------------------------------------------------
+
+void TFormMainPresenter::FormCreate(bool developerOptionsHidden) {
+  a_.DeveloperOptionsHidden = developerOptionsHidden;
+  a_.VersionInformation = kVersionInformation;
+  a_.ProgramCaption = kProgramCaption;
+  view_->SetCaption(kMainWindowCaption);
+  setMode(!a_.DeveloperOptionsHidden);
+  resetMainWindow();
+}
+
+void TFormMainPresenter::setMode(bool advanced) {
+  if (advanced) {
+    a_.VersionInformation += kManualMark;
+    a_.ProgramCaption += kManualMark;
+    vis("OptionMain", true);
+    for (const char* c : kAdvancedControls) vis(c, true);
+    txt("ButtonCalcH1", "Auto Calculation");
+    en("NormalMode", true);
+    en("AdvancedMode", false);
+    a_.ManualMode = true;
+  } else {
+    for (const char* c : kAdvancedControls) vis(c, false);
+    txt("ButtonCalcH1", kCalculation);
+    en("NormalMode", false);
+    en("AdvancedMode", true);
+    a_.ManualMode = false;
+    if (a_.DeveloperOptionsHidden) vis("OptionMain", false);
+  }
+}
+
+void TFormMainPresenter::resetMainWindow() {
+  a_.ResetAll();
+  for (const char* l : {"LabelVerCon", "LabelVerFermi", "LabelVerH1", "LabelVerH2", "LabelVerH3", "LabelVerSim"})
+    txt(l, a_.ProgramCaption);
+  txt("PanelSampleNumber", "");
+  txt("PanelFilenameExperimentalData", "");
+  unreliableLevel = -1;
+  resetSideMenus();
+  resetDataDisplay();
+  resetSplineDisplay();
+  resetFermiDisplay();
+  resetH1Display();
+  resetH2Display();
+  resetH3Display();
+  resetSimulationDisplay();
+  en("ButtonSimulation", false);
+  en("ButtonSaveSimulation", false);
+  if (a_.DeveloperOptionsHidden) a_.ManualMode = false;
+  negativeNcomInUse = false;
+  txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
+  showNeutralCaptions();
+}
+
+void TFormMainPresenter::resetSideMenus() {
+  for (const char* m : {"LoadSpline", "LoadFermiLevel", "MenuExcitedStates", "MenuDXCenter", "MenuInverseT",
+                        "MenuInverseTCom", "MenuDHES", "MenuCurveFitting", "ButtonFineAdjustment"})
+    en(m, false);
+}
+
+void TFormMainPresenter::resetDataDisplay() {
+  for (const char* c : {"ChartExperimentalLinear", "ChartExperimentalLog"}) {
+    leftTitle(c, "Free Carrier Concentration  [cm^-3]");
+    view_->ClearSeries(c, series::kMeasured);
+  }
+  keyboardEntryRequested = false;
+  sheetDataSaved = false;
+  convertedDataSaved = false;
+  txt("LabelFilenameExperimentalData", "");
+  for (const char* b : {"ButtonChangeData", "ButtonCalcSpline", "ButtonSaveSpline", "ButtonSaveFigureConcentration1",
+                        "ButtonSaveFigureConcentration2"})
+    en(b, false);
+  txt("EditSmoothness", "5000");
+  for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) {
+    leftTitle(c, "Majority-Carrier Concentration  [cm^-3]");
+    view_->ClearSeries(c, series::kMeasured);
+  }
+}
+
+void TFormMainPresenter::resetSplineDisplay() {
+  view_->ClearSeries("ChartExperimentalLinear", series::kCurve);
+  view_->ClearSeries("ChartExperimentalLog", series::kCurve);
+  txt("LabelFilenameSpline", "");
+}
+
+void TFormMainPresenter::resetFermiDisplay() {
+  leftTitle("ChartFermiLevel", "Fermi Level  [eV]");
+  view_->ClearSeries("ChartFermiLevel", series::kFermi);
+  view_->ClearSeries("ChartFermiLevel", series::kFermiExp);
+  en("ButtonInputChangeInformation", false);
+  txt("LabelFermiSemiconductor", "");
+  txt("LabelFermiConductionTypeN", "n-type");
+  txt("LabelFermiConductionTypeP", "p-type");
+  txt("EditMass", "1");
+  en("EditMass", false);
+  txt("EditEquivalentMinima", "1");
+  en("EditEquivalentMinima", false);
+  en("ButtonCalcEffectiveDensityOfStates", false);
+  txt("EditEffectiveDensityOfStates", "9.4E49");
+  en("EditEffectiveDensityOfStates", false);
+  txt("EditFermiLevelComment", "");
+  en("ButtonCalcFermiLevel", false);
+  en("ButtonSaveFermiLevel", false);
+  txt("LabelFilenameFermiLevel", "");
+  en("ButtonSaveFigureFermi", false);
+  en("ButtonSaveExperimentalFermiLevelData", false);
+}
+
+void TFormMainPresenter::resetH1Display() {
+  for (int i = 0; i < 4; ++i) view_->ClearSeries("ChartH1", i);
+  en("ButtonCalcH1", false);
+  txt("ButtonCalcH1", a_.ManualMode ? "Auto Calculatoin" : kCalculation);
+  txt("LabelEref1", "0");
+  for (const char* b : {"ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise", "ButtonIncreaseErefH1",
+                        "ButtonIncreaseErefH1Precise", "ButtonCalculationH1Precise", "ButtonSaveExperimentalH1Data"})
+    en(b, false);
+  txt("LabelPeakT1", "0");
+  txt("LabelPeakV1", "0");
+  for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1", "ButtonEvaluation1"}) en(b, false);
+  for (const char* l : {"LabelDensity1", "LabelEnergy1", "LabelCDensity1"}) txt(l, "0");
+  en("ButtonSaveH1", false);
+  txt("LabelFilenameH1", "");
+  en("ButtonSaveFigureH1", false);
+  for (const char* l : {"LabelDensity1H2", "LabelEnergy1H2", "LabelComDensityH2"}) txt(l, "0");
+  for (int j = 1; j <= 4; ++j) chk("CheckBox" + s(j), false);
+  for (int j = 1; j <= 3; ++j) {
+    txt("EditSDensity" + s(j), "0");
+    txt("EditSEnergy" + s(j), "0");
+  }
+  txt("EditSCDensity", "0");
+  en("ButtonSaveSimulation", false);
+}
+
+void TFormMainPresenter::resetH2Evaluation() {
+  for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH2", i);
+  for (const char* l : {"LabelDensity2", "LabelEnergy2", "LabelCDensity2"}) txt(l, "0");
+  en("ButtonSaveH2", false);
+  txt("LabelFilenameH2", "");
+  en("ButtonSaveFigureH2", false);
+  for (const char* l : {"LabelDensity1H3", "LabelEnergy1H3", "LabelDensity2H3", "LabelEnergy2H3", "LabelComDensityH3"})
+    txt(l, "0");
+  for (int j = 2; j <= 4; ++j) chk("CheckBox" + s(j), false);
+  for (int j = 2; j <= 3; ++j) {
+    txt("EditSDensity" + s(j), "0");
+    txt("EditSEnergy" + s(j), "0");
+  }
+  txt("EditSCDensity", "0");
+}
+
+void TFormMainPresenter::resetH2Display() {
+  view_->ClearSeries("ChartH2", series::kH);
+  resetH2Evaluation();
+  en("ButtonCalcH2", false);
+  txt("LabelEref2", "0");
+  en("ButtonUseNegativeNcom", false);
+  txt("LabelPeakT2", "0");
+  txt("LabelPeakV2", "0");
+  for (const char* b :
+       {"ButtonEvaluation2", "ButtonDecreasePeakH2", "ButtonIncreasePeakH2", "ButtonSaveExperimentalH2Data"})
+    en(b, false);
+}
+
+void TFormMainPresenter::resetH3Evaluation() {
+  for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH3", i);
+  for (const char* l : {"LabelDensity3", "LabelEnergy3", "LabelCDensity3"}) txt(l, "0");
+  en("ButtonSaveH3", false);
+  txt("LabelFilenameH3", "");
+  en("ButtonSaveFigureH3", false);
+  chk("CheckBox3", false);
+  chk("CheckBox4", false);
+  txt("EditSDensity3", "0");
+  txt("EditSEnergy3", "0");
+  txt("EditSCDensity", "0");
+}
+
+void TFormMainPresenter::resetH3Display() {
+  view_->ClearSeries("ChartH3", series::kH);
+  resetH3Evaluation();
+  en("ButtonCalcH3", false);
+  for (const char* l : {"LabelEref3", "LabelPeakT3", "LabelPeakV3"}) txt(l, "0");
+  for (const char* b :
+       {"ButtonEvaluation3", "ButtonDecreasePeakH3", "ButtonIncreasePeakH3", "ButtonSaveExperimentalH3Data"})
+    en(b, false);
+}
+
+void TFormMainPresenter::resetSimulationDisplay() {
+  view_->ClearSeries("ChartSimulationReverseT", series::kCurve);
+  view_->ClearSeries("ChartSimulationT", series::kCurve);
+  chk("CheckBox4", false);
+  en("ButtonSeeResults", false);
+  txt("ButtonSeeResults", "See Remarks!");
+  en("ButtonSaveSimulation", false);
+  txt("LabelFilenameSimulation", "");
+  en("ButtonSaveFigureSimulation1", false);
+  en("ButtonSaveFigureSimulation2", false);
+}
+
+void TFormMainPresenter::invalidateFrom(Stage stage) {
+  const int from = static_cast<int>(stage);
+  auto run = [from](Stage st) { return static_cast<int>(st) >= from; };
+  if (run(Stage::Spline)) a_.ClearSplineStage();
+  if (run(Stage::DensityOfStates)) a_.ClearDensityOfStatesStage();
+  if (run(Stage::Analyses)) a_.ClearAnalysisStages();
+  if (run(Stage::First)) a_.ClearFirstAnalysis();
+  if (run(Stage::Second)) a_.ClearSecondAnalysis();
+  if (run(Stage::Third)) a_.ClearThirdAnalysis();
+  a_.ClearSimulation();
+  if (run(Stage::Spline)) resetSplineDisplay();
+  if (run(Stage::DensityOfStates)) resetFermiDisplay();
+  if (run(Stage::First)) resetH1Display();
+  if (run(Stage::Second)) resetH2Display();
+  if (run(Stage::Third)) resetH3Display();
+  resetSimulationDisplay();
+  a_.CompensatingDensity = 0;
+  for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
+}
+
+// ---- Captions and formula pictures -------------------------------------------------------
+
+int TFormMainPresenter::conductionKind() const {
+  if (a_.ConductionType == "n-type") return 1;
+  if (a_.ConductionType == "p-type") return 2;
+  return 0;
+}
+
+void TFormMainPresenter::applyConductionCaptions(int type) {
+  static const char* const concentration[] = {"Free Carrier Concentration  [cm^-3]", "Electron Concentration  [cm^-3]",
+                                              "Hole Concentration  [cm^-3]"};
+  static const char* const fermi[] = {"Fermi Level  [eV]", "Fermi Level from Conduction Band  [eV]",
+                                      "Fermi Level from Valence Band  [eV]"};
+  static const char* const majority[] = {"Majority-Carrier Concentration  [cm^-3]", "Electron Concentarion  [cm^-3]",
+                                         "Hole Concentarion  [cm^-3]"};
+  leftTitle("ChartExperimentalLinear", concentration[type]);
+  leftTitle("ChartExperimentalLog", concentration[type]);
+  leftTitle("ChartFermiLevel", fermi[type]);
+  leftTitle("ChartSimulationReverseT", majority[type]);
+  leftTitle("ChartSimulationT", majority[type]);
+
+  const bool n = type != 2, p = type != 1;  // which members a neutral window shows too
+  // Density and energy symbols: neutral, donor (n) and acceptor (p) members.
+  auto symbols = [&](const std::string& prefix, int j) {
+    vis(prefix + "N" + s(j), type == 0);
+    vis(prefix + "ND" + s(j), type == 1);
+    vis(prefix + "NA" + s(j), type == 2);
+    vis(prefix + "DE" + s(j), type == 0);
+    vis(prefix + "DED" + s(j), type == 1);
+    vis(prefix + "DEA" + s(j), type == 2);
+  };
+  for (int k = 1; k <= 3; ++k)
+    for (int j = 1; j <= k; ++j) symbols("ImageH" + s(k), j);
+  for (int j = 1; j <= 3; ++j) symbols("ImageS", j);
+
+  vis("ImageN0kT32", type == 0);
+  vis("ImageNC0kT32", type == 1);
+  vis("ImageNV0kT32", type == 2);
+  vis("ImageMassElectron", n);
+  vis("ImageEquivalentMinima", n);
+  vis("ImageEffectiveDensityOfStatesN", n);
+  vis("ImageMassHole", p);
+  vis("ImageEffectiveDensityOfStatesP", p);
+  vis("ImageFermiLevelN", n);
+  vis("ImageFermiLevelP", p);
+  for (int k = 1; k <= 3; ++k) {
+    vis("ImageNdH" + s(k), n);
+    vis("ImageNaH" + s(k), p);
+  }
+  vis("ImageSimulationN", n);
+  vis("ImageSimulationP", p);
+
+  const std::string nText = n ? "n-type" : "", pText = p ? "p-type" : "";
+  txt("LabelFermiConductionTypeN", nText);
+  txt("LabelFermiLevelConductionTypeN", nText);
+  txt("LabelSDonor", nText);
+  txt("LabelFermiConductionTypeP", pText);
+  txt("LabelFermiLevelConductionTypeP", pText);
+  txt("LabelSAcceptor", pText);
+  for (int k = 1; k <= 3; ++k) {
+    txt("LabelDonorH" + s(k), nText);
+    txt("LabelAcceptorH" + s(k), pText);
+  }
+  applyFunctionCaptions(type);
+}
+
+void TFormMainPresenter::applyFunctionCaptions(int type) {
+  if (a_.FunctionType != 1 && a_.FunctionType != 2) return;
+  const bool S = sFunction();
+  const std::string f = S ? "S" : "H";
+  static const char* const suffix[] = {"", "n", "p"};
+  for (int k = 1; k <= 3; ++k) {
+    const std::string K = s(k);
+    leftTitle("ChartH" + K, S ? f + K + "(T,E_ref) [cm^-3 eV^-1]" : f + K + "(T,E_ref) [cm^-6 eV^-2.5]");
+    txt("TabSheet" + s(k + 2), f + K + "(T,E_ref)");
+    txt("ButtonSaveH" + K, "Save Obtained Results (*." + f + K + ")");
+    txt("GroupBoxH" + K, "Calculate " + f + K + "(T,E_ref)");
+    for (const char* g : {"H", "S"})
+      for (int t = 0; t < 3; ++t) vis(std::string("Image") + g + K + suffix[t], f == g && t == type);
+    if (k >= 2) {
+      vis("ImageH" + K + "Com", !S && type == 0);
+      vis("ImageH" + K + "ComN", !S && type == 1);
+      vis("ImageH" + K + "ComP", !S && type == 2);
+      vis("ImageS" + K + "Com", S);
+    }
+  }
+}
+
+void TFormMainPresenter::showNeutralCaptions() {
+  applyConductionCaptions(0);
+  for (int k = 1; k <= 3; ++k) txt("EditGH" + s(k), "1");
+}
+
+void TFormMainPresenter::showConductionTypeCaptions() {
+  const int type = conductionKind();
+  if (type == 0) return;
+  applyConductionCaptions(type);
+  for (int k = 1; k <= 3; ++k) txt("EditGH" + s(k), type == 1 ? "2" : "4");
+}
+
+void TFormMainPresenter::showFunctionTypeCaptions() { applyFunctionCaptions(conductionKind()); }
+
+void TFormMainPresenter::applyMaterialParameters() {
+  txt("LabelFermiSemiconductor", a_.Semiconductor);
+  korv::ApplyMaterialParameters(a_);
+  const auto texts = korv::MaterialEdits(a_);
+  txt("EditMass", texts.Mass);
+  txt("EditEquivalentMinima", texts.EquivalentMinima);
+  txt("EditEffectiveDensityOfStates", texts.EffectiveDensityOfStates);
+}
+
+// ---- Plotting ----------------------------------------------------------------------------------
+
+void TFormMainPresenter::plotMeasurement() {
+  const char* charts[] = {"ChartExperimentalLinear", "ChartExperimentalLog", "ChartSimulationReverseT",
+                          "ChartSimulationT"};
+  for (const char* c : charts) {
+    view_->ClearSeries(c, series::kMeasured);
+    view_->ClearSeries(c, series::kCurve);
+  }
+  const std::size_t n = std::min({a_.Temperature.size(), a_.Concentration.size(), a_.Reliability.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(a_.Reliability[i] >= 0.9)) continue;
+    const double T = a_.Temperature[i], c = a_.Concentration[i];
+    view_->AddPoint("ChartExperimentalLinear", series::kMeasured, T, c);
+    view_->AddPoint("ChartExperimentalLog", series::kMeasured, T, c);
+    if (T != 0) view_->AddPoint("ChartSimulationReverseT", series::kMeasured, 1000.0 / T, c);
+    view_->AddPoint("ChartSimulationT", series::kMeasured, T, c);
+  }
+}
+
+void TFormMainPresenter::plotSpline() {
+  const int n = gridLength();
+  for (const char* c : {"ChartExperimentalLinear", "ChartExperimentalLog"}) {
+    view_->ClearSeries(c, series::kCurve);
+    for (int i = 0; i < n; ++i) view_->AddPoint(c, series::kCurve, a_.SplineTemperature[i], a_.SplineConcentration[i]);
+  }
+}
+
+void TFormMainPresenter::plotFermiLevel() {
+  view_->ClearSeries("ChartFermiLevel", series::kFermi);
+  const int n = std::min(gridLength(), static_cast<int>(a_.FermiLevel.size()));
+  for (int i = 0; i < n; ++i)
+    view_->AddPoint("ChartFermiLevel", series::kFermi, a_.SplineTemperature[i], a_.FermiLevel[i]);
+}
+
+// ---- Tab 1: measurement and spline ----------------------------------------------------------
+
+void TFormMainPresenter::ButtonInputDataClick() {
+  command("", [&] {
+    resetMainWindow();
+    switch (windows_->AskDataSource()) {
+      case DataSource::Keyboard:
+        keyboardEntryRequested = true;
+        a_.ResetAll();
+        sheetDataSaved = windows_->ShowDataSheet(true);
+        keyboardEntryRequested = false;
+        break;
+      case DataSource::Conversion:
+        convertedDataSaved = windows_->ShowConversion();
+        break;
+      case DataSource::None:
+        break;
+    }
+    txt("LabelFilenameExperimentalData", a_.ExperimentalDataFile);
+    txt("PanelFilenameExperimentalData", a_.ExperimentalDataFile);
+    txt("PanelSampleNumber", a_.SampleNumber);
+    if (convertedDataSaved || sheetDataSaved) {
+      showConductionTypeCaptions();
+      plotMeasurement();
+      en("ButtonCalcSpline", true);
+      (convertedDataSaved ? convertedDataSaved : sheetDataSaved) = false;
+    }
+    en("ButtonChangeData", true);
+    en("LoadSpline", false);
+    en("LoadFermiLevel", false);
+    refreshReports();
+    closeSideWindows();
+    disableSideMenus();
+    invalidateFrom(Stage::Spline);
+  });
+}
+
+void TFormMainPresenter::loadExperimental(bool fromButton) {
+  bool loaded = false;
+  command("", [&] {
+    resetMainWindow();
+    const auto path = askOpen(1, "");
+    if (!path) return;
+    const std::string old = a_.ExperimentalDataFile;
+    a_.ExperimentalDataFile = *path;
+    bool ok = false;
+    try {
+      ok = a_.LoadMeasurementFile();
+    } catch (...) {
+      a_.ExperimentalDataFile = old;
+      throw;
+    }
+    if (!ok) {
+      a_.ExperimentalDataFile = old;
+      return;
+    }
+    showConductionTypeCaptions();
+    plotMeasurement();
+    txt("LabelFilenameExperimentalData", *path);
+    txt("PanelFilenameExperimentalData", *path);
+    txt("PanelSampleNumber", a_.SampleNumber);
+    en("ButtonChangeData", true);
+    en("ButtonCalcSpline", true);
+    en("LoadSpline", true);
+    refreshReports();
+    closeSideWindows();
+    disableSideMenus();
+    loaded = true;
+  });
+  // Only the button invalidates once more; after the full reset its one visible effect
+  // is the caption "Calculation" of ButtonCalcH1 in Advanced mode.
+  if (loaded && fromButton) invalidateFrom(Stage::Spline);
+}
+
+void TFormMainPresenter::ButtonLoadExperimentalClick() { loadExperimental(true); }
+void TFormMainPresenter::LoadExperimentalClick() { loadExperimental(false); }
+
+void TFormMainPresenter::ButtonChangeDataClick() {
+  command("", [&] {
+    keyboardEntryRequested = false;
+    sheetDataSaved = windows_->ShowDataSheet(false) || sheetDataSaved;
+    txt("LabelFilenameExperimentalData", a_.ExperimentalDataFile);
+    txt("PanelFilenameExperimentalData", a_.ExperimentalDataFile);
+    txt("PanelSampleNumber", a_.SampleNumber);
+    if (!sheetDataSaved) return;
+    plotMeasurement();
+    en("ButtonCalcSpline", true);
+    sheetDataSaved = false;
+    en("LoadSpline", false);
+    en("LoadFermiLevel", false);
+    refreshReports();
+    closeSideWindows();
+    disableSideMenus();
+    invalidateFrom(Stage::Spline);
+  });
+}
+
+void TFormMainPresenter::ButtonCalcSplineClick() {
+  command("", [&] {
+    a_.Smoothness = ParseReal(view_->Text("EditSmoothness"));
+    const int n = static_cast<int>(a_.Reliability.size());
+    for (int i = 0; i < n; ++i)
+      if (a_.Reliability[i] > 0) {
+        a_.FirstIndex = i;
+        break;
+      }
+    for (int i = n - 1; i > 0; --i)
+      if (a_.Reliability[i] > 0) {
+        a_.LastIndex = i;
+        break;
+      }
+    if (!a_.CalculateSpline()) return;
+    plotSpline();
+    en("ButtonSaveSpline", true);
+    invalidateFrom(Stage::DensityOfStates);
+    en("ButtonSaveFigureConcentration1", false);
+    en("ButtonSaveFigureConcentration2", false);
+    en("LoadFermiLevel", false);
+    closeSideWindows();
+    disableSideMenus();
+  });
+}
+
+void TFormMainPresenter::ButtonSaveSplineClick() {
+  command("", [&] {
+    const auto path = askSave(1, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    if (!path) return;
+    if (!saveTo(a_.AnalysisDataFile, *path, [&] { return a_.SaveSplineFile(); })) return;
+    txt("LabelFilenameSpline", *path);
+    en("ButtonSaveSpline", false);
+    for (const char* b : {"ButtonInputChangeInformation", "ButtonCalcFermiLevel", "ButtonSaveFigureConcentration1",
+                          "ButtonSaveFigureConcentration2"})
+      en(b, true);
+    applyMaterialParameters();
+    en("LoadFermiLevel", false);
+    en("ButtonSimulation", true);
+    refreshReports();
+    closeFittingWindow();
+  });
+}
+
+void TFormMainPresenter::LoadSplineClick() {
+  command("", [&] {
+    resetSplineDisplay();
+    resetFermiDisplay();
+    resetH1Display();
+    resetH2Display();
+    resetH3Display();
+    resetSimulationDisplay();
+    a_.ClearSplineStage();
+    a_.ClearDensityOfStatesStage();
+    a_.ClearAnalysisStages();
+    a_.ClearFirstAnalysis();
+    a_.ClearSecondAnalysis();
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    const auto path = askOpen(2, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    if (!path) return;
+    const std::string old = a_.AnalysisDataFile;
+    a_.AnalysisDataFile = *path;
+    bool ok = false;
+    try {
+      ok = a_.LoadSplineFile();
+    } catch (...) {
+      a_.AnalysisDataFile = old;
+      throw;
+    }
+    if (!ok) {
+      a_.AnalysisDataFile = old;
+      return;
+    }
+    plotSpline();
+    txt("LabelFilenameSpline", a_.AnalysisDataFile);
+    txt("EditSmoothness", FormatGeneral(a_.Smoothness));
+    en("ButtonCalcSpline", false);
+    en("ButtonInputChangeInformation", true);
+    en("ButtonCalcFermiLevel", true);
+    applyMaterialParameters();
+    en("LoadFermiLevel", true);
+    en("ButtonSimulation", true);
+    refreshReports();
+    closeSideWindows();
+    disableSideMenus();
+  });
+}
+
+// ---- Tab 2: material, density of states, Fermi level ------------------------------------------
+
+void TFormMainPresenter::ButtonInputChangeInformationClick() {
+  command("", [&] {
+    for (const char* c :
+         {"EditMass", "EditEquivalentMinima", "EditEffectiveDensityOfStates", "ButtonCalcEffectiveDensityOfStates"})
+      en(c, true);
+    en("ButtonCalcFermiLevel", false);
+    en("ButtonSaveFermiLevel", false);
+  });
+}
+
+void TFormMainPresenter::ButtonCalcEffectiveDensityOfStatesClick() {
+  command("", [&] {
+    a_.EffectiveMass = ParseReal(view_->Text("EditMass"));
+    a_.EquivalentMinima = a_.ConductionType == "n-type" ? ParseReal(view_->Text("EditEquivalentMinima")) : 1.0;
+    if (!a_.CalculateEffectiveDensityOfStates()) {
+      view_->ShowError("Calculation is unable to carry out");
+      return;
+    }
+    txt("EditEffectiveDensityOfStates", FormatPattern(dosShown(a_.DosCoefficient), kDensity));
+    en("ButtonCalcFermiLevel", true);
+    en("ButtonCalcEffectiveDensityOfStates", false);
+  });
+}
+
+void TFormMainPresenter::ButtonCalcFermiLevelClick() {
+  command("", [&] {
+    if (view_->IsEnabled("ButtonCalcEffectiveDensityOfStates")) {
+      view_->ShowError("Please calcutate the effective density of states first.");
+      return;
+    }
+    if (!a_.CalculateFermiLevel()) {
+      view_->ShowError("Fermi level could not be calculated.");
+      return;
+    }
+    en("ButtonSaveFermiLevel", true);
+    view_->ClearSeries("ChartFermiLevel", series::kFermiExp);
+    if (a_.ManualMode && a_.CalculateExperimentalFermiLevel()) {
+      const std::size_t n = std::min({a_.Temperature.size(), a_.Reliability.size(), a_.ExperimentalFermiLevel.size()});
+      for (std::size_t i = 0; i < n; ++i)
+        if (a_.Reliability[i] > 0.95)
+          view_->AddPoint("ChartFermiLevel", series::kFermiExp, a_.Temperature[i], a_.ExperimentalFermiLevel[i]);
+    }
+    plotFermiLevel();
+    invalidateFrom(Stage::Analyses);
+    en("ButtonSaveFigureFermi", false);
+    closeSideWindows();
+    for (const char* m : {"MenuExcitedStates", "MenuDXCenter", "MenuCurveFitting", "ButtonFineAdjustment"})
+      en(m, false);
+  });
+}
+
+void TFormMainPresenter::ButtonSaveFermiLevelClick() {
+  command("", [&] {
+    const auto path = askSave(2, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    if (!path) return;
+    if (!saveTo(a_.FermiLevelFile, *path, [&] { return a_.SaveFermiLevelFile(); })) return;
+    txt("LabelFilenameFermiLevel", *path);
+    en("ButtonSaveFermiLevel", false);
+    en("ButtonSaveFigureFermi", true);
+    for (const char* b : kH1StartCommands) en(b, true);
+    en("ButtonSaveExperimentalFermiLevelData", true);
+    refreshReports();
+    for (const char* m : {"MenuInverseT", "MenuInverseTCom", "MenuDHES"}) en(m, true);
+  });
+}
+
+void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
+  command("", [&] {
+    const auto path = askSave(13, ReplaceExtension(a_.FermiLevelFile, ".flE"));
+    if (!path) return;
+    if (!saveTo(a_.ExperimentalFermiLevelFile, *path, [&] { return a_.SaveExperimentalFermiLevelFile(); })) return;
+    en("ButtonSaveExperimentalFermiLevelData", false);
+  });
+}
+
+void TFormMainPresenter::LoadFermiLevelClick() {
+  command("", [&] {
+    resetFermiDisplay();
+    resetH1Display();
+    resetH2Display();
+    resetH3Display();
+    resetSimulationDisplay();
+    a_.ClearDensityOfStatesStage();
+    a_.ClearAnalysisStages();
+    a_.ClearFirstAnalysis();
+    a_.ClearSecondAnalysis();
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    const auto path = askOpen(3, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    if (!path) return;
+    const std::string old = a_.FermiLevelFile;
+    a_.FermiLevelFile = *path;
+    bool ok = false;
+    try {
+      ok = a_.LoadFermiLevelFile();
+    } catch (...) {
+      a_.FermiLevelFile = old;
+      throw;
+    }
+    if (!ok) {
+      a_.FermiLevelFile = old;
+      return;
+    }
+    plotFermiLevel();
+    txt("LabelFilenameFermiLevel", *path);
+    en("ButtonInputChangeInformation", true);
+    en("ButtonCalcEffectiveDensityOfStates", false);
+    en("ButtonCalcFermiLevel", false);
+    en("ButtonSaveFermiLevel", false);
+    txt("EditMass", FormatGeneral(a_.EffectiveMass));
+    txt("EditEquivalentMinima", FormatGeneral(a_.EquivalentMinima));
+    txt("EditEffectiveDensityOfStates", FormatPattern(dosShown(a_.DosCoefficient), "0.0E+00"));
+    txt("EditFermiLevelComment", a_.DensityOfStatesRemark);
+    for (const char* b : kH1StartCommands) en(b, true);
+    en("ButtonSimulation", true);
+    refreshReports();
+    closeSideWindows();
+    for (const char* m : {"MenuInverseT", "MenuInverseTCom", "MenuDHES"}) en(m, true);
+    for (const char* m : {"MenuExcitedStates", "MenuDXCenter", "MenuCurveFitting", "ButtonFineAdjustment"})
+      en(m, false);
+  });
+}
+
+// ---- Menus -------------------------------------------------------------------------------------
+
+void TFormMainPresenter::AllClearMainClick() {
+  command("", [&] {
+    resetMainWindow();
+    a_.AutoEvaluationType = "Type-B";
+    a_.CompensatingDensity = 0;
+    txt("ButtonCalcH1", a_.ManualMode ? "Auto Calculation" : kCalculation);
+    txt("ButtonCalcH2", kCalculation);
+    txt("ButtonCalcH3", kCalculation);
+    windows_->RefreshSampleCondition();
+    windows_->ResetObtainedResults();
+    closeSideWindows();
+    disableSideMenus();
+  });
+}
+
+void TFormMainPresenter::PrintMainClick() {
+  command("", [&] { windows_->PrintMainWindow(); });
+}
+void TFormMainPresenter::ExitMainClick() { windows_->CloseMainWindow(); }
+void TFormMainPresenter::EditorMainClick() {
+  command("", [&] { windows_->Show(Window::FileViewer); });
+}
+void TFormMainPresenter::SampleConditionClick() {
+  command("", [&] { windows_->Show(Window::SampleCondition); });
+}
+void TFormMainPresenter::ObtainedResultsClick() {
+  command("", [&] { windows_->Show(Window::ObtainedResults); });
+}
+
+void TFormMainPresenter::AutomaticEvaluationTypeClick() {
+  command("", [&] {
+    windows_->ShowAutomaticEvaluationType(a_.AutoEvaluationType,
+                                          [this](const std::string& t) { ComboBoxAutomaticEvaluationTypeChange(t); });
+  });
+}
+
+void TFormMainPresenter::ComboBoxAutomaticEvaluationTypeChange(const std::string& text) {
+  a_.AutoEvaluationType = text;
+}
+
+void TFormMainPresenter::TypeOfFunctionClick() {
+  command("", [&] { windows_->ShowFunctionType(a_.FunctionType, [this](int v) { RadioButtonFunctionClick(v); }); });
+}
+
+void TFormMainPresenter::RadioButtonFunctionClick(int functionType) {
+  a_.FunctionType = functionType;
+  a_.ClearAnalysisStages();
+  a_.ClearFirstAnalysis();
+  a_.ClearSecondAnalysis();
+  a_.ClearThirdAnalysis();
+  a_.ClearSimulation();
+  resetH1Display();
+  resetH2Display();
+  resetH3Display();
+  resetSimulationDisplay();
+  if (a_.SplineTemperature.size() > 10) en("ButtonCalcH1", true);
+  showFunctionTypeCaptions();
+}
+
+void TFormMainPresenter::NormalModeClick() { setMode(false); }
+void TFormMainPresenter::AdvancedModeClick() { setMode(true); }
+
+void TFormMainPresenter::MenuExcitedStatesClick() {
+  command("", [&] { windows_->Show(Window::ExcitedStates); });
+}
+// "DX Center" has no command: the menu item exists for a window no analysis uses yet.
+void TFormMainPresenter::MenuDXCenterClick() {}
+void TFormMainPresenter::MenuInverseTClick() {
+  command("", [&] { windows_->Show(Window::OneImpurity); });
+}
+void TFormMainPresenter::MenuInverseTComClick() {
+  command("", [&] { windows_->Show(Window::DonorAcceptor); });
+}
+void TFormMainPresenter::MenuDHESClick() {
+  command("", [&] { windows_->Show(Window::Dhes); });
+}
+void TFormMainPresenter::MenuCurveFittingClick() {
+  command("", [&] { windows_->Show(Window::CurveFitting); });
+}
+void TFormMainPresenter::VersionClick() { windows_->ShowAbout(); }
+void TFormMainPresenter::InformationClick() { windows_->ShowHelpAddress(latestVersionAddress); }
+void TFormMainPresenter::HelpClick() { windows_->Show(Window::Help); }
+void TFormMainPresenter::InformationSemiconductorClick() {
+  command("", [&] { windows_->Show(Window::InformationSemiconductor); });
+}
+void TFormMainPresenter::ButtonSeeInformationClick() { InformationSemiconductorClick(); }
+void TFormMainPresenter::ButtonFineAdjustmentClick() { MenuCurveFittingClick(); }
+
+void TFormMainPresenter::PageControl1Change(const std::string& page) {
+  if (page != "TabSheet6") return;
+  if (unreliableLevel < 0)
+    en("ButtonSeeResults", false);
+  else if (a_.CompensatingDensity > 0)
+    en("ButtonSeeResults", true);
+}
+
+// ---- Figures -------------------------------------------------------------------------------------
+
+void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, const std::string& from,
+                                    const std::string& suffix) {
+  command("", [&] {
+    const auto path = askSave(10, ReplaceExtension(from, suffix));
+    if (!path) return;
+    std::string error;
+    if (!view_->SaveChartImage(chart, *path, error)) {
+      view_->ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
+      return;
+    }
+    en(button, false);
+  });
+}
+
+void TFormMainPresenter::ButtonSaveFigureConcentration1Click() {
+  saveFigure("ButtonSaveFigureConcentration1", "ChartExperimentalLinear", a_.ExperimentalDataFile, "Con1.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureConcentration2Click() {
+  saveFigure("ButtonSaveFigureConcentration2", "ChartExperimentalLog", a_.ExperimentalDataFile, "Con2.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureFermiClick() {
+  saveFigure("ButtonSaveFigureFermi", "ChartFermiLevel", a_.FermiLevelFile, "Fermi.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureH1Click() {
+  saveFigure("ButtonSaveFigureH1", "ChartH1", a_.AnalysisFile[0], "H1.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureH2Click() {
+  saveFigure("ButtonSaveFigureH2", "ChartH2", a_.AnalysisFile[1], "H2.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureH3Click() {
+  saveFigure("ButtonSaveFigureH3", "ChartH3", a_.AnalysisFile[2], "H3.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureSimulation1Click() {
+  saveFigure("ButtonSaveFigureSimulation1", "ChartSimulationReverseT", a_.SimulationFile, "SimH1.bmp");
+}
+void TFormMainPresenter::ButtonSaveFigureSimulation2Click() {
+  saveFigure("ButtonSaveFigureSimulation2", "ChartSimulationT", a_.SimulationFile, "SimH2.bmp");
+}
+
+// ---- The H tabs: shared pieces ------------------------------------------------------------------
+
+bool TFormMainPresenter::peakIsInner(int k) const {
+  const int p = a_.PeakIndex[k - 1];
+  return p > 0 && p < gridLength() - 1;
+}
+
+void TFormMainPresenter::plotH(int k) {
+  const std::string chart = "ChartH" + s(k);
+  view_->ClearSeries(chart, series::kH);
+  if (a_.HValues.size() < static_cast<std::size_t>(k)) return;
+  const auto& row = a_.HValues[k - 1];
+  const int n = std::min(gridLength(), static_cast<int>(row.size()));
+  for (int i = 0; i < n; ++i) view_->AddPoint(chart, series::kH, a_.SplineTemperature[i], row[i]);
+}
+
+void TFormMainPresenter::markPeak(int k) {
+  const std::string chart = "ChartH" + s(k), K = s(k);
+  view_->ClearSeries(chart, series::kPeak);
+  const int p = a_.PeakIndex[k - 1];
+  const auto& row = a_.HValues[k - 1];
+  if (p < 0 || p >= gridLength() || p >= static_cast<int>(row.size())) return;
+  txt("LabelPeakT" + K, FormatGeneral(a_.SplineTemperature[p]));
+  txt("LabelPeakV" + K, FormatPattern(row[p], kDensity));
+  view_->AddPoint(chart, series::kPeak, a_.SplineTemperature[p], row[p]);
+}
+
+void TFormMainPresenter::plotExperimentalH(int k, bool allPoints) {
+  const std::string chart = "ChartH" + s(k);
+  if (a_.ExperimentalH.size() < static_cast<std::size_t>(k)) return;
+  const auto& row = a_.ExperimentalH[k - 1];
+  const std::size_t n = std::min({a_.Temperature.size(), a_.Reliability.size(), row.size()});
+  for (std::size_t i = 0; i < n; ++i)
+    if (allPoints || a_.Reliability[i] > 0.95)
+      view_->AddPoint(chart, series::kExperimentalH, a_.Temperature[i], row[i]);
+}
+
+void TFormMainPresenter::fillSimulatedH(int k) {
+  const std::string chart = "ChartH" + s(k);
+  view_->ClearSeries(chart, series::kSimulatedH);
+  if (a_.SimulatedH.size() < static_cast<std::size_t>(k)) return;
+  const auto [lo, hi] = view_->SeriesYRange(chart, series::kH);
+  const bool upper = k > 1 || a_.DeveloperOptionsHidden;
+  const auto& row = a_.SimulatedH[k - 1];
+  const int n = std::min(gridLength(), static_cast<int>(row.size()));
+  for (int i = 0; i < n; ++i) {
+    const double v = row[i];
+    if (v > lo && (!upper || v < hi)) view_->AddPoint(chart, series::kSimulatedH, a_.SplineTemperature[i], v);
+  }
+}
+
+void TFormMainPresenter::showCarriedDensity(int k) {
+  const std::string d = FormatPattern(a_.CompensatingDensity, kDensity);
+  txt(k == 2 ? "LabelComDensityH2" : "LabelComDensityH3", d);
+  txt("EditSCDensity", d);
+  chk("CheckBox4", true);
+}
+
+// ---- H1 ----------------------------------------------------------------------------------------------
+
+void TFormMainPresenter::ButtonCalcH1Click() {
+  command("ButtonCalcH1", [&] {
+    busy();
+    en("MenuExcitedStates", false);
+    a_.ClearSecondAnalysis();
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    resetH1Display();
+    resetH2Display();
+    resetH3Display();
+    resetSimulationDisplay();
+    if (a_.CompensationAnalysis >= 0) {
+      a_.EvaluationFinished = false;
+      a_.CompensationAnalysis = -1;
+      a_.CompensatingDensity = 0;
+      txt("ButtonCalcH2", kCalculation);
+      txt("ButtonCalcH3", kCalculation);
+    }
+    if (!a_.CalculateH(0)) {
+      view_->ShowError("H1 could not be calculated.");
+      normal();
+      en("ButtonCalcH1", true);
+      return;
+    }
+    normal();
+    en("ButtonCalcH1", true);
+    a_.RecalculationRequested = false;
+    a_.RecalculationFailed = false;
+    view_->ClearSeries("ChartH1", series::kExperimentalH);
+    if (a_.CalculateExperimentalH(0) && a_.ManualMode) {
+      txt("ButtonCalcH1", "Auto Calculation");
+      plotExperimentalH(1, false);
+    }
+    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
+    plotH(1);
+    markPeak(1);
+    const bool inner = peakIsInner(1);
+    en("ButtonEvaluation1", inner);
+    if (inner) {
+      en("ButtonDecreasePeakH1", true);
+      en("ButtonIncreasePeakH1", true);
+    }
+    for (const char* b : {"ButtonCalculationH1Precise", "ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise",
+                          "ButtonIncreaseErefH1", "ButtonIncreaseErefH1Precise", "ButtonSaveExperimentalH1Data"})
+      en(b, true);
+    closeLateWindows();
+  });
+}
+
+void TFormMainPresenter::erefStep(double delta) {
+  command("", [&] {
+    const double e = ParseReal(view_->Text("LabelEref1")) + delta;
+    txt("LabelEref1", FormatPattern(e, kErefPattern));
+    for (int i = 0; i < 4; ++i) view_->ClearSeries("ChartH1", i);
+  });
+}
+
+void TFormMainPresenter::ButtonDecreaseErefH1Click() { erefStep(-0.001); }
+void TFormMainPresenter::ButtonIncreaseErefH1Click() { erefStep(0.001); }
+void TFormMainPresenter::ButtonDecreaseErefH1PreciseClick() { erefStep(-1e-6); }
+void TFormMainPresenter::ButtonIncreaseErefH1PreciseClick() { erefStep(1e-6); }
+
+void TFormMainPresenter::ButtonCalculationH1PreciseClick() {
+  command("ButtonCalculationH1Precise", [&] {
+    busy();
+    en("MenuExcitedStates", false);
+    a_.Eref[0] = ParseReal(view_->Text("LabelEref1"));
+    a_.ClearSecondAnalysis();
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    resetH1Display();
+    resetH2Display();
+    resetH3Display();
+    resetSimulationDisplay();
+    if (a_.CompensationAnalysis >= 0) {
+      a_.EvaluationFinished = false;
+      a_.CompensationAnalysis = -1;
+      a_.CompensatingDensity = 0;
+      txt("ButtonCalcH2", kCalculation);
+      txt("ButtonCalcH3", kCalculation);
+    }
+    a_.KeepSearchStart = false;
+    if (!a_.CalculateHAtEref(0)) {
+      view_->ShowError("H1 could not be calculated.");
+      normal();
+      en("ButtonCalculationH1Precise", true);
+      return;
+    }
+    normal();
+    en("ButtonCalculationH1Precise", true);
+    en("ButtonSaveExperimentalH1Data", true);
+    a_.RecalculationRequested = false;
+    a_.RecalculationFailed = false;
+    view_->ClearSeries("ChartH1", series::kExperimentalH);
+    if (a_.CalculateExperimentalH(0)) plotExperimentalH(1, true);
+    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
+    plotH(1);
+    a_.PeakIndex[0] = 0;
+    if (!a_.StepToHigherPeak(0)) {
+      view_->ShowError("The peak could not be founded.");
+      return;
+    }
+    markPeak(1);
+    for (const char* b : {"ButtonEvaluation1", "ButtonDecreasePeakH1", "ButtonIncreasePeakH1"}) en(b, true);
+    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
+    for (const char* b : {"ButtonCalcH1", "ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise", "ButtonIncreaseErefH1",
+                          "ButtonIncreaseErefH1Precise"})
+      en(b, true);
+    closeLateWindows();
+  });
+}
+
+// ---- Peak steps, evaluations, saves (k = 1, 2, 3) --------------------------------------------------
+
+void TFormMainPresenter::peakStep(int k, bool higher) {
+  command("", [&] {
+    if (k == 1 || (k == 2 && a_.CompensationAnalysis == 1) || (k == 3 && a_.CompensationAnalysis == 2))
+      a_.EvaluationFinished = false;
+    const std::string chart = "ChartH" + s(k);
+    view_->ClearSeries(chart, series::kSimulatedH);
+    view_->ClearSeries(chart, series::kPeak);
+    if (!(higher ? a_.StepToHigherPeak(k - 1) : a_.StepToLowerPeak(k - 1))) {
+      view_->ShowError(higher ? "The higher peak could not be founded." : "The lower peak could not be founded.");
+      return;
+    }
+    markPeak(k);
+    en("ButtonEvaluation" + s(k), true);
+    if (k == 1)
+      closeLateWindows();
+    else
+      closeFittingWindow();
+  });
+}
+
+void TFormMainPresenter::ButtonDecreasePeakH1Click() { peakStep(1, false); }
+void TFormMainPresenter::ButtonIncreasePeakH1Click() { peakStep(1, true); }
+void TFormMainPresenter::ButtonDecreasePeakH2Click() { peakStep(2, false); }
+void TFormMainPresenter::ButtonIncreasePeakH2Click() { peakStep(2, true); }
+void TFormMainPresenter::ButtonDecreasePeakH3Click() { peakStep(3, false); }
+void TFormMainPresenter::ButtonIncreasePeakH3Click() { peakStep(3, true); }
+
+void TFormMainPresenter::evaluation(int k) {
+  const std::string K = s(k), button = "ButtonEvaluation" + K;
+  command(button, [&] {
+    busy();
+    en(button, false);
+    a_.DegeneracyFactor[k - 1] = ParseReal(view_->Text("EditGH" + K));
+    if (!a_.Evaluate(k - 1)) {
+      if (k == 2 && a_.RecalculationRequested) {
+        view_->ShowNotice("Calculation of reasonable H2 is carried out again.");
+        normal();
+        en("ButtonCalcH2", true);
+        txt("ButtonCalcH2", kAgain);
+        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
+        showCarriedDensity(2);
+      } else {
+        static const char* const failed[] = {"First density and energy level could not be evaluated.",
+                                             "Second density and energy level could not be evaluated.",
+                                             "Third density and energy level could not be evaluated."};
+        view_->ShowError(failed[k - 1]);
+        normal();
+        en(button, true);
+      }
+      closeProgressWindows();
+      return;
+    }
+    normal();
+    if (!a_.LevelInRange) {
+      // The message of the level fit that was adopted: the plain range message stays
+      // empty on the usual path and would give an empty box.
+      const std::string& adopted = a_.AdoptedLevelRangeMessage[k - 1];
+      view_->ShowError(adopted.empty() ? a_.LevelRangeMessage[k - 1] : adopted);
+      for (const char* l : {"LabelDensity", "LabelEnergy", "LabelCDensity"}) txt(l + K, "0");
+      en("ButtonSaveH" + K, false);
+      closeProgressWindows();
+      return;
+    }
+    if (k == 1) {
+      a_.ClearSecondAnalysis();
+      a_.ClearThirdAnalysis();
+      a_.ClearSimulation();
+      resetH2Display();
+      resetH3Display();
+      resetSimulationDisplay();
+    } else if (k == 2) {
+      a_.ClearThirdAnalysis();
+      a_.ClearSimulation();
+      resetH3Display();
+      resetSimulationDisplay();
+    } else {
+      a_.ClearSimulation();
+      resetSimulationDisplay();
+    }
+    txt("LabelDensity" + K, FormatPattern(a_.Density[k - 1], kDensity));
+    txt("LabelEnergy" + K, FormatPattern(a_.EnergyLevel[k - 1], kEnergy));
+    txt("LabelCDensity" + K, FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
+    en("ButtonSaveH" + K, true);
+    en("ButtonSaveFigureH" + K, false);
+    fillSimulatedH(k);
+    if (k == 1 && a_.ScaledCompensation) {
+      closeProgressWindows();
+      windows_->ShowCaution();
+      windows_->Show(Window::ExcitedStates);
+    }
+    if (k == 1) {
+      txt("LabelDensity1H2", FormatPattern(a_.Density[0], kDensity));
+      txt("LabelEnergy1H2", FormatPattern(a_.EnergyLevel[0], kEnergy));
+      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
+    } else if (k == 2) {
+      txt("LabelDensity1H3", FormatPattern(a_.Density[0], kDensity));
+      txt("LabelEnergy1H3", FormatPattern(a_.EnergyLevel[0], kEnergy));
+      txt("LabelDensity2H3", FormatPattern(a_.Density[1], kDensity));
+      txt("LabelEnergy2H3", FormatPattern(a_.EnergyLevel[1], kEnergy));
+      txt("LabelComDensityH3", FormatPattern(a_.CompensatingDensity, kDensity));
+    }
+    if (a_.EnergyLevel[k - 1] < a_.LowestKT) {
+      unreliableLevel = k - 1;
+      if (k >= 2) {
+        remarks.prepare(a_, k - 1);
+        if (windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain) {
+          a_.EvaluationFinished = true;
+          a_.CompensationAnalysis = k - 2;
+          a_.CompensatingDensity = a_.TemporaryCompensatingDensity[k - 2];
+          txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
+          txt("ButtonCalcH" + K, kAgain);
+          en("ButtonSaveH" + K, false);
+          chk("CheckBox4", true);
+        }
+      }
+    }
+    if (k == 1) {
+      en("MenuExcitedStates", true);
+      en("MenuDXCenter", true);
+    }
+    closeProgressWindows();
+    closeFittingWindow();
+  });
+}
+
+void TFormMainPresenter::ButtonEvaluation1Click() { evaluation(1); }
+void TFormMainPresenter::ButtonEvaluation2Click() { evaluation(2); }
+void TFormMainPresenter::ButtonEvaluation3Click() { evaluation(3); }
+
+void TFormMainPresenter::saveH(int k) {
+  const std::string K = s(k);
+  command("", [&] {
+    const std::string& from = k == 1 ? a_.FermiLevelFile : a_.AnalysisFile[k - 2];
+    const auto path = askSave(sFunction() ? 6 + k : 2 + k, ReplaceExtension(from, (sFunction() ? ".S" : ".H") + K));
+    if (!path) return;
+    if (!saveTo(a_.AnalysisFile[k - 1], *path, [&] { return a_.SaveAnalysisFile(k - 1); })) return;
+    txt("LabelFilenameH" + K, *path);
+    en("ButtonSaveH" + K, false);
+    en("ButtonSaveFigureH" + K, true);
+    if (k < 3) {
+      if (a_.CheckSimulatedH(k - 1))
+        en("ButtonCalcH" + s(k + 1), true);
+      else
+        view_->ShowNotice("Evaluation has been completed!");
+    }
+    for (int i = 1; i <= k; ++i) {
+      chk("CheckBox" + s(i), true);
+      txt("EditSDensity" + s(i), FormatPattern(a_.Density[i - 1], kDensity));
+      txt("EditSEnergy" + s(i), FormatPattern(a_.EnergyLevel[i - 1], kEnergy));
+    }
+    if (a_.EvaluationFinished) {
+      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+      chk("CheckBox4", true);
+    } else {
+      txt("EditSCDensity", FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
+    }
+    en("ButtonSimulation", true);
+    refreshReports();
+    a_.AutoEvaluationType = "Type-B";
+  });
+}
+
+void TFormMainPresenter::ButtonSaveH1Click() { saveH(1); }
+void TFormMainPresenter::ButtonSaveH2Click() { saveH(2); }
+void TFormMainPresenter::ButtonSaveH3Click() { saveH(3); }
+
+void TFormMainPresenter::saveExperimentalH(int k) {
+  static const int hIndex[] = {11, 14, 16}, sIndex[] = {12, 15, 17};
+  const std::string K = s(k);
+  command("", [&] {
+    const std::string ext = (sFunction() ? ".S" : ".H") + K + "E";
+    const auto path = askSave(sFunction() ? sIndex[k - 1] : hIndex[k - 1], ReplaceExtension(a_.FermiLevelFile, ext));
+    if (!path) return;
+    if (!saveTo(a_.ExperimentalAnalysisFile[k - 1], *path, [&] { return a_.SaveExperimentalAnalysisFile(k - 1); }))
+      return;
+    en("ButtonSaveExperimentalH" + K + "Data", false);
+  });
+}
+
+void TFormMainPresenter::ButtonSaveExperimentalH1DataClick() { saveExperimentalH(1); }
+void TFormMainPresenter::ButtonSaveExperimentalH2DataClick() { saveExperimentalH(2); }
+void TFormMainPresenter::ButtonSaveExperimentalH3DataClick() { saveExperimentalH(3); }
+
+// ---- H2 and H3 calculations ---------------------------------------------------------------------------
+
+void TFormMainPresenter::calcH(int k) {
+  const std::string K = s(k), button = "ButtonCalcH" + K, chart = "ChartH" + K;
+  const int p = k - 1;  // the previous analysis
+  command(button, [&] {
+    busy();
+    en(button, false);
+    for (int i = 0; i < 3; ++i) view_->ClearSeries(chart, i);
+    if (k == 2) {
+      a_.ClearThirdAnalysis();
+      a_.ClearSimulation();
+      resetH2Evaluation();
+      resetH3Display();
+      resetSimulationDisplay();
+    } else {
+      a_.ClearSimulation();
+      resetH3Evaluation();
+      resetSimulationDisplay();
+    }
+    if (a_.CompensationAnalysis >= k - 1) {
+      a_.EvaluationFinished = false;
+      a_.CompensationAnalysis = -1;
+      a_.CompensatingDensity = 0;
+      if (k == 2) {
+        txt("LabelComDensityH2", "0");
+        txt("ButtonCalcH3", kCalculation);
+      }
+    }
+    if (a_.CompensationAnalysis == k - 2) {
+      a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
+      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+      chk("CheckBox4", true);
+      if (k == 2) {
+        txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
+        txt("ButtonCalcH3", kCalculation);
+      }
+    }
+    const std::string again = "Calculation of reasonable H" + K + " is carried out again.";
+    auto finished = [&] {
+      view_->ShowNotice("Evaluation has been finished!");
+      normal();
+      en(button, false);
+      txt(button, kCalculation);
+      a_.RecalculationRequested = false;
+      if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+      chk("CheckBox4", true);
+    };
+    if (!a_.CalculateH(k - 1)) {
+      if (a_.RecalculationRequested) {
+        view_->ShowNotice(again);
+        normal();
+        en(button, true);
+        txt(button, kAgain);
+        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
+        showCarriedDensity(k);
+      } else if (k == 2 && a_.EvaluationFinished) {
+        finished();
+      } else {
+        view_->ShowError("Reasonable H" + K + " could not be calculated.");
+        normal();
+        en(button, true);
+        txt(button, kCalculation);
+        a_.RecalculationRequested = false;
+        if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+        chk("CheckBox4", true);
+      }
+      return;
+    }
+    if (a_.EvaluationFinished && a_.Eref[k - 1] < 0) {
+      finished();
+      return;
+    }
+    if (k == 2 && a_.Eref[1] == 0 && a_.PeakIndex[1] >= a_.CheckIndex[0] / 2 && a_.PeakIndex[1] <= a_.PeakIndex[0]) {
+      view_->ShowNotice(again);
+      normal();
+      en(button, true);
+      txt(button, kAgain);
+      if (!a_.SecondAttempt) {
+        a_.SecondAttempt = true;
+        return;
+      }
+      negativeNcomInUse = true;
+      a_.CompensationAnalysis = 0;
+      a_.EvaluationFinished = true;
+      a_.RecalculationRequested = true;
+      a_.SecondAttempt = false;
+      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
+      txt("ButtonCalcH3", kCalculation);
+      chk("CheckBox4", true);
+      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+      return;
+    }
+    if (k == 2) en("ButtonUseNegativeNcom", true);
+    normal();
+    en(button, true);
+    txt(button, kCalculation);
+    a_.RecalculationRequested = false;
+    if (k == 2) a_.RecalculationFailed = false;
+    view_->ClearSeries(chart, series::kExperimentalH);
+    if (a_.CalculateExperimentalH(k - 1) && a_.ManualMode) plotExperimentalH(k, false);
+    txt("LabelEref" + K, FormatPattern(a_.Eref[k - 1], kErefPattern));
+    plotH(k);
+    en("ButtonDecreasePeakH" + K, true);
+    en("ButtonIncreasePeakH" + K, true);
+    markPeak(k);
+    en("ButtonEvaluation" + K, peakIsInner(k));
+    const bool ask = k == 2
+                         ? !a_.SecondAttempt && a_.PeakIndex[1] < a_.PeakIndex[0] && a_.Eref[1] > 0
+                         : (a_.PeakIndex[2] < a_.PeakIndex[1] || a_.PeakIndex[2] < a_.PeakIndex[0]) && a_.Eref[2] > 0;
+    if (ask) {
+      const std::string question =
+          k == 2 ? "  There is a possibility that a reasonable energy level may not be obtained. \n"
+                   "  Do you calculate H2 again using the compensating density obtained in H1?"
+                 : "  There is a possibility that a reasonable energy level may not be obtained. \n"
+                   "  Do you calculate H3 again using the compensating density obtained in H2?";
+      if (view_->AskYesNo(question)) {
+        en(button, true);
+        txt(button, kAgain);
+        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
+        // Fix the carried density at the previous analysis, as "Evaluation again" does,
+        // so that the next calculation adds it back instead of repeating this one.
+        a_.EvaluationFinished = true;
+        a_.CompensationAnalysis = k - 2;
+        txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
+        txt("EditSCDensity",
+            k == 2 ? FormatGeneral(a_.CompensatingDensity) : FormatPattern(a_.CompensatingDensity, kDensity));
+        chk("CheckBox4", true);
+      }
+    }
+    en("ButtonSaveExperimentalH" + K + "Data", true);
+    closeFittingWindow();
+  });
+}
+
+void TFormMainPresenter::ButtonCalcH2Click() { calcH(2); }
+void TFormMainPresenter::ButtonCalcH3Click() { calcH(3); }
+
+void TFormMainPresenter::ButtonUseNegativeNcomClick() {
+  command("", [&] {
+    if (negativeNcomInUse) {
+      negativeNcomInUse = false;
+      a_.CompensationAnalysis = -1;
+      a_.EvaluationFinished = false;
+      a_.CompensatingDensity = 0;
+      txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
+      txt("LabelComDensityH2", "0");
+      txt("ButtonCalcH3", kCalculation);
+      chk("CheckBox4", false);
+      txt("EditSCDensity", "0");
+    } else {
+      negativeNcomInUse = true;
+      a_.CompensationAnalysis = 0;
+      a_.EvaluationFinished = true;
+      a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
+      txt("ButtonUseNegativeNcom", "Do not Use Negative Value");
+      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
+      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
+      txt("ButtonCalcH3", kCalculation);
+      chk("CheckBox4", true);
+    }
+  });
+}
+
+// ---- Simulation tab ----------------------------------------------------------------------------------------
+
+void TFormMainPresenter::ButtonSimulationClick() {
+  command("ButtonSimulation", [&] {
+    busy();
+    en("ButtonSimulation", false);
+    for (int j = 0; j < 3; ++j) a_.SimUseLevel[j] = view_->IsChecked("CheckBox" + s(j + 1));
+    a_.SimUseLevel[3] = false;
+    a_.SimUseCompensation = view_->IsChecked("CheckBox4");
+    for (int j = 0; j < 3; ++j) {
+      a_.SimDensity[j] = ParseReal(view_->Text("EditSDensity" + s(j + 1)));
+      a_.SimEnergyLevel[j] = ParseReal(view_->Text("EditSEnergy" + s(j + 1)));
+    }
+    a_.SimCompensatingDensity = ParseReal(view_->Text("EditSCDensity"));
+    if (!a_.Simulate()) {
+      view_->ProgressPort().Close(korv::ProgressBar::Main);
+      normal();
+      en("ButtonSimulation", true);
+      return;
+    }
+    for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) {
+      view_->ClearSeries(c, series::kCurve);
+      const auto [lo, hi] = view_->SeriesYRange(c, series::kMeasured);
+      const bool reverse = std::string(c) == "ChartSimulationReverseT";
+      const int n = std::min(gridLength(), static_cast<int>(a_.SimulatedConcentration.size()));
+      for (int i = 0; i < n; ++i) {
+        const double v = a_.SimulatedConcentration[i], T = a_.SplineTemperature[i];
+        if (!(v > lo && v < hi) || (reverse && T == 0)) continue;
+        view_->AddPoint(c, series::kCurve, reverse ? 1000.0 / T : T, v);
+      }
+    }
+    if (a_.CompensatingDensity < 0)
+      view_->ShowNotice(
+          "  The simulation result might not be in good agreement with the experimental data at lower temperatures, "
+          "because the negative compensating dansity is used. \n"
+          "  The negative compensating density means that an undeterminable shallower level may exist.");
+    normal();
+    en("ButtonSimulation", true);
+    en("ButtonSaveSimulation", true);
+    en("ButtonSaveFigureSimulation1", false);
+    en("ButtonSaveFigureSimulation2", false);
+    closeFittingWindow();
+  });
+}
+
+void TFormMainPresenter::ButtonSaveSimulationClick() {
+  command("", [&] {
+    const auto path = askSave(6, ReplaceExtension(a_.AnalysisFile[0], sFunction() ? ".simS" : ".simH"));
+    if (!path) return;
+    if (!saveTo(a_.SimulationFile, *path, [&] { return a_.SaveSimulationFile(); })) return;
+    txt("LabelFilenameSimulation", *path);
+    en("ButtonSaveSimulation", false);
+    en("ButtonSaveFigureSimulation1", true);
+    en("ButtonSaveFigureSimulation2", true);
+    en("MenuCurveFitting", true);
+    en("ButtonFineAdjustment", true);
+  });
+}
+
+void TFormMainPresenter::ButtonSeeResultsClick() {
+  command("", [&] {
+    const int level = unreliableLevel;
+    remarks.prepare(a_, level);  // other levels keep the texts of the last preparation
+    const bool again = windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain;
+    // With the H1 level as the shallow one there is no earlier analysis whose
+    // compensating density could be carried: the dialog only informs.
+    if (!again || (level != 1 && level != 2)) return;
+    a_.EvaluationFinished = true;
+    a_.CompensationAnalysis = level - 1;
+    a_.CompensatingDensity = a_.TemporaryCompensatingDensity[level - 1];
+    if (level == 1) {
+      txt("ButtonCalcH2", kAgain);
+      en("ButtonCalcH2", true);
+      en("ButtonSaveH2", false);
+      view_->ClearSeries("ChartH2", series::kH);
+      txt("LabelEref2", "0");
+      a_.ClearThirdAnalysis();
+      a_.ClearSimulation();
+      resetH2Evaluation();
+      resetH3Display();
+      resetSimulationDisplay();
+      view_->SetCurrentPage(kMainPageControl, "TabSheet4");
+    } else {
+      txt("ButtonCalcH3", kAgain);
+      en("ButtonCalcH3", true);
+      en("ButtonSaveH3", false);
+      view_->ClearSeries("ChartH3", series::kH);
+      txt("LabelEref3", "0");
+      resetH3Evaluation();
+      a_.ClearSimulation();
+      resetSimulationDisplay();
+      view_->SetCurrentPage(kMainPageControl, "TabSheet5");
+    }
+  });
+}
+
+void TFormMainPresenter::ButtonSaveResultsClick() {
+  command("", [&] { windows_->Show(Window::ObtainedResults); });
+}
+
+}  // namespace korv::ui

@@ -1,0 +1,226 @@
+// The logic of the main window TFormMain, without any toolkit: every command of the
+// step-by-step workflow and of the successive H analysis, the enabling state machine,
+// captions, label texts, chart content, file dialogs and messages. The window (or the
+// in-memory view of korv-batch and the tests) forwards each user event to the handler
+// of the same name and carries out what the presenter asks through View and Windows.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Hallanalysis.h"
+#include "presenters/Remarks.h"
+#include "presenters/View.h"
+#include "presenters/Windows.h"
+
+namespace korv::ui {
+
+inline constexpr const char* kMainOpenFilter =
+    "Experimental Data (*.nT or *.pT)|*.nT;*.pT|Data forAnalysis (*.spl)|*.spl|Fermi Level (*.fl)|*.fl";
+inline constexpr const char* kMainSaveFilter =
+    "Data for Analysis (*.spl)|*.spl|Fermi Level (*.fl)|*.fl|H1 (*.H1)|*.H1|H2 (*.H2)|*.H2|H3 (*.H3)|*.H3|"
+    "Simulated Concentartion (*.simH, *.simS)|*.simH;*.simS|S1 (*.S1)|*.S1|S2 (*.S2)|*.S2|S3 (*.S3)|*.S3|"
+    "Figure (*.bmp)|*.bmp|Experimental H1 (*.H1E)|*.H1E|Experimental S1 (*.S1E)|*.S1E|"
+    "Experimental Fermi level (*.flE)|*.flE|Experimental H2 (*.H2E)|*.H2E|Experimental S2 (*.S2E)|*.S2E|"
+    "Experimental H3 (*.H3E)|*.H3E|Experimental S3 (*.S3E)|*.S3E";
+
+inline constexpr const char* kVersionInformation = "Version 1.51 (2004/6/2)";
+inline constexpr const char* kProgramCaption = "KORV Ver. 1.51";
+
+// `path` with its extension (and the dot) replaced by `replacement`: (".spl") gives the
+// next stage's file, ("Con1.bmp") a figure name. A name without extension gets it appended.
+std::string ReplaceExtension(const std::string& path, const std::string& replacement);
+
+class TFormMainPresenter {
+ public:
+  explicit TFormMainPresenter(Analysis& record);
+
+  // The window and the rest of the program; both must outlive the presenter's use.
+  // Attaching also routes the record's progress and messages to the view.
+  void Attach(View& view, Windows& windows);
+
+  // Creation of the window: version texts, mode, full reset. The program passes true;
+  // false keeps the Option menu and Advanced mode reachable.
+  void FormCreate(bool developerOptionsHidden = true);
+
+  // ---- Window state -----------------------------------------------------------------
+  bool keyboardEntryRequested = false;
+  bool sheetDataSaved = false;
+  bool convertedDataSaved = false;
+  bool negativeNcomInUse = false;
+  int unreliableLevel = -1;
+  TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
+
+  // Address that "Information on Latest Version" shows.
+  std::string latestVersionAddress = "https://korv.example.org/latest";
+
+  // ---- Window routines --------------------------------------------------------------
+  void setMode(bool advanced);
+  void resetMainWindow();
+  void resetSideMenus();
+  void resetDataDisplay();
+  void resetSplineDisplay();
+  void resetFermiDisplay();
+  void resetH1Display();
+  void resetH2Display();
+  void resetH2Evaluation();
+  void resetH3Display();
+  void resetH3Evaluation();
+  void resetSimulationDisplay();
+  void showNeutralCaptions();
+  void showConductionTypeCaptions();
+  void showFunctionTypeCaptions();
+  void applyMaterialParameters();
+
+  // ---- Tabs 1 and 2, menus ------------------------------------------------------------
+  void ButtonInputDataClick();
+  void ButtonLoadExperimentalClick();
+  void LoadExperimentalClick();
+  void ButtonChangeDataClick();
+  void ButtonCalcSplineClick();
+  void ButtonSaveSplineClick();
+  void LoadSplineClick();
+  void ButtonInputChangeInformationClick();
+  void ButtonCalcEffectiveDensityOfStatesClick();
+  void ButtonCalcFermiLevelClick();
+  void ButtonSaveFermiLevelClick();
+  void ButtonSaveExperimentalFermiLevelDataClick();
+  void LoadFermiLevelClick();
+  void AllClearMainClick();
+  void PrintMainClick();
+  void ExitMainClick();
+  void EditorMainClick();
+  void SampleConditionClick();
+  void ObtainedResultsClick();
+  void AutomaticEvaluationTypeClick();
+  void TypeOfFunctionClick();
+  void NormalModeClick();
+  void AdvancedModeClick();
+  void MenuExcitedStatesClick();
+  void MenuDXCenterClick();
+  void MenuInverseTClick();
+  void MenuInverseTComClick();
+  void MenuDHESClick();
+  void MenuCurveFittingClick();
+  void VersionClick();
+  void InformationClick();
+  void HelpClick();
+  void InformationSemiconductorClick();
+  void ButtonSeeInformationClick();
+  // The tab control showed `page` ("TabSheet6").
+  void PageControl1Change(const std::string& page);
+
+  // ---- Figures ----------------------------------------------------------------------------
+  void ButtonSaveFigureConcentration1Click();
+  void ButtonSaveFigureConcentration2Click();
+  void ButtonSaveFigureFermiClick();
+  void ButtonSaveFigureH1Click();
+  void ButtonSaveFigureH2Click();
+  void ButtonSaveFigureH3Click();
+  void ButtonSaveFigureSimulation1Click();
+  void ButtonSaveFigureSimulation2Click();
+
+  // ---- Tabs 3 to 6 --------------------------------------------------------------------------
+  void ButtonCalcH1Click();
+  void ButtonDecreaseErefH1Click();
+  void ButtonIncreaseErefH1Click();
+  void ButtonDecreaseErefH1PreciseClick();
+  void ButtonIncreaseErefH1PreciseClick();
+  void ButtonCalculationH1PreciseClick();
+  void ButtonDecreasePeakH1Click();
+  void ButtonIncreasePeakH1Click();
+  void ButtonDecreasePeakH2Click();
+  void ButtonIncreasePeakH2Click();
+  void ButtonDecreasePeakH3Click();
+  void ButtonIncreasePeakH3Click();
+  void ButtonEvaluation1Click();
+  void ButtonEvaluation2Click();
+  void ButtonEvaluation3Click();
+  void ButtonSaveH1Click();
+  void ButtonSaveH2Click();
+  void ButtonSaveH3Click();
+  void ButtonSaveExperimentalH1DataClick();
+  void ButtonSaveExperimentalH2DataClick();
+  void ButtonSaveExperimentalH3DataClick();
+  void ButtonCalcH2Click();
+  void ButtonCalcH3Click();
+  void ButtonUseNegativeNcomClick();
+  void ButtonSimulationClick();
+  void ButtonSaveSimulationClick();
+  void ButtonSeeResultsClick();
+  void ButtonSaveResultsClick();
+  void ButtonFineAdjustmentClick();
+
+  // ---- The option dialogs' effect on the record and this window --------------------------
+  // A click on RadioButtonFunction1 (1, S function) or RadioButtonFunction2 (2, H function).
+  void RadioButtonFunctionClick(int functionType);
+  void ComboBoxAutomaticEvaluationTypeChange(const std::string& text);
+
+  // ---- Scripted use ------------------------------------------------------------------------
+  // Runs the handler of that name ("ButtonCalcSplineClick", "LoadSplineClick") as a click
+  // on its control would: false, doing nothing, when the control is disabled or hidden.
+  // Throws std::invalid_argument for a name that is no handler.
+  bool Invoke(const std::string& handler);
+  std::vector<std::string> HandlerNames() const;
+
+ private:
+  enum class Stage { Spline, DensityOfStates, Analyses, First, Second, Third, Simulation };
+
+  // Runs one command: an error ends it with an error box, the cursor back to normal, the
+  // progress windows closed, and `reenable` (the pressed button) enabled again.
+  void command(const std::string& reenable, const std::function<void()>& body);
+  void invalidateFrom(Stage stage);
+  void closeSideWindows();
+  void disableSideMenus();
+  void closeLateWindows();
+  void closeFittingWindow();
+  void closeProgressWindows();
+  void refreshReports();
+  void plotMeasurement();
+  void plotSpline();
+  void plotFermiLevel();
+  void applyConductionCaptions(int type);  // 0 neutral, 1 n-type, 2 p-type
+  void applyFunctionCaptions(int type);
+  int conductionKind() const;
+
+  // Runs a writer with `field` set to `path`; a failed writer gets the old name back.
+  bool saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer);
+  std::optional<std::string> askSave(int filterIndex, const std::string& proposed);
+  std::optional<std::string> askOpen(int filterIndex, const std::string& proposed);
+  void saveFigure(const std::string& button, const std::string& chart, const std::string& from,
+                  const std::string& suffix);
+
+  void loadExperimental(bool fromButton);
+  void calcH(int k);
+  void peakStep(int k, bool higher);
+  void evaluation(int k);
+  void saveH(int k);
+  void saveExperimentalH(int k);
+  void erefStep(double delta);
+  void markPeak(int k);
+  void plotH(int k);
+  void plotExperimentalH(int k, bool allPoints);
+  void fillSimulatedH(int k);
+  void showCarriedDensity(int k);
+  bool peakIsInner(int k) const;
+  int gridLength() const;
+  bool sFunction() const { return a_.FunctionType == 1; }
+
+  void en(const std::string& control, bool enabled);
+  void txt(const std::string& control, const std::string& text);
+  void chk(const std::string& control, bool checked);
+  void vis(const std::string& control, bool visible);
+  void leftTitle(const std::string& chart, const std::string& title);
+  void busy();
+  void normal();
+
+  Analysis& a_;
+  View* view_ = nullptr;
+  Windows* windows_ = nullptr;
+  std::map<std::string, std::function<void()>> handlers_;
+};
+
+}  // namespace korv::ui
