@@ -2,6 +2,7 @@
 // without compensation, the concentration one level produces, the fit of level,
 // density and compensation ratio to the peak and one check point, and the placing
 // of a level by its peak temperature alone.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -69,6 +70,7 @@ struct ModelGrid {
       X[i] = std::exp(a.Eref[k] / kt);
       r[i] = std::pow(t, 1.5) * a.DosCoefficient / a.SplineConcentration[lo + i];
     }
+    buildBlocks();
   }
   int last() const { return first + static_cast<int>(T.size()) - 1; }
 
@@ -90,24 +92,76 @@ struct ModelGrid {
   // Temperature of the first strict maximum above 0 of the compensated model with
   // D = 1 over a..b; T[a] when no value is above 0. `atMax` receives the index.
   double peakTemperature(int a, int b, double x, double E, int* atMax = nullptr) const {
-    double best = 0;
-    int bestIndex = a;
-    for (int j = a; j <= b; ++j) {
-      const double v = compensated(j, x, E, 1);
-      if (v > best) best = v, bestIndex = j;
-    }
-    if (atMax) *atMax = bestIndex;
-    return T[bestIndex - first];
+    const int j = argMax(a, b, x, E, [&](int i) { return compensated(i, x, E, 1); });
+    if (atMax) *atMax = j;
+    return T[j - first];
   }
+  // The same for the one-level model without compensation.
   double oneLevelPeakTemperature(int a, int b, double E, int* atMax) const {
+    *atMax = argMax(a, b, 0, E, [&](int i) { return oneLevel(i, E, 1); });
+    return T[*atMax - first];
+  }
+
+ private:
+  // The scans of the fits evaluate the model on the same flank a few thousand times.
+  // Blocks of points whose upper bound stays below the best value already known
+  // cannot hold the maximum and are skipped; the answer is the one of a plain scan
+  // (the lowest index of the largest value above 0), only found with fewer exponentials.
+  static constexpr int BLOCK = 32;
+  struct Bounds {
+    double aMax, rMin, rMax, cMin, cMax;
+    bool usable;  // every point of positive temperature and concentration
+  };
+  std::vector<Bounds> blocks;
+  mutable int guess = -1;
+
+  void buildBlocks() {
+    const int count = static_cast<int>(T.size());
+    for (int s = 0; s < count; s += BLOCK) {
+      Bounds bd{0, HUGE_VAL, 0, HUGE_VAL, 0, true};
+      for (int i = s; i < std::min(count, s + BLOCK); ++i) {
+        // H: value = A y/(y r + g) - x A/r with A = X NcFactor/kT; S: value = A/(1 + g/(y r)) - x A with A = X/kT.
+        const double A = type == 1 ? X[i] / kT[i] : X[i] * ncFactor / kT[i];
+        const double c = type == 1 ? A : A / r[i];
+        if (!(kT[i] > 0 && r[i] > 0 && std::isfinite(A) && std::isfinite(c))) bd.usable = false;
+        bd.aMax = std::max(bd.aMax, A);
+        bd.rMin = std::min(bd.rMin, r[i]);
+        bd.rMax = std::max(bd.rMax, r[i]);
+        bd.cMin = std::min(bd.cMin, c);
+        bd.cMax = std::max(bd.cMax, c);
+      }
+      blocks.push_back(bd);
+    }
+  }
+
+  template <class Value>
+  int argMax(int a, int b, double x, double E, Value value) const {
+    const bool prune = (type == 1 || type == 2) && g > 0 && std::isfinite(x) && std::isfinite(E);
     double best = 0;
     int bestIndex = a;
-    for (int j = a; j <= b; ++j) {
-      const double v = oneLevel(j, E, 1);
-      if (v > best) best = v, bestIndex = j;
+    auto consider = [&](int j) {
+      const double v = value(j);
+      if (v > best || (v == best && v > 0 && j < bestIndex)) best = v, bestIndex = j;
+    };
+    if (prune && guess >= a && guess <= b) consider(guess);
+    for (int s = a; s <= b;) {
+      const int blockIndex = (s - first) / BLOCK;
+      const int e = std::min(b, first + (blockIndex + 1) * BLOCK - 1);
+      bool skip = false;
+      const Bounds& bd = blocks[blockIndex];
+      if (prune && best > 0 && bd.usable) {
+        const double y = std::max(std::exp(-E / kT[s - first]), std::exp(-E / kT[e - first]));
+        const double rise = type == 1 ? bd.aMax / (1 + g / (y * bd.rMax)) : bd.aMax / (bd.rMin + g / y);
+        const double fall = x >= 0 ? x * bd.cMin : x * bd.cMax;
+        const double bound = rise - fall;
+        skip = std::isfinite(bound) && bound + 1e-9 * std::fabs(rise) + 1e-9 * std::fabs(fall) < best;
+      }
+      if (!skip)
+        for (int j = s; j <= e; ++j) consider(j);
+      s = e + 1;
     }
-    *atMax = bestIndex;
-    return T[bestIndex - first];
+    if (best > 0) guess = bestIndex;
+    return bestIndex;
   }
 };
 
