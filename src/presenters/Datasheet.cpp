@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "materials/Materialtable.h"
 
 namespace korv::ui {
 
@@ -81,22 +82,9 @@ const std::vector<std::string>& DataSheetHeader() {
   return header;
 }
 
-// The material table's names in lookup order.
-static std::vector<std::string> materialNames() {
-  return {"Si",          "GaAs",       "3C-SiC",      "4H-SiC",    "6H-SiC",   "Ge",         "AlN",        "AlP",
-          "AlAs",        "AlSb",       "BN",          "alpha-GaN", "beta-GaN", "GaP",        "GaSb",       "InN",
-          "InP",         "InAs",       "InSb",        "Diamond",   "CdS",      "CdSe",       "CdTe",       "ZnO",
-          "ZnS",         "ZnSe",       "ZnTe",        "PbS",       "PbSe",     "PbTe",       "gamma-CuCl", "gamma-CuBr",
-          "gamma-CuI",   "AgCl",       "AgBr",        "beta-AgI",  "Ga2Se3",   "In2Se3",     "In2Te3",     "CuAlTe2",
-          "CuInS2",      "CuInSe2",    "ZnSiP2",      "ZnGeP2",    "ZnGeAS2",  "ZnSnAs2",    "ZnSnSb2",    "CdSiAs2",
-          "CdGeP2",      "CdGeAs2",    "CdSnAs2",     "Cu3SbSe4",  "CdIn2S4",  "CdIn2Se4",   "beta-B",     "P",
-          "Cu2O",        "Cu2S",       "Cu2Se",       "Cu2Te",     "Ag2O",     "alpha-Ag2S", "beta-Ag2S",  "Ag2Se",
-          "alpha-Ag2Te", "beta-Ag2Te", "gamma-Ag2Te", "Mg2Si",     "Mg2Ge",    "Mg2Sn",      "Zn3As4",     "Cd3P2",
-          "ZnSb",        "CdSb",       "Zn4Sb3",      "HgI2",      "GaS"};
-}
-
 std::vector<std::string> SemiconductorItems() {
-  std::vector<std::string> items = materialNames();
+  std::vector<std::string> items;
+  for (const auto& m : korv::MaterialTable()) items.emplace_back(m.Name);
   items.emplace_back("Input name");
   return items;
 }

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "presenters/Editor.h"
+#include "presenters/datawin_fakeview.h"
+
+using namespace korv::ui;
+using korv::test::FakeDataView;
+
+namespace {
+
+std::string readFile(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+void writeFile(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+class Editor : public ::testing::Test {
+ protected:
+  Editor() : view(EditorControls()), editor(view) {
+    dir = std::filesystem::temp_directory_path() / ("korv_editor_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    file = (dir / "sample.spl").string();
+    writeFile(file, original);
+  }
+  ~Editor() override { std::filesystem::remove_all(dir); }
+
+  void open() {
+    view.openReplies.push_back(file);
+    editor.OpenEditorClick();
+  }
+
+  const std::string original = "% Data for analysis\r\n% Smoothness: 5000\r\n\r\n35     1.29e+13\r\n";
+  FakeDataView view;
+  EditorPresenter editor;
+  std::filesystem::path dir;
+  std::string file;
+};
+
+}  // namespace
+
+TEST_F(Editor, OpenShowsTheTextAndSaveWritesItBackUnchanged) {
+  EXPECT_EQ(view.caption, "File Viewer");
+  open();
+  ASSERT_EQ(view.openDialogs.size(), 1u);
+  EXPECT_EQ(view.openDialogs[0].filter.rfind("KORV Data|*.nT;*.pT;*.spl;*.fl;*.flE;*.H1;", 0), 0u);
+  EXPECT_NE(view.openDialogs[0].filter.find(";*.sie;*.cfe|All Files (*.*)|*.*"), std::string::npos);
+  EXPECT_EQ(view.Text(kEditorText), "% Data for analysis\n% Smoothness: 5000\n\n35     1.29e+13");
+  EXPECT_EQ(view.caption, file);
+
+  std::filesystem::remove(file);
+  editor.SaveEditorClick();
+  EXPECT_TRUE(view.saveDialogs.empty());
+  EXPECT_EQ(readFile(file), original);
+
+  view.SetText(kEditorText, "edited\nby hand");
+  editor.SaveEditorClick();
+  EXPECT_EQ(readFile(file), "edited\r\nby hand\r\n");
+}
+
+TEST_F(Editor, SavingWithoutAFileAsksForANameFirst) {
+  view.SetText(kEditorText, "typed");
+  editor.SaveEditorClick();  // cancelled
+  ASSERT_EQ(view.saveDialogs.size(), 1u);
+  EXPECT_EQ(view.saveDialogs[0].filter.rfind("KORV Data|*.nT;*.pT;*.fl;*.flE;*.spl;", 0), 0u);
+  EXPECT_EQ(editor.Path(), "");
+  EXPECT_EQ(view.caption, "File Viewer");
+
+  const std::string other = (dir / "typed.datH").string();
+  view.saveReplies.push_back(other);
+  editor.SaveEditorClick();
+  EXPECT_EQ(readFile(other), "typed\r\n");
+  EXPECT_EQ(editor.Path(), other);
+  EXPECT_EQ(view.caption, other);
+}
+
+TEST_F(Editor, OpeningFromTheMainWindowForgetsTheFileSoSaveCannotOverwriteIt) {
+  open();
+  editor.ShowFromMain();
+  EXPECT_EQ(view.Text(kEditorText), "");
+  EXPECT_EQ(view.caption, "File Viewer");
+  view.SetText(kEditorText, "new text");
+  editor.SaveEditorClick();  // asks for a name; cancelled
+  EXPECT_EQ(view.saveDialogs.size(), 1u);
+  EXPECT_EQ(readFile(file), original);
+}
+
+TEST_F(Editor, AllClearKeepsTheFileOfTheViewer) {
+  open();
+  editor.AllClearEditorClick();
+  EXPECT_EQ(view.Text(kEditorText), "");
+  EXPECT_EQ(editor.Path(), file);
+  editor.SaveEditorClick();
+  EXPECT_EQ(readFile(file), "");
+}
+
+TEST_F(Editor, SaveAsMovesToTheNewFile) {
+  open();
+  const std::string copy = (dir / "copy.spl").string();
+  view.saveReplies.push_back(copy);
+  editor.SaveAsEditorClick();
+  EXPECT_EQ(view.saveDialogs[0].fileName, file);
+  EXPECT_EQ(readFile(copy), original);
+  EXPECT_EQ(view.caption, copy);
+  view.SetText(kEditorText, "x");
+  editor.SaveEditorClick();
+  EXPECT_EQ(readFile(copy), "x\r\n");
+  EXPECT_EQ(readFile(file), original);
+}
+
+TEST_F(Editor, FailuresAreShownAndChangeNothing) {
+  open();
+  view.openReplies.push_back((dir / "missing.nT").string());
+  editor.OpenEditorClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("missing.nT"), std::string::npos);
+  EXPECT_EQ(editor.Path(), file);
+  EXPECT_EQ(view.Text(kEditorText).substr(0, 5), "% Dat");
+
+  view.saveReplies.push_back((dir / "no/folder/x.nT").string());
+  editor.SaveAsEditorClick();
+  ASSERT_EQ(view.errors.size(), 2u);
+  EXPECT_EQ(editor.Path(), file);
+  EXPECT_EQ(view.caption, file);
+}
+
+TEST_F(Editor, RefusesAFileTooLargeForTheTextArea) {
+  const std::string big = (dir / "big.txt").string();
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(kMaxTextFileSize) + 10);
+    out << 'x';
+  }
+  view.openReplies.push_back(big);
+  editor.OpenEditorClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_NE(view.errors[0].find("larger than 16 MB"), std::string::npos) << view.errors[0];
+  EXPECT_EQ(editor.Path(), "");
+}
+
+TEST_F(Editor, PrintExitAndClipboard) {
+  open();
+  editor.PrintEditorClick();
+  ASSERT_EQ(view.prints.size(), 1u);
+  EXPECT_EQ(view.prints[0].first, file);
+  EXPECT_EQ(view.prints[0].second, view.Text(kEditorText));
+  editor.ClipboardClick(ClipboardAction::Copy);
+  ASSERT_EQ(view.clipboard.size(), 1u);
+  EXPECT_EQ(view.clipboard[0].first, "RichEditEditor");
+  editor.ExitEditorClick();
+  EXPECT_EQ(view.closed, 1);
+}
