@@ -1,6 +1,6 @@
 // libFuzzer target for the file readers: any input must either load or fail with
 // korv::Error, never crash, hang or allocate without bound. The first byte chooses
-// the reader; the rest is the file.
+// the reader (0 measurement, 1 spline, 2 Fermi level, modulo 3); the rest is the file.
 #include <unistd.h>
 
 #include <cstdint>
@@ -28,7 +28,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Analysis a;
   try {
-    switch (data[0] % 1) {
+    switch (data[0] % 3) {
+      case 1:
+        a.AnalysisDataFile = path;
+        a.LoadSplineFile();
+        break;
+      case 2:
+        a.FermiLevelFile = path;
+        a.LoadFermiLevelFile();
+        break;
       default:
         a.ExperimentalDataFile = path;
         a.LoadMeasurementFile();
