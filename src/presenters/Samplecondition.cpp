@@ -1,0 +1,62 @@
+#include "presenters/Samplecondition.h"
+
+#include "core/Numbers.h"
+
+namespace korv::ui {
+
+const std::vector<Control>& SampleConditionControls() {
+  static const std::vector<Control> controls{
+      {"LabelTitleMeasurement", ControlKind::Label, "Measurement"},
+      {"LabelTitleNameOfMeasurement", ControlKind::Label, "Name"},
+      {"LabelNameOfMeasurement", ControlKind::Label, ""},
+      {"LabelTitleDateOfMeasurement", ControlKind::Label, "Date"},
+      {"LabelDateOfMeasurement", ControlKind::Label, ""},
+      {"LabelTitleAnalysis", ControlKind::Label, "Analysis"},
+      {"LabelTitleNameOfAnalysis", ControlKind::Label, "Name"},
+      {"LabelNameOfAnalysis", ControlKind::Label, ""},
+      {"LabelTitleDateOfAnalysis", ControlKind::Label, "Date"},
+      {"LabelDateOfAnalysis", ControlKind::Label, ""},
+      {"LabelTitleSemiconductor", ControlKind::Label, "Semiconductor"},
+      {"LabelSemiconductor", ControlKind::Label, ""},
+      {"LabelTitleConduction", ControlKind::Label, "Conduction"},
+      {"LabelTitleType", ControlKind::Label, "Type"},
+      {"LabelConductionType", ControlKind::Label, ""},
+      {"LabelTitleSample", ControlKind::Label, "Sample"},
+      {"LabelTitleNumber", ControlKind::Label, "Number"},
+      {"LabelSampleNumber", ControlKind::Label, ""},
+      {"LabelTitleThickness", ControlKind::Label, "Thickness"},
+      {"LabelThickness", ControlKind::Label, ""},
+      {"LabelUnitThickness", ControlKind::Label, "micron"},
+      {"LabelTitleMagentic", ControlKind::Label, "Magentic"},
+      {"LabelTitleField", ControlKind::Label, "Field"},
+      {"LabelMagneticField", ControlKind::Label, ""},
+      {"LabelUnitMagneticField", ControlKind::Label, "T"},
+      {"LabelTitleCurrent", ControlKind::Label, "Current"},
+      {"LabelCurrent", ControlKind::Label, ""},
+      {"LabelUnitCurrent", ControlKind::Label, "A"},
+      {"LabelTitleComment", ControlKind::Label, "Comment"},
+      {"LabelComment", ControlKind::Label, ""},
+  };
+  return controls;
+}
+
+SampleConditionPresenter::SampleConditionPresenter(const Analysis& record, View& view) : record_(record), view_(view) {
+  view_.SetCaption(kSampleConditionCaption);
+  Refresh();
+}
+
+void SampleConditionPresenter::Refresh() {
+  view_.SetText("LabelNameOfMeasurement", record_.MeasurementName);
+  view_.SetText("LabelDateOfMeasurement", record_.MeasurementDate);
+  view_.SetText("LabelNameOfAnalysis", record_.AnalysisName);
+  view_.SetText("LabelDateOfAnalysis", record_.AnalysisDate);
+  view_.SetText("LabelSemiconductor", record_.Semiconductor);
+  view_.SetText("LabelConductionType", record_.ConductionType);
+  view_.SetText("LabelSampleNumber", record_.SampleNumber);
+  view_.SetText("LabelThickness", FormatGeneral(record_.Thickness));
+  view_.SetText("LabelMagneticField", FormatGeneral(record_.MagneticField));
+  view_.SetText("LabelCurrent", FormatGeneral(record_.Current));
+  view_.SetText("LabelComment", record_.Remark);
+}
+
+}  // namespace korv::ui
