@@ -1,0 +1,283 @@
+#include "batch/Analyze.h"
+
+#include <filesystem>
+#include <sstream>
+
+#include "batch/Json.h"
+#include "core/Hallanalysis.h"
+#include "core/Numbers.h"
+#include "presenters/MainCharts.h"
+#include "presenters/MainControls.h"
+#include "presenters/Mainpresenter.h"
+#include "presenters/MemoryView.h"
+#include "presenters/Obtainedresults.h"
+#include "presenters/Windows.h"
+
+namespace korv::batch {
+namespace {
+
+using korv::ui::MemoryView;
+
+// Calculations of one analysis before the chain gives up on it.
+constexpr int kMaxCalculations = 5;
+
+// The in-memory main window; every box it shows is also logged in order.
+class ScriptedView : public MemoryView {
+ public:
+  ScriptedView(std::vector<std::string>& log)
+      : MemoryView(korv::ui::MainControlList(), korv::ui::MainCharts()), log_(log) {}
+  void ShowError(const std::string& text) override {
+    log_.push_back(text);
+    MemoryView::ShowError(text);
+  }
+  void ShowNotice(const std::string& text) override {
+    log_.push_back(text);
+    MemoryView::ShowNotice(text);
+  }
+  bool AskYesNo(const std::string& text) override {
+    bool yes = MemoryView::AskYesNo(text);
+    log_.push_back(text + (yes ? " [Yes]" : " [No]"));
+    return yes;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+class Road {
+ public:
+  Road(const AnalyzeOptions& o, AnalyzeReport& r) : o_(o), r_(r), view_(r.messages), presenter_(a_) {
+    presenter_.Attach(view_, windows_);
+    presenter_.FormCreate(true);
+  }
+
+  void Run() {
+    if (!load()) return;
+    namespace fs = std::filesystem;
+    std::string folder = o_.outdir.empty() ? fs::path(o_.input).parent_path().string() : o_.outdir;
+    if (folder.empty()) folder = ".";
+    if (!o_.outdir.empty()) {
+      std::error_code ec;
+      fs::create_directories(folder, ec);
+      if (ec || !fs::is_directory(folder)) return fail(2, "cannot use the output folder '" + folder + "'");
+    }
+    view_.AcceptProposedNames(folder);
+
+    view_.SetText("EditSmoothness", FormatGeneral(o_.smoothness));
+    if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return;
+    if (!step("ButtonInputChangeInformation")) return;
+    if (o_.mass) view_.SetText("EditMass", FormatGeneral(*o_.mass));
+    if (o_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*o_.minima));
+    if (!step("ButtonCalcEffectiveDensityOfStates") || !step("ButtonCalcFermiLevel") ||
+        !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
+      return;
+    if (o_.functionType != a_.FunctionType) presenter_.RadioButtonFunctionClick(o_.functionType);
+
+    if (!analysis(1, true)) return;
+    for (int k = 2; k <= 3; ++k)
+      if (!analysis(k, false)) break;
+    if (r_.exitStatus != 0) return;
+
+    if (!step("ButtonSimulation") || !save("ButtonSaveSimulation", "sim", a_.SimulationFile)) return;
+    if (!r_.files.empty() && r_.files.back().first == "sim") r_.files.back().first = sFunction() ? "simS" : "simH";
+    saveReport(folder);
+  }
+
+ private:
+  bool sFunction() const { return a_.FunctionType == 1; }
+  std::string hName(int k) const { return (sFunction() ? "S" : "H") + std::to_string(k); }
+
+  void fail(int status, const std::string& reason) {
+    r_.exitStatus = status;
+    r_.failure = reason;
+  }
+
+  bool load() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::exists(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': no such file"), false;
+    if (fs::is_directory(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': it is a folder"), false;
+    view_.openAnswers.push_back(o_.input);
+    std::size_t before = view_.errors.size();
+    presenter_.ButtonLoadExperimentalClick();
+    if (view_.errors.size() > before) return fail(2, "cannot read '" + o_.input + "': " + view_.errors.back()), false;
+    if (a_.DataCount < 2) return fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
+    r_.conductionType = a_.ConductionType;
+    r_.semiconductor = a_.Semiconductor;
+    return true;
+  }
+
+  // Clicks a control; false (the chain failed) when it is not available or showed an error.
+  bool step(const std::string& control) {
+    std::size_t before = view_.errors.size();
+    if (!presenter_.Invoke(control + "Click")) return fail(1, control + " is not available at this point"), false;
+    if (view_.errors.size() > before) return fail(1, view_.errors.back()), false;
+    return true;
+  }
+
+  bool save(const std::string& control, const std::string& kind, const std::string& field) {
+    if (!step(control)) return false;
+    if (field.empty()) return fail(1, control + " did not save a file"), false;
+    r_.files.emplace_back(kind, field);
+    return true;
+  }
+
+  void chooseEvaluationType() {
+    if (o_.evaluationType) presenter_.ComboBoxAutomaticEvaluationTypeChange(*o_.evaluationType);
+  }
+
+  // Analysis k (1 to 3). False ends the chain: a failure for H1, a normal end for H2 and H3.
+  bool analysis(int k, bool first) {
+    const std::string n = std::to_string(k);
+    const std::string calc = "ButtonCalcH" + n, eval = "ButtonEvaluation" + n, saveButton = "ButtonSaveH" + n;
+    if (!view_.IsEnabled(calc)) return false;
+    int calculations = 0;
+    for (;;) {
+      if (calculations == kMaxCalculations) return false;
+      ++calculations;
+      // The fifth question of this analysis is answered "No".
+      view_.yesNoAnswers.clear();
+      view_.yesNoAnswers.push_back(calculations < kMaxCalculations ? o_.answerYes : false);
+      std::size_t before = view_.errors.size();
+      presenter_.Invoke(calc + "Click");
+      bool failed = view_.errors.size() > before;
+      if (first && failed) return fail(1, view_.errors.back()), false;
+      if (view_.IsEnabled(calc) && view_.Text(calc) == "Calculation again") continue;
+      if (!view_.IsEnabled(eval)) {
+        if (first) return fail(1, "the peak of " + hName(1) + " lies at an end of the grid"), false;
+        return false;
+      }
+      if (o_.g[k - 1]) view_.SetText("EditGH" + n, FormatGeneral(*o_.g[k - 1]));
+      chooseEvaluationType();
+      before = view_.errors.size();
+      presenter_.Invoke(eval + "Click");
+      if (view_.IsEnabled(calc) && view_.Text(calc) == "Calculation again" && !view_.IsEnabled(saveButton)) continue;
+      if (!view_.IsEnabled(saveButton)) {
+        if (first) return fail(1, view_.errors.size() > before ? view_.errors.back() : "H1 was not evaluated"), false;
+        return false;
+      }
+      break;
+    }
+    if (!save(saveButton, hName(k), a_.AnalysisFile[k - 1])) return false;
+    record(k - 1);
+    return true;
+  }
+
+  void record(int slot) {
+    AnalysisResult e;
+    e.name = hName(slot + 1);
+    e.eref = a_.Eref[slot];
+    const int p = a_.PeakIndex[slot];
+    if (p >= 0 && p < static_cast<int>(a_.SplineTemperature.size())) e.peakTemperature = a_.SplineTemperature[p];
+    if (p >= 0 && p < static_cast<int>(a_.HValues[slot].size())) e.peakValue = a_.HValues[slot][p];
+    e.degeneracyFactor = a_.DegeneracyFactor[slot];
+    e.checkTemperature = a_.CheckTemperature[slot];
+    e.density = a_.Density[slot];
+    e.energyLevel = a_.EnergyLevel[slot];
+    e.temporaryCompensatingDensity = a_.TemporaryCompensatingDensity[slot];
+    r_.analyses.push_back(e);
+    r_.compensatingDensity = a_.CompensatingDensity;
+    r_.evaluationFinished = a_.EvaluationFinished;
+  }
+
+  void saveReport(const std::string& folder) {
+    r_.compensatingDensity = a_.CompensatingDensity;
+    r_.evaluationFinished = a_.EvaluationFinished;
+    std::vector<std::string> log;
+    MemoryView reportView(korv::ui::ObtainedResultsControls(), {});
+    korv::ui::ObtainedResultsPresenter report(a_, reportView);
+    reportView.AcceptProposedNames(folder);
+    report.Clear();
+    report.Build();
+    report.ToolSaveClick();
+    if (!reportView.errors.empty()) return fail(1, reportView.errors.back());
+    if (report.SavedPath().empty()) return fail(1, "the results report was not saved");
+    r_.files.emplace_back(sFunction() ? "datS" : "datH", report.SavedPath());
+  }
+
+  const AnalyzeOptions& o_;
+  AnalyzeReport& r_;
+  Analysis a_;
+  ScriptedView view_;
+  korv::ui::RecordingWindows windows_;
+  korv::ui::TFormMainPresenter presenter_;
+};
+
+std::string fixed(double v, int width) {
+  std::string s = FormatPattern(v, "0.00E+00");
+  return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ') + s;
+}
+
+std::string padded(const std::string& s, int width) {
+  return s + std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ');
+}
+
+}  // namespace
+
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options) {
+  AnalyzeReport report;
+  report.input = options.input;
+  Road(options, report).Run();
+  return report;
+}
+
+std::string SummaryText(const AnalyzeReport& r) {
+  std::ostringstream out;
+  out << "Measurement:    " << r.input << "\n";
+  out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n\n";
+  out << "analysis  E_ref [eV]  T_peak [K]  g     density [cm^-3]  level [eV]  temp. comp. [cm^-3]\n";
+  for (const auto& e : r.analyses) {
+    out << padded(e.name, 10) << padded(FormatPattern(e.eref, "0.######"), 12)
+        << padded(FormatGeneral(e.peakTemperature), 12) << padded(FormatGeneral(e.degeneracyFactor), 6)
+        << padded(fixed(e.density, 0), 17) << padded(FormatPattern(e.energyLevel, "0.####"), 12)
+        << fixed(e.temporaryCompensatingDensity, 0) << "\n";
+  }
+  if (r.analyses.empty()) out << "(no analysis was evaluated)\n";
+  out << "\nCompensating density: " << FormatPattern(r.compensatingDensity, "0.00E+00") << " cm^-3"
+      << (r.evaluationFinished ? "" : " (not fixed by the evaluation)") << "\n";
+  if (!r.messages.empty()) {
+    out << "\nMessages:\n";
+    for (const auto& m : r.messages) out << "  " << m << "\n";
+  }
+  if (!r.files.empty()) {
+    out << "\nFiles written:\n";
+    for (const auto& [kind, path] : r.files) out << "  " << padded(kind, 5) << path << "\n";
+  }
+  return out.str();
+}
+
+std::string JsonText(const AnalyzeReport& r) {
+  Json j;
+  j.BeginObject();
+  j.Key("input").String(r.input);
+  j.Key("conduction_type").String(r.conductionType);
+  j.Key("semiconductor").String(r.semiconductor);
+  j.Key("analyses").BeginArray();
+  for (const auto& e : r.analyses) {
+    j.BeginObject();
+    j.Key("name").String(e.name);
+    j.Key("eref").Number(e.eref);
+    j.Key("peak_temperature").Number(e.peakTemperature);
+    j.Key("peak_value").Number(e.peakValue);
+    j.Key("degeneracy_factor").Number(e.degeneracyFactor);
+    j.Key("check_temperature").Number(e.checkTemperature);
+    j.Key("density").Number(e.density);
+    j.Key("energy_level").Number(e.energyLevel);
+    j.Key("temporary_compensating_density").Number(e.temporaryCompensatingDensity);
+    j.EndObject();
+  }
+  j.EndArray();
+  j.Key("compensating_density").Number(r.compensatingDensity);
+  j.Key("evaluation_finished").Bool(r.evaluationFinished);
+  j.Key("messages").BeginArray();
+  for (const auto& m : r.messages) j.String(m);
+  j.EndArray();
+  j.Key("files").BeginObject();
+  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
+  j.EndObject();
+  if (r.exitStatus != 0) j.Key("error").String(r.failure);
+  j.EndObject();
+  return j.Text() + "\n";
+}
+
+}  // namespace korv::batch

@@ -1,0 +1,44 @@
+// korv-batch analyze: the road of a typical analysis, walked through the main window's
+// own presenter with scripted answers, so that every step, file and message is the
+// window's.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/Options.h"
+
+namespace korv::batch {
+
+struct AnalysisResult {
+  std::string name;  // "H1" (or "S1"), "H2", "H3"
+  double eref = 0;
+  double peakTemperature = 0;
+  double peakValue = 0;
+  double degeneracyFactor = 0;
+  double checkTemperature = 0;
+  double density = 0;
+  double energyLevel = 0;
+  double temporaryCompensatingDensity = 0;
+};
+
+struct AnalyzeReport {
+  std::string input;
+  std::string conductionType;
+  std::string semiconductor;
+  std::vector<AnalysisResult> analyses;
+  double compensatingDensity = 0;
+  bool evaluationFinished = false;
+  std::vector<std::string> messages;  // the boxes the window would have shown, in order
+  std::vector<std::pair<std::string, std::string>> files;  // kind ("spl", "fl", "H1", ...) and path
+  int exitStatus = 0;   // 0 done, 1 a step failed, 2 unreadable input
+  std::string failure;  // one-line reason when exitStatus is not 0
+};
+
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options);
+
+std::string SummaryText(const AnalyzeReport& report);
+std::string JsonText(const AnalyzeReport& report);
+
+}  // namespace korv::batch

@@ -1,0 +1,213 @@
+#include "batch/Options.h"
+
+#include "core/Numbers.h"
+
+namespace korv::batch {
+namespace {
+
+class Args {
+ public:
+  explicit Args(const std::vector<std::string>& a) : args_(a) {}
+  bool More() const { return pos_ < args_.size(); }
+  const std::string& Next() { return args_[pos_++]; }
+  std::string Value(const std::string& option) {
+    if (!More()) throw UsageError("option " + option + " needs a value");
+    return Next();
+  }
+  double Real(const std::string& option) {
+    std::string v = Value(option);
+    double x = 0;
+    if (!TryParseReal(v, x)) throw UsageError("option " + option + ": '" + v + "' is not a number");
+    return x;
+  }
+  double Positive(const std::string& option) {
+    double x = Real(option);
+    if (!(x > 0)) throw UsageError("option " + option + " must be greater than 0");
+    return x;
+  }
+  int Column(const std::string& option) {
+    std::string v = Value(option);
+    int c = 0;
+    if (!TryParseInt(v, c) || c < 1 || c > 15)
+      throw UsageError("option " + option + ": '" + v + "' is not a column from 1 to 15");
+    return c;
+  }
+
+ private:
+  const std::vector<std::string>& args_;
+  std::size_t pos_ = 0;
+};
+
+AnalyzeOptions parseAnalyze(Args& a) {
+  AnalyzeOptions o;
+  bool commonG = false, slotG = false;
+  while (a.More()) {
+    std::string arg = a.Next();
+    if (arg == "--outdir") {
+      o.outdir = a.Value(arg);
+    } else if (arg == "--smoothness") {
+      o.smoothness = a.Positive(arg);
+    } else if (arg == "--mass") {
+      o.mass = a.Positive(arg);
+    } else if (arg == "--minima") {
+      o.minima = a.Positive(arg);
+    } else if (arg == "--g") {
+      double g = a.Positive(arg);
+      o.g[0] = o.g[1] = o.g[2] = g;
+      commonG = true;
+    } else if (arg == "--g1" || arg == "--g2" || arg == "--g3") {
+      o.g[arg[3] - '1'] = a.Positive(arg);
+      slotG = true;
+    } else if (arg == "--function") {
+      std::string f = a.Value(arg);
+      if (f == "H")
+        o.functionType = 2;
+      else if (f == "S")
+        o.functionType = 1;
+      else
+        throw UsageError("option --function takes H or S, not '" + f + "'");
+    } else if (arg == "--evaluation-type") {
+      std::string t = a.Value(arg);
+      if (t != "Type-A" && t != "Type-B" && t != "Type-C" && t != "Type-D")
+        throw UsageError("option --evaluation-type takes Type-A, Type-B, Type-C or Type-D, not '" + t + "'");
+      o.evaluationType = t;
+    } else if (arg == "--answer") {
+      std::string v = a.Value(arg);
+      if (v == "yes")
+        o.answerYes = true;
+      else if (v == "no")
+        o.answerYes = false;
+      else
+        throw UsageError("option --answer takes yes or no, not '" + v + "'");
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      throw UsageError("unknown option " + arg + " for analyze");
+    } else if (o.input.empty()) {
+      o.input = arg;
+    } else {
+      throw UsageError("analyze takes one measurement file, got also '" + arg + "'");
+    }
+  }
+  if (commonG && slotG) throw UsageError("give either --g or --g1/--g2/--g3, not both");
+  if (o.input.empty()) throw UsageError("analyze needs a measurement file (*.nT or *.pT)");
+  return o;
+}
+
+ConvertOptions parseConvert(Args& a) {
+  ConvertOptions o;
+  while (a.More()) {
+    std::string arg = a.Next();
+    auto numberText = [&](std::string& field) {
+      std::string v = a.Value(arg);
+      double x = 0;
+      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+      field = v;
+    };
+    if (arg == "--t-column") {
+      o.tColumn = a.Column(arg);
+    } else if (arg == "--n-column") {
+      o.nColumn = a.Column(arg);
+    } else if (arg == "--type") {
+      o.conductionType = a.Value(arg);
+      if (o.conductionType != "n-type" && o.conductionType != "p-type")
+        throw UsageError("option --type takes n-type or p-type, not '" + o.conductionType + "'");
+    } else if (arg == "--semiconductor") {
+      o.semiconductor = a.Value(arg);
+    } else if (arg == "--sample") {
+      o.sampleNumber = a.Value(arg);
+    } else if (arg == "--measurement-name") {
+      o.measurementName = a.Value(arg);
+    } else if (arg == "--measurement-date") {
+      o.measurementDate = a.Value(arg);
+    } else if (arg == "--analysis-name") {
+      o.analysisName = a.Value(arg);
+    } else if (arg == "--analysis-date") {
+      o.analysisDate = a.Value(arg);
+    } else if (arg == "--comment") {
+      o.comment = a.Value(arg);
+    } else if (arg == "--thickness") {
+      numberText(o.thickness);
+    } else if (arg == "--field") {
+      numberText(o.magneticField);
+    } else if (arg == "--current") {
+      numberText(o.current);
+    } else if (arg == "-o" || arg == "--output") {
+      o.output = a.Value(arg);
+    } else if (arg == "--quiet") {
+      o.quiet = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      throw UsageError("unknown option " + arg + " for convert");
+    } else if (o.input.empty()) {
+      o.input = arg;
+    } else {
+      throw UsageError("convert takes one file, got also '" + arg + "'");
+    }
+  }
+  if (o.input.empty()) throw UsageError("convert needs the file to convert");
+  if (o.tColumn == 0 || o.nColumn == 0) throw UsageError("convert needs --t-column and --n-column");
+  if (o.conductionType.empty()) throw UsageError("convert needs --type n-type or --type p-type");
+  if (o.output.empty()) throw UsageError("convert needs -o FILE.nT or -o FILE.pT");
+  return o;
+}
+
+}  // namespace
+
+Command ParseCommandLine(const std::vector<std::string>& args) {
+  Command c;
+  Args a(args);
+  if (!a.More()) throw UsageError("no command given (try korv-batch --help)");
+  std::string first = a.Next();
+  if (first == "--help" || first == "-h" || first == "help") {
+    c.kind = Command::Kind::Help;
+  } else if (first == "--version") {
+    c.kind = Command::Kind::Version;
+  } else if (first == "analyze") {
+    c.kind = Command::Kind::Analyze;
+    c.analyze = parseAnalyze(a);
+  } else if (first == "convert") {
+    c.kind = Command::Kind::Convert;
+    c.convert = parseConvert(a);
+  } else {
+    throw UsageError("unknown command '" + first + "' (try korv-batch --help)");
+  }
+  return c;
+}
+
+std::string UsageText() {
+  return R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
+
+Usage:
+  korv-batch analyze FILE.nT|FILE.pT [options]
+      Walks the whole analysis: spline, density of states, Fermi level, H1 (H2, H3 while
+      the data allow another analysis), simulation and results report, saving every file
+      under the name the window proposes.
+      --outdir DIR             where the files go (default: beside the measurement)
+      --smoothness S           smoothness of the spline (default 5000)
+      --mass M                 density-of-states effective mass (default: the material's)
+      --minima N               number of equivalent band minima (default: the material's)
+      --g G                    degeneracy factor of every level (default 2 n-type, 4 p-type)
+      --g1 G --g2 G --g3 G     degeneracy factor of each level
+      --function H|S           H function (default) or S function
+      --evaluation-type Type-A|Type-B|Type-C|Type-D   automatic evaluation type (default Type-B)
+      --answer yes|no          answer to the question whether H2/H3 is calculated again
+                               with the carried compensating density (default yes)
+      --json                   print one JSON object instead of the summary
+      --quiet                  print nothing but errors
+
+  korv-batch convert FOREIGN.txt --t-column I --n-column J --type n-type|p-type -o FILE.nT [options]
+      Converts a text file of columns (blanks, tabs or commas) into a measurement file.
+      --semiconductor NAME  --sample NUMBER  --comment TEXT
+      --measurement-name TEXT  --measurement-date TEXT  --analysis-name TEXT  --analysis-date TEXT
+      --thickness MICRON  --field TESLA  --current AMPERE
+
+  korv-batch --help | --version
+
+Exit status: 0 success, 1 a step of the analysis failed (files written so far are kept),
+2 bad usage or an unreadable input.
+)";
+}
+
+}  // namespace korv::batch

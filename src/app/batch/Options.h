@@ -1,0 +1,55 @@
+// Command line of korv-batch: what the user asked for, checked before anything runs.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace korv::batch {
+
+// Bad usage: exit status 2 with this one-line reason.
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const std::string& reason) : std::runtime_error(reason) {}
+};
+
+struct AnalyzeOptions {
+  std::string input;
+  std::string outdir;  // empty: beside the input
+  double smoothness = 5000;
+  std::optional<double> mass;
+  std::optional<double> minima;
+  std::optional<double> g[3];         // degeneracy factor of H1, H2, H3
+  int functionType = 2;               // 2 = H function, 1 = S function
+  std::optional<std::string> evaluationType;  // "Type-A" .. "Type-D"
+  bool answerYes = true;              // the H2/H3 recalculation question
+  bool json = false;
+  bool quiet = false;
+};
+
+struct ConvertOptions {
+  std::string input;
+  std::string output;
+  int tColumn = 0;  // 1-based, as the conversion window offers them
+  int nColumn = 0;
+  std::string conductionType;
+  std::string semiconductor;
+  std::string sampleNumber;
+  std::string measurementName, measurementDate, analysisName, analysisDate, comment;
+  std::string thickness = "0", magneticField = "0", current = "0";
+  bool quiet = false;
+};
+
+struct Command {
+  enum class Kind { Help, Version, Analyze, Convert } kind = Kind::Help;
+  AnalyzeOptions analyze;
+  ConvertOptions convert;
+};
+
+// Throws UsageError for anything that is not a valid command line.
+Command ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+}  // namespace korv::batch
