@@ -29,6 +29,10 @@ double checked(double v) {
   return v;
 }
 
+// The product of the two values is above 0; compared by sign, because the product
+// of two small residuals underflows to 0 in double.
+bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
+
 double ncFactorOf(double dosCoefficient) { return dosCoefficient * std::pow(Q_ELEMENTARY / K_BOLTZMANN, 1.5); }
 
 // The grid must hold the spline, row k of HValues and a peak inside it.
@@ -288,7 +292,7 @@ double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {
     mid = (lo + hi) / 2;
     const double fa = f(lo), fm = f(mid);
     if (fm == 0) break;
-    if (fa * fm > 0)
+    if (sameSign(fa, fm))
       lo = mid;
     else
       hi = mid;

@@ -11,6 +11,12 @@
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
 
+namespace {
+// The product of the two values is above 0; compared by sign, because the product
+// of two small residuals underflows to 0 in double.
+bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
+}  // namespace
+
 bool Analysis::Simulate() {
   const int n = GridCount;
   if (n < 0 || static_cast<int>(SplineTemperature.size()) < n)
@@ -44,7 +50,7 @@ bool Analysis::Simulate() {
       const double fa = F(a), fm = F(m);
       if (!std::isfinite(fa) || !std::isfinite(fm)) fault(T);
       if (fm == 0) break;
-      if (fa * fm > 0)
+      if (sameSign(fa, fm))
         a = m;
       else
         b = m;
