@@ -155,8 +155,16 @@ void TFormMainPresenter::Attach(View& view, Windows& windows) {
 bool TFormMainPresenter::Invoke(const std::string& handler) {
   auto it = handlers_.find(handler);
   if (it == handlers_.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  const std::string control = handler.substr(0, handler.size() - 5);  // without "Click"
-  if (!view_->IsEnabled(control) || !view_->IsVisible(control)) return false;
+  // The control and every container it sits in must be shown, and the control enabled:
+  // an item of a hidden menu cannot be clicked.
+  std::string control = handler.substr(0, handler.size() - 5);  // without "Click"
+  if (!view_->IsEnabled(control)) return false;
+  while (!control.empty() && control != kMainPageControl && control != kMainMenuBar) {
+    if (!view_->IsVisible(control)) return false;
+    const auto& list = MainControls();
+    auto it = std::find_if(list.begin(), list.end(), [&](const MainControl& c) { return c.name == control; });
+    control = it == list.end() ? "" : it->parent;
+  }
   it->second();
   return true;
 }
