@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "FilesFixture.h"
 #include "core/Error.h"
@@ -257,24 +258,29 @@ TEST_F(SplineFermiFiles, WritersRefuseShortArraysAndKeepTheOldFile) {
   EXPECT_EQ(ReadBytes(a.ExperimentalFermiLevelFile), flE);
 }
 
-TEST_F(SplineFermiFiles, EmptyPathOrUnwritableFolderNamesTheFile) {
-  a.AnalysisDataFile.clear();
+// The error names the file: by its kind when there is no name, else by its path.
+void expectNamed(const std::function<void()>& save, const std::string& named) {
   try {
-    a.SaveSplineFile();
-    ADD_FAILURE() << "saved without a name";
+    save();
+    ADD_FAILURE() << "saved: " << named;
   } catch (const korv::Error& e) {
-    EXPECT_NE(std::string(e.what()).find("spline file"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
   }
-  auto expectNamed = [](auto save, const std::string& path) {
-    try {
-      save();
-      ADD_FAILURE() << "saved to " << path;
-    } catch (const korv::Error& e) {
-      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-    }
-  };
+}
+
+TEST_F(SplineFermiFiles, EmptyPathOrMissingFolderNamesTheFile) {
+  a.AnalysisDataFile.clear();
+  expectNamed([&] { a.SaveSplineFile(); }, "spline file");
+  a.ExperimentalFermiLevelFile.clear();
+  expectNamed([&] { a.SaveExperimentalFermiLevelFile(); }, "experimental Fermi-level file");
   a.FermiLevelFile = dir.File("no such folder/s1.fl");
   expectNamed([&] { a.SaveFermiLevelFile(); }, a.FermiLevelFile);
+  WriteText(dir.File("plain"), "not a folder");
+  a.AnalysisDataFile = dir.File("plain/s1.spl");
+  expectNamed([&] { a.SaveSplineFile(); }, a.AnalysisDataFile);
+}
+
+TEST_F(SplineFermiFiles, ReadOnlyFolderNamesTheFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not stop root";
   std::filesystem::create_directories(dir.Path() / "locked");
   ::chmod((dir.Path() / "locked").c_str(), 0500);
