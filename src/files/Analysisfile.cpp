@@ -61,7 +61,7 @@ void writeHeader(TextFileWriter& w, const Analysis& a, int k, Kind kind) {
   writeLine(w, "% E_ref for " + h + " [eV]: ", a.Eref[k]);
   writeLine(w, "% Peak temperature of " + h + " [K]: ", a.SplineTemperature[peak]);
   writeLine(w, "% Peak value of " + h + kUnit + ": ", a.HValues[k][peak]);
-  if (kind == Kind::Experimental && k == 0) return;
+  if (kind == Kind::Experimental && k == 0) return;  // the experimental H1 file stops at the peak value
   writeLine(w, "% Degeneracy factor for " + h + ": ", a.DegeneracyFactor[k]);
   writeLine(w, "% Check temperature of " + h + " [K]: ", a.CheckTemperature[k]);
 }
