@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
           std::cerr << "korv-batch: " << report.failure << "\n";
           return report.exitStatus;
         }
-        if (!command.convert.quiet)
-          std::cout << "Wrote " << report.output << " (" << report.points << " points)\n";
+        if (!command.convert.quiet) std::cout << "Wrote " << report.output << " (" << report.points << " points)\n";
         return 0;
       }
     }

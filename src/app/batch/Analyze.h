@@ -30,10 +30,10 @@ struct AnalyzeReport {
   std::vector<AnalysisResult> analyses;
   double compensatingDensity = 0;
   bool evaluationFinished = false;
-  std::vector<std::string> messages;  // the boxes the window would have shown, in order
+  std::vector<std::string> messages;                       // the boxes the window would have shown, in order
   std::vector<std::pair<std::string, std::string>> files;  // kind ("spl", "fl", "H1", ...) and path
-  int exitStatus = 0;   // 0 done, 1 a step failed, 2 unreadable input
-  std::string failure;  // one-line reason when exitStatus is not 0
+  int exitStatus = 0;                                      // 0 done, 1 a step failed, 2 unreadable input
+  std::string failure;                                     // one-line reason when exitStatus is not 0
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);

@@ -1,12 +1,30 @@
 #include "batch/Convert.h"
 
 #include <filesystem>
+#include <map>
 
 #include "core/Hallanalysis.h"
 #include "presenters/Formatconvert.h"
 #include "presenters/MemoryView.h"
 
 namespace korv::batch {
+namespace {
+
+// The conversion window in memory; the item lists of its combo boxes are kept aside.
+class ConvertView : public korv::ui::MemoryView {
+ public:
+  ConvertView() : MemoryView(korv::ui::ConvertControls(), {}) {}
+  void SetItems(const std::string& control, const std::vector<std::string>& items) override {
+    Text(control);  // refuses a name the window does not have
+    items_[control] = items;
+  }
+  void SetCaption(const std::string&) override {}
+
+ private:
+  std::map<std::string, std::vector<std::string>> items_;
+};
+
+}  // namespace
 
 ConvertReport RunConvert(const ConvertOptions& o) {
   ConvertReport r;
@@ -25,7 +43,7 @@ ConvertReport RunConvert(const ConvertOptions& o) {
 
   Analysis record;
   bool saved = false;
-  korv::ui::MemoryView view(korv::ui::ConvertControls(), {});
+  ConvertView view;
   korv::ui::ConvertPresenter window(record, view, saved);
   window.Prepare();
   view.openAnswers.push_back(o.input);
@@ -34,6 +52,15 @@ ConvertReport RunConvert(const ConvertOptions& o) {
     r.exitStatus = 2;
     r.failure = "cannot read '" + o.input + "': " + view.errors.back();
     return r;
+  }
+  if (o.skipLines > 0) {
+    std::string text = view.Text(korv::ui::kConvertText);
+    std::size_t pos = 0;
+    for (int i = 0; i < o.skipLines && pos != std::string::npos; ++i) {
+      pos = text.find('\n', pos);
+      if (pos != std::string::npos) ++pos;
+    }
+    view.SetText(korv::ui::kConvertText, pos == std::string::npos ? std::string() : text.substr(pos));
   }
   view.SetText("ComboBoxColumnT", std::to_string(o.tColumn));
   view.SetText("ComboBoxColumnC", std::to_string(o.nColumn));

@@ -134,6 +134,10 @@ ConvertOptions parseConvert(Args& a) {
       numberText(o.magneticField);
     } else if (arg == "--current") {
       numberText(o.current);
+    } else if (arg == "--skip-lines") {
+      std::string v = a.Value(arg);
+      if (!TryParseInt(v, o.skipLines) || o.skipLines < 0)
+        throw UsageError("option --skip-lines: '" + v + "' is not a number of lines");
     } else if (arg == "-o" || arg == "--output") {
       o.output = a.Value(arg);
     } else if (arg == "--quiet") {
@@ -202,6 +206,7 @@ Usage:
       --semiconductor NAME  --sample NUMBER  --comment TEXT
       --measurement-name TEXT  --measurement-date TEXT  --analysis-name TEXT  --analysis-date TEXT
       --thickness MICRON  --field TESLA  --current AMPERE
+      --skip-lines N        leave out the first N lines (a header the window's user would delete)
 
   korv-batch --help | --version
 

@@ -20,10 +20,10 @@ struct AnalyzeOptions {
   double smoothness = 5000;
   std::optional<double> mass;
   std::optional<double> minima;
-  std::optional<double> g[3];         // degeneracy factor of H1, H2, H3
-  int functionType = 2;               // 2 = H function, 1 = S function
+  std::optional<double> g[3];                 // degeneracy factor of H1, H2, H3
+  int functionType = 2;                       // 2 = H function, 1 = S function
   std::optional<std::string> evaluationType;  // "Type-A" .. "Type-D"
-  bool answerYes = true;              // the H2/H3 recalculation question
+  bool answerYes = true;                      // the H2/H3 recalculation question
   bool json = false;
   bool quiet = false;
 };
@@ -38,6 +38,7 @@ struct ConvertOptions {
   std::string sampleNumber;
   std::string measurementName, measurementDate, analysisName, analysisDate, comment;
   std::string thickness = "0", magneticField = "0", current = "0";
+  int skipLines = 0;  // header lines of the foreign file left out, as the user deletes them in the window
   bool quiet = false;
 };
 
