@@ -1,0 +1,188 @@
+#include "data/Formatconvert.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "presenters/Formatconvert.h"
+#include "widgets/Qtview.h"
+
+namespace korv::ui {
+
+namespace {
+
+QString captionOf(const std::string& name) {
+  for (const auto& c : ConvertControls())
+    if (c.name == name) return QString::fromStdString(c.caption);
+  return {};
+}
+
+template <class W>
+W* named(QWidget* parent, const std::string& name) {
+  auto* w = new W(parent);
+  w->setObjectName(QString::fromStdString(name));
+  return w;
+}
+
+QLabel* label(QWidget* parent, const std::string& name) {
+  auto* l = named<QLabel>(parent, name);
+  l->setText(captionOf(name));
+  return l;
+}
+
+}  // namespace
+
+TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("FormConvert"));
+  setModal(true);
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+
+  // Steps 1 to 6 beside their controls.
+  auto* steps = named<QGroupBox>(this, "GroupBoxConvert");
+  steps->setTitle(captionOf("GroupBoxConvert"));
+  auto* stepLayout = new QGridLayout(steps);
+  auto* load = named<QPushButton>(steps, "ButtonLoadAnotherData");
+  load->setText(captionOf("ButtonLoadAnotherData"));
+  auto* columnT = named<QComboBox>(steps, "ComboBoxColumnT");
+  auto* columnC = named<QComboBox>(steps, "ComboBoxColumnC");
+  auto* save = named<QPushButton>(steps, "ButtonSaveData");
+  save->setText(captionOf("ButtonSaveData"));
+  for (QPushButton* b : {load, save}) b->setAutoDefault(false);
+  stepLayout->addWidget(label(steps, "LabelStep1"), 0, 0);
+  stepLayout->addWidget(load, 0, 1);
+  stepLayout->addWidget(label(steps, "LabelStep2"), 1, 0, 1, 2);
+  stepLayout->addWidget(label(steps, "LabelStep3"), 2, 0);
+  stepLayout->addWidget(columnT, 2, 1);
+  stepLayout->addWidget(label(steps, "LabelStep4"), 3, 0);
+  stepLayout->addWidget(columnC, 3, 1);
+  stepLayout->addWidget(label(steps, "LabelStep5"), 4, 0, 1, 2);
+  stepLayout->addWidget(label(steps, "LabelStep6"), 5, 0);
+  stepLayout->addWidget(save, 5, 1);
+
+  // The text with its context menu.
+  text_ = named<QPlainTextEdit>(this, kConvertText);
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setFont(fixed);
+  text_->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* popup = named<QMenu>(this, "PopupMenuConvert");
+  const std::pair<const char*, ClipboardAction> clipboard[] = {
+      {"Cut1", ClipboardAction::Cut}, {"Copy1", ClipboardAction::Copy}, {"Paste1", ClipboardAction::Paste}};
+  for (const auto& [name, action] : clipboard) {
+    auto* a = popup->addAction(captionOf(name));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, [this, action = action] { presenter_->ClipboardClick(action); });
+  }
+  connect(text_, &QPlainTextEdit::customContextMenuRequested, this,
+          [this, popup](const QPoint& at) { popup->exec(text_->mapToGlobal(at)); });
+
+  // Conditions of measurement and analysis.
+  auto* conditions = named<QGroupBox>(this, "GroupBoxConditions");
+  conditions->setTitle(captionOf("GroupBoxConditions"));
+  auto* form = new QGridLayout(conditions);
+  int row = 0;
+  auto edit = [&](const std::string& name, int maxLength = 0) {
+    auto* e = named<QLineEdit>(conditions, name);
+    if (maxLength > 0) e->setMaxLength(maxLength);
+    return e;
+  };
+  auto combo = [&](const std::string& name) {
+    auto* c = named<QComboBox>(conditions, name);
+    c->setEditable(true);
+    c->setMaxVisibleItems(15);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    return c;
+  };
+  form->addWidget(label(conditions, "LabelMeasurement"), row++, 0, 1, 3);
+  form->addWidget(label(conditions, "LabelNameOfMeasurement"), row, 0);
+  form->addWidget(edit("EditNameOfMeasurement"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelDateOfMeasurement"), row, 0);
+  form->addWidget(edit("EditDateOfMeasurement"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelAnalysis"), row++, 0, 1, 3);
+  form->addWidget(label(conditions, "LabelNameOfAnalysis"), row, 0);
+  form->addWidget(edit("EditNameOfAnalysis"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelDateOfAnalysis"), row, 0);
+  form->addWidget(edit("EditDateOfAnalysis"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelSemiconductor"), row, 0);
+  form->addWidget(combo("ComboBoxSemiconductor"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelSampleNumber"), row, 0);
+  form->addWidget(edit("EditSampleNumber"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelConductionType"), row, 0);
+  form->addWidget(combo("ComboBoxConductionType"), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelComment"), row, 0);
+  form->addWidget(edit("EditComment", 100), row++, 1, 1, 2);
+  form->addWidget(label(conditions, "LabelThickness"), row, 0);
+  form->addWidget(edit("EditThickness"), row, 1);
+  form->addWidget(label(conditions, "LabelThicknessUnit"), row++, 2);
+  form->addWidget(label(conditions, "LabelMagneticField"), row, 0);
+  form->addWidget(edit("EditMagneticField"), row, 1);
+  form->addWidget(label(conditions, "LabelMagneticFieldUnit"), row++, 2);
+  form->addWidget(label(conditions, "LabelCurrent"), row, 0);
+  form->addWidget(edit("EditCurrent"), row, 1);
+  form->addWidget(label(conditions, "LabelCurrentUnit"), row++, 2);
+
+  auto* previewBox = named<QGroupBox>(this, "GroupBoxPreview");
+  previewBox->setTitle(captionOf("GroupBoxPreview"));
+  auto* previewText = named<QPlainTextEdit>(previewBox, kConvertPreview);
+  previewText->setReadOnly(true);
+  previewText->setFont(fixed);
+  previewText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  (new QVBoxLayout(previewBox))->addWidget(previewText);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(steps);
+  left->addWidget(conditions);
+  left->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addWidget(text_, 3);
+  right->addWidget(previewBox, 2);
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(left);
+  layout->addLayout(right, 1);
+  resize(1000, 640);
+
+  view_ = std::make_unique<QtView>(this);
+  presenter_ = std::make_unique<ConvertPresenter>(record, *view_, convertedDataSaved_);
+
+  // The preview follows the text a moment after typing stops, and the boxes at once.
+  preview_ = new QTimer(this);
+  preview_->setSingleShot(true);
+  preview_->setInterval(250);
+  connect(preview_, &QTimer::timeout, this, [this] { presenter_->UpdatePreview(); });
+  connect(text_, &QPlainTextEdit::textChanged, preview_, qOverload<>(&QTimer::start));
+  for (QComboBox* box : {columnT, columnC})
+    connect(box, &QComboBox::currentIndexChanged, this, [this] { presenter_->UpdatePreview(); });
+  connect(load, &QPushButton::clicked, this, [this] {
+    presenter_->ButtonLoadAnotherDataClick();
+    preview_->stop();
+  });
+  connect(save, &QPushButton::clicked, this, [this] { presenter_->ButtonSaveDataClick(); });
+}
+
+TFormConvert::~TFormConvert() = default;
+
+void TFormConvert::Prepare() {
+  convertedDataSaved_ = false;
+  presenter_->Prepare();
+  preview_->stop();
+}
+
+bool TFormConvert::Run(const std::function<void(QDialog*)>& exec) {
+  Prepare();
+  if (exec)
+    exec(this);
+  else
+    this->exec();
+  return convertedDataSaved_;
+}
+
+}  // namespace korv::ui
