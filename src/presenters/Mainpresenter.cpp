@@ -862,6 +862,9 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
     plotFermiLevel();
     invalidateFrom(Stage::Analyses);
     en("ButtonSaveFigureFermi", false);
+    // The experimental Fermi level belongs to the new, not yet saved, Fermi level: its
+    // file can be written again only after the Fermi-level file.
+    en("ButtonSaveExperimentalFermiLevelData", false);
     closeSideWindows();
     for (const char* m : {"MenuExcitedStates", "MenuDXCenter", "MenuCurveFitting", "ButtonFineAdjustment"})
       en(m, false);

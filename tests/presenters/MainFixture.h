@@ -1,0 +1,131 @@
+// A main window in memory: the record, the in-memory view over the main window's
+// control list, the recording windows and the presenter, created as the program does.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Hallanalysis.h"
+#include "presenters/MainCharts.h"
+#include "presenters/MainControls.h"
+#include "presenters/Mainpresenter.h"
+#include "presenters/MemoryView.h"
+#include "presenters/Windows.h"
+
+namespace korv::ui::testing {
+
+inline std::string DatasetPath(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
+
+// A fresh folder under the system's temporary folder, removed at the end of the test.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& tag) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("korv_main_" + tag + "_" + std::string(info ? info->name() : "x") + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class MainWindow : public ::testing::Test {
+ protected:
+  explicit MainWindow(bool developerOptionsHidden = true) : hidden_(developerOptionsHidden) {}
+
+  void SetUp() override {
+    presenter.Attach(view, windows);
+    presenter.FormCreate(hidden_);
+  }
+
+  // Copies a dataset into the test's folder (so every proposed name lies there) and
+  // loads it with "Load Data (*.pT or *.nT)".
+  void Load(const std::string& dataset) {
+    const std::string target = folder / dataset;
+    std::filesystem::copy_file(DatasetPath(dataset), target, std::filesystem::copy_options::overwrite_existing);
+    view.openAnswers.push_back(target);
+    presenter.ButtonLoadExperimentalClick();
+    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  }
+
+  // Writes a measurement file into the test's folder and returns its path.
+  std::string WriteMeasurement(const std::string& name, const std::string& type, const std::vector<double>& T,
+                               const std::vector<double>& n, const std::vector<double>& r) {
+    Analysis m;
+    m.ExperimentalDataFile = folder / name;
+    m.Semiconductor = "Si";
+    m.ConductionType = type;
+    m.SampleNumber = "S-1";
+    m.DataCount = static_cast<int>(T.size());
+    m.Temperature = T;
+    m.Concentration = n;
+    m.Reliability = r;
+    m.SaveMeasurementFile();
+    return m.ExperimentalDataFile;
+  }
+
+  void LoadFile(const std::string& path) {
+    view.openAnswers.push_back(path);
+    presenter.ButtonLoadExperimentalClick();
+  }
+
+  // Load, spline, save, Fermi level, save: the window in FermiReady.
+  void ToFermiReady(const std::string& dataset) {
+    view.AcceptProposedNames();
+    Load(dataset);
+    Click("ButtonCalcSpline");
+    Click("ButtonSaveSpline");
+    Click("ButtonCalcFermiLevel");
+    Click("ButtonSaveFermiLevel");
+    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  }
+
+  // Every state of every control, to show that a command changed nothing.
+  std::vector<std::string> Snapshot() const {
+    std::vector<std::string> out;
+    for (const auto& c : MainControls()) {
+      std::string line = c.name + (view.IsEnabled(c.name) ? " on" : " off") +
+                         (view.IsVisible(c.name) ? " shown" : " hidden") +
+                         (view.IsChecked(c.name) ? " checked " : " ") + view.Text(c.name);
+      out.push_back(line);
+    }
+    for (const auto& c : MainCharts())
+      for (std::size_t i = 0; i < c.series.size(); ++i)
+        out.push_back(c.name + " " + std::to_string(i) + " " +
+                      std::to_string(view.PointCount(c.name, static_cast<int>(i))));
+    return out;
+  }
+
+  // Clicks a control through its handler, as the window does; fails when it is disabled.
+  void Click(const std::string& control) {
+    ASSERT_TRUE(presenter.Invoke(control + "Click")) << control << " is not enabled and visible";
+  }
+
+  bool On(const std::string& c) const { return view.IsEnabled(c); }
+  std::string Text(const std::string& c) const { return view.Text(c); }
+
+  Analysis record;
+  MemoryView view{MainControlList(), MainCharts()};
+  RecordingWindows windows;
+  TFormMainPresenter presenter{record};
+  TempFolder folder{"w"};
+
+ private:
+  bool hidden_;
+};
+
+class AdvancedMainWindow : public MainWindow {
+ protected:
+  AdvancedMainWindow() : MainWindow(false) {}
+};
+
+}  // namespace korv::ui::testing
