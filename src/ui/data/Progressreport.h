@@ -35,6 +35,10 @@ class TFormDetailedProgressReport : public TFormProgressReport {
 class ProgressWindows final : public korv::Progress {
  public:
   ProgressWindows(TFormProgressReport* main, TFormDetailedProgressReport* detailed);
+  void SetWindows(TFormProgressReport* main, TFormDetailedProgressReport* detailed) {
+    main_ = main;
+    detailed_ = detailed;
+  }
 
   void Show(korv::ProgressBar bar, int maximum) override;
   void Step(korv::ProgressBar bar, int steps = 1) override;

@@ -288,6 +288,7 @@ void ChartWidget::ResetView() {
       values.expand(v);
     }
   }
+  FitTickCounts();
   if (any) {
     plot_->xAxis->setRange(Padded(keys, spec_.bottom.logarithmic));
     plot_->yAxis->setRange(Padded(values, spec_.left.logarithmic));
@@ -296,6 +297,19 @@ void ChartWidget::ResetView() {
     plot_->yAxis->setRange(spec_.left.logarithmic ? QCPRange(1, 10) : QCPRange(0, 1));
   }
   Replot();
+}
+
+void ChartWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FitTickCounts();
+}
+
+void ChartWidget::FitTickCounts() {
+  // Bottom labels such as "1.0E+15" need about 80 pixels, left ones about 40 in height.
+  const int across = std::max(2, std::min(8, plot_->width() / 90));
+  const int up = std::max(2, std::min(8, plot_->height() / 55));
+  plot_->xAxis->ticker()->setTickCount(across);
+  plot_->yAxis->ticker()->setTickCount(up);
 }
 
 void ChartWidget::Replot() {

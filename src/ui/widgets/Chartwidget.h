@@ -55,10 +55,13 @@ class ChartWidget : public QWidget {
  protected:
   QSize sizeHint() const override { return {420, 300}; }
   QSize minimumSizeHint() const override { return {200, 150}; }
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QCPCurve* Curve(int series) const;
   void DataChanged();
+  // As many ticks as the axes' lengths leave room for readable labels.
+  void FitTickCounts();
   void Replot();
   static void ConfigureAxis(QCPAxis* axis, const AxisSpec& spec);
   // Size the bitmap is drawn at: the widget's own while it has been laid out.

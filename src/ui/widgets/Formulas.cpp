@@ -35,10 +35,32 @@ QString Function(bool h, int k, const QString& type) {
           .arg(name, c, kT);
     return QStringLiteral("%1 = <i>%2</i>(<i>T</i>) exp(<i>E</i><sub>ref</sub>/%3) / %3").arg(name, c, kT);
   }
+  // Each earlier level enters with its ionized density N_i+ (the tooltip spells it out).
+  const QString letter = type == "n" ? "D" : type == "p" ? "A" : "";
   QString bracket = QStringLiteral("<i>%1</i>(<i>T</i>)").arg(c);
-  for (int i = 1; i < k; ++i) bracket += QStringLiteral(" &minus; ") + Ionized(type, i);
-  return QStringLiteral("%1 = %2 &middot; { %3 + <i>N</i><sub>com</sub> }").arg(name, factor, bracket);
+  for (int i = 1; i < k; ++i)
+    bracket += QStringLiteral(" &minus; <i>N</i><sub>%1%2</sub><sup>+</sup>").arg(letter).arg(i);
+  return QStringLiteral("%1 = %2 &middot; [%3 + <i>N</i><sub>com</sub>]").arg(name, factor, bracket);
 }
+
+}  // namespace
+
+QString FormulaToolTip(const QString& n) {
+  QRegularExpressionMatch m = QRegularExpression("^Image[HS]([23])([np]?)$").match(n);
+  if (!m.hasMatch()) return {};
+  const int k = m.captured(1).toInt();
+  QString text;
+  for (int i = 1; i < k; ++i)
+    text += QStringLiteral("<p>%1<sup>+</sup> = %2</p>")
+                .arg(Sub("N", (m.captured(2) == "n"   ? "D"
+                               : m.captured(2) == "p" ? "A"
+                                                      : "") +
+                                  QString::number(i)),
+                     Ionized(m.captured(2), i));
+  return text;
+}
+
+namespace {
 
 QString Compensation(const QString& type) {
   if (type == "n") return Sub("N", "A") + " =";
@@ -113,6 +135,7 @@ FormulaPicture::FormulaPicture(const QString& name, QWidget* parent) : QLabel(pa
   setObjectName(name);
   setTextFormat(Qt::RichText);
   setText(FormulaHtml(name));
+  setToolTip(FormulaToolTip(name));
   setWordWrap(false);
 }
 

@@ -11,6 +11,9 @@ namespace korv::ui {
 // picture this program has no drawing of.
 QString FormulaHtml(const QString& pictureName);
 
+// What a symbol of the formula stands for, as rich text; empty when it needs no explanation.
+QString FormulaToolTip(const QString& pictureName);
+
 class FormulaPicture : public QLabel {
   Q_OBJECT
 

@@ -1,0 +1,137 @@
+#include "main/Mainwindows.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QWidget>
+
+#include "data/Automaticevaluationtype.h"
+#include "data/Cautiondeeplevel.h"
+#include "data/Functiontype.h"
+#include "data/Remarks.h"
+#include "help/Html.h"
+#include "widgets/Qtview.h"
+
+namespace korv::ui {
+
+QtWindows::QtWindows() = default;
+QtWindows::~QtWindows() = default;
+
+void QtWindows::CreateWindows(QWidget* main) {
+  main_ = main;
+  // Top-level windows of their own: their object names never mix with the main window's.
+  auto own = [this](auto* window) {
+    owned_.emplace_back(window);
+    return window;
+  };
+  progressReport_ = own(new TFormProgressReport);
+  detailedReport_ = own(new TFormDetailedProgressReport);
+  progress_.SetWindows(progressReport_, detailedReport_);
+  help_ = own(new TFormHtml);
+  about_ = own(new TFormAbout);
+  caution_ = own(new TFormDeepLevel);
+  evaluationType_ = own(new TFormAutomaticEvaluationType);
+  functionType_ = own(new TFormFunctionType);
+  remarks_ = own(new RemarksDialog);
+}
+
+void QtWindows::Register(Window w, std::function<void()> show, std::function<void()> close,
+                         std::function<bool()> shown) {
+  side_[w] = SideWindow{std::move(show), std::move(close), std::move(shown)};
+}
+
+void QtWindows::Exec(QWidget* dialog) {
+  if (!dialog) return;
+  if (runModal) {
+    runModal(dialog);
+    return;
+  }
+  if (auto* modal = qobject_cast<QDialog*>(dialog)) modal->exec();
+}
+
+void QtWindows::Show(Window w) {
+  if (w == Window::Help) {
+    if (help_) help_->ShowHelp();
+    return;
+  }
+  auto it = side_.find(w);
+  if (it != side_.end() && it->second.show) it->second.show();
+}
+
+void QtWindows::Close(Window w) {
+  if (w == Window::Help) {
+    if (help_) help_->hide();
+    return;
+  }
+  auto it = side_.find(w);
+  if (it != side_.end() && it->second.close) it->second.close();
+}
+
+void QtWindows::RefreshSampleCondition() {}
+void QtWindows::RebuildObtainedResults() {}
+void QtWindows::ResetObtainedResults() {}
+
+DataSource QtWindows::AskDataSource() { return DataSource::None; }
+bool QtWindows::ShowDataSheet(bool) { return false; }
+bool QtWindows::ShowConversion() { return false; }
+
+RemarksChoice QtWindows::ShowRemarks(const TFormRemarks& remarks) {
+  if (!remarks_) return RemarksChoice::Continue;
+  remarks_->Prepare(remarks);
+  Exec(remarks_);
+  return remarks_->Choice();
+}
+
+void QtWindows::ShowCaution() { Exec(caution_); }
+
+void QtWindows::ShowAutomaticEvaluationType(const std::string& current,
+                                            const std::function<void(const std::string&)>& changed) {
+  if (!evaluationType_) return;
+  evaluationType_->Prepare(current, changed);
+  Exec(evaluationType_);
+  evaluationType_->Prepare(current, nullptr);
+}
+
+void QtWindows::ShowFunctionType(int current, const std::function<void(int)>& chosen) {
+  if (!functionType_) return;
+  functionType_->Prepare(current, chosen);
+  Exec(functionType_);
+  functionType_->Prepare(current, nullptr);
+}
+
+void QtWindows::ShowAbout() {
+  if (!about_) return;
+  if (versionText) about_->SetVersion(QString::fromStdString(versionText()));
+  Exec(about_);
+}
+
+void QtWindows::ShowHelpAddress(const std::string& address) {
+  if (!help_) return;
+  help_->Navigate(QString::fromStdString(address));
+  help_->show();
+  help_->raise();
+}
+
+bool QtWindows::PrintMainWindow() {
+  if (!main_) return false;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(QStringLiteral("KORV"));
+  if (!Dialogs().PrinterSetup(main_, printer)) return false;
+  // The window's image, scaled to the printable width and kept in proportion.
+  const QPixmap image = main_->grab();
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QRect page = painter.viewport();
+  QSize size = image.size();
+  size.scale(page.size(), Qt::KeepAspectRatio);
+  painter.setViewport(page.x(), page.y(), size.width(), size.height());
+  painter.setWindow(image.rect());
+  painter.drawPixmap(0, 0, image);
+  painter.end();
+  return true;
+}
+
+void QtWindows::CloseMainWindow() {
+  if (main_) main_->close();
+}
+
+}  // namespace korv::ui
