@@ -146,6 +146,7 @@ int Analysis::IndexAtTemperature(double x) const {
 }
 
 int Analysis::LowerTailIndex(int k) const {
+  if (k < 0 || k >= static_cast<int>(HValues.size())) return 0;
   const auto& H = HValues[k];
   const int p = PeakIndex[k];
   if (p < 0 || p >= static_cast<int>(H.size())) return 0;

@@ -35,6 +35,15 @@ bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0);
 
 double ncFactorOf(double dosCoefficient) { return dosCoefficient * std::pow(Q_ELEMENTARY / K_BOLTZMANN, 1.5); }
 
+// The grid must hold the spline and the peak of slot k inside it.
+void requireSpline(const Analysis& a, int k) {
+  const int n = a.GridCount;
+  if (k < 0 || k > 3 || n < 1 || static_cast<int>(a.SplineTemperature.size()) < n ||
+      static_cast<int>(a.SplineConcentration.size()) < n)
+    throw korv::Error("There is no spline to evaluate the level on.");
+  if (a.PeakIndex[k] < 0 || a.PeakIndex[k] >= n) throw korv::Error("The peak of the H function lies outside the grid.");
+}
+
 // The grid must hold the spline, row k of HValues and a peak inside it.
 void requireGrid(const Analysis& a, int k) {
   const int n = a.GridCount;
@@ -60,6 +69,7 @@ struct ModelGrid {
     ncFactor = ncFactorOf(a.DosCoefficient);
     if (lo < 0) lo = 0;
     if (hi > a.GridCount - 1) hi = a.GridCount - 1;
+    if (hi < lo) hi = lo;  // an empty range answers its first point, as a single point does
     first = lo;
     const int count = hi >= lo ? hi - lo + 1 : 0;
     kT.resize(count);
@@ -214,9 +224,12 @@ class Fit {
     if (p_ < grid_.first || p_ > grid_.last() || c_ > grid_.last())
       throw korv::Error("The check point of the evaluation lies outside the peak's flank.");
   }
+  // Density and check-point value only for a level in range: the fit never compares
+  // the others, and a level at the range's end may give a model peak of 0.
   FitPoint at(double x) const {
     FitPoint f;
     f.E = levelForRatio(a_, grid_, k_, c_, b_, x);
+    if (!a_.LevelInRange) return f;
     f.D = checked(a_.HValues[k_][p_] / grid_.compensated(p_, x, f.E, 1));
     f.m = grid_.compensated(c_, x, f.E, f.D);
     return f;
@@ -301,7 +314,7 @@ double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {
 }
 
 double Analysis::ModelPeakTemperature(int k, int a, int b, double x, double E) {
-  requireGrid(*this, k);
+  requireSpline(*this, k);
   if (a < 0 || a >= GridCount) throw korv::Error("The range of the model peak lies outside the grid.");
   const ModelGrid grid(*this, k, a, b);
   int atMax = a;
@@ -311,7 +324,7 @@ double Analysis::ModelPeakTemperature(int k, int a, int b, double x, double E) {
 }
 
 double Analysis::LevelForRatio(int k, int a, int b, double x) {
-  requireGrid(*this, k);
+  requireSpline(*this, k);
   if (a < 0 || a >= GridCount) throw korv::Error("The range of the model peak lies outside the grid.");
   const ModelGrid grid(*this, k, a, b);
   return levelForRatio(*this, grid, k, a, grid.last(), x);

@@ -116,6 +116,8 @@ TEST_F(LevelFit, ModelPeakTemperatureIsTheFirstStrictMaximum) {
   }
   // A ratio that makes every value negative gives the first temperature of the range.
   EXPECT_EQ(a.ModelPeakTemperature(0, lo, hi, 1e6, 0.05), a.SplineTemperature[lo]);
+  EXPECT_EQ(a.ModelPeakTemperature(0, hi, lo, 0, 0.05), a.SplineTemperature[hi]);
+  EXPECT_THROW(a.ModelPeakTemperature(0, a.GridCount, a.GridCount + 5, 0, 0.05), korv::Error);
 }
 
 TEST_F(LevelFit, LevelForRatioPlacesTheLevelOfThePeak) {
