@@ -1160,7 +1160,7 @@ void TFormMainPresenter::ButtonCalcH1Click() {
       txt("ButtonCalcH2", kCalculation);
       txt("ButtonCalcH3", kCalculation);
     }
-    if (!a_.CalculateH(0)) {
+    if (!calculateH(a_, 0)) {
       view_->ShowError("H1 could not be calculated.");
       normal();
       en("ButtonCalcH1", true);
@@ -1289,7 +1289,7 @@ void TFormMainPresenter::evaluation(int k) {
     busy();
     en(button, false);
     a_.DegeneracyFactor[k - 1] = ParseReal(view_->Text("EditGH" + K));
-    if (!a_.Evaluate(k - 1)) {
+    if (!evaluate(a_, k - 1)) {
       if (k == 2 && a_.RecalculationRequested) {
         view_->ShowNotice("Calculation of reasonable H2 is carried out again.");
         normal();
@@ -1487,7 +1487,7 @@ void TFormMainPresenter::calcH(int k) {
       if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
       chk("CheckBox4", true);
     };
-    if (!a_.CalculateH(k - 1)) {
+    if (!calculateH(a_, k - 1)) {
       if (a_.RecalculationRequested) {
         view_->ShowNotice(again);
         normal();

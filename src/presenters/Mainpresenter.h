@@ -54,6 +54,12 @@ class TFormMainPresenter {
   int unreliableLevel = -1;
   TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
 
+  // The two pipeline operations whose results steer the H tabs most, replaceable so that
+  // a test can hand the window an engine result it needs (a peak below the previous one,
+  // a level that was not accepted). The program keeps these defaults.
+  std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
+  std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
+
   // Address that "Information on Latest Version" shows.
   std::string latestVersionAddress = "https://korv.example.org/latest";
 

@@ -39,7 +39,7 @@ class TempFolder {
 };
 
 class MainWindow : public ::testing::Test {
- protected:
+ public:
   explicit MainWindow(bool developerOptionsHidden = true) : hidden_(developerOptionsHidden) {}
 
   void SetUp() override {
