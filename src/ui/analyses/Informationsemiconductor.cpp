@@ -42,6 +42,7 @@ TFormInformation::TFormInformation(QWidget* parent) : QWidget(parent, Qt::Window
   grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid_->verticalHeader()->setMinimumSectionSize(kSemiconductorTableRowHeight);
   grid_->verticalHeader()->setDefaultSectionSize(kSemiconductorTableRowHeight);
   grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   const auto widths = SemiconductorColumnWidths();
@@ -59,7 +60,7 @@ TFormInformation::TFormInformation(QWidget* parent) : QWidget(parent, Qt::Window
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grid_, 1);
   layout->addLayout(groups);
-  int total = 30;
+  int total = 60;  // frame, margins and the vertical scroll bar
   for (int w : widths) total += w;
   resize(total, 820);
 
