@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
   korv::ui::QtWindows windows;
   korv::ui::TFormMain main(record, windows, windows.Progress(), !parser.isSet(advanced));
   windows.CreateWindows(&main);
+  windows.CreateDataWindows(record);
   windows.versionText = [&record] { return record.VersionInformation; };
   main.show();
 

@@ -4,11 +4,20 @@
 #include <QPrinter>
 #include <QWidget>
 
+#include "analyses/Informationsemiconductor.h"
 #include "data/Automaticevaluationtype.h"
 #include "data/Cautiondeeplevel.h"
+#include "data/Datasheet.h"
+#include "data/Editor.h"
+#include "data/Formatconvert.h"
 #include "data/Functiontype.h"
+#include "data/Howtoinputdata.h"
+#include "data/Obtainedresults.h"
 #include "data/Remarks.h"
+#include "data/Samplecondition.h"
 #include "help/Html.h"
+#include "presenters/Obtainedresults.h"
+#include "presenters/Samplecondition.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
@@ -66,13 +75,69 @@ void QtWindows::Close(Window w) {
   if (it != side_.end() && it->second.close) it->second.close();
 }
 
-void QtWindows::RefreshSampleCondition() {}
-void QtWindows::RebuildObtainedResults() {}
-void QtWindows::ResetObtainedResults() {}
+void QtWindows::CreateDataWindows(Analysis& record) {
+  auto own = [this](auto* window) {
+    owned_.emplace_back(window);
+    return window;
+  };
+  howToInput_ = own(new TFormHowToInput);
+  dataSheet_ = own(new TFormDataSheet(record));
+  convert_ = own(new TFormConvert(record));
+  editor_ = own(new TFormEditor);
+  results_ = own(new TFormObtainedResults(record));
+  sampleCondition_ = own(new TFormSampleCondition(record));
+  information_ = own(new TFormInformation);
+  auto raise = [](QWidget* w) {
+    w->show();
+    w->raise();
+  };
+  Register(
+      Window::FileViewer, [this] { editor_->ShowFromMain(); }, [this] { editor_->hide(); },
+      [this] { return editor_->isVisible(); });
+  Register(
+      Window::SampleCondition,
+      [this, raise] {
+        sampleCondition_->Presenter().Refresh();
+        raise(sampleCondition_);
+      },
+      [this] { sampleCondition_->hide(); }, [this] { return sampleCondition_->isVisible(); });
+  Register(
+      Window::ObtainedResults,
+      [this, raise] {
+        results_->Presenter().Clear();
+        raise(results_);
+        results_->Presenter().Build();
+      },
+      [this] { results_->hide(); }, [this] { return results_->isVisible(); });
+  Register(
+      Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
+      [this] { return information_->isVisible(); });
+}
 
-DataSource QtWindows::AskDataSource() { return DataSource::None; }
-bool QtWindows::ShowDataSheet(bool) { return false; }
-bool QtWindows::ShowConversion() { return false; }
+std::function<void(QDialog*)> QtWindows::modalHook() {
+  if (!runModal) return nullptr;
+  return [this](QDialog* dialog) { runModal(dialog); };
+}
+
+void QtWindows::RefreshSampleCondition() {
+  if (sampleCondition_) sampleCondition_->Presenter().Refresh();
+}
+
+void QtWindows::RebuildObtainedResults() {
+  if (!results_) return;
+  results_->Presenter().Clear();
+  results_->Presenter().Build();
+}
+
+void QtWindows::ResetObtainedResults() {
+  if (!results_) return;
+  results_->Presenter().Clear();
+  results_->Presenter().ShowTemplate();
+}
+
+DataSource QtWindows::AskDataSource() { return howToInput_ ? howToInput_->Ask(modalHook()) : DataSource::None; }
+bool QtWindows::ShowDataSheet(bool keyboardEntry) { return dataSheet_ && dataSheet_->Run(keyboardEntry, modalHook()); }
+bool QtWindows::ShowConversion() { return convert_ && convert_->Run(modalHook()); }
 
 RemarksChoice QtWindows::ShowRemarks(const TFormRemarks& remarks) {
   if (!remarks_) return RemarksChoice::Continue;

@@ -9,10 +9,12 @@
 #include <map>
 #include <memory>
 
+#include "core/Hallanalysis.h"
 #include "data/Progressreport.h"
 #include "presenters/Windows.h"
 
 class QWidget;
+class QDialog;
 
 namespace korv::ui {
 
@@ -22,6 +24,13 @@ class TFormDeepLevel;
 class TFormAutomaticEvaluationType;
 class TFormFunctionType;
 class RemarksDialog;
+class TFormHowToInput;
+class TFormDataSheet;
+class TFormConvert;
+class TFormEditor;
+class TFormObtainedResults;
+class TFormSampleCondition;
+class TFormInformation;
 
 class QtWindows : public Windows {
  public:
@@ -31,6 +40,13 @@ class QtWindows : public Windows {
   // Creates the dialogs and the help viewer; `main` is the main window (the owner of
   // modal boxes and the image "Print" puts on the page).
   void CreateWindows(QWidget* main);
+  // Creates the data-entry, report and reference windows over `record`: the data-source
+  // dialog, data sheet, conversion, file viewer, results, sample condition and the
+  // semiconductor table, and registers the modeless ones.
+  void CreateDataWindows(Analysis& record);
+  TFormDataSheet* DataSheet() const { return dataSheet_; }
+  TFormConvert* Conversion() const { return convert_; }
+  TFormHowToInput* HowToInput() const { return howToInput_; }
 
   // A side window built elsewhere: `show` prepares and shows it, `close` hides it.
   void Register(Window w, std::function<void()> show, std::function<void()> close,
@@ -87,6 +103,15 @@ class QtWindows : public Windows {
   TFormAutomaticEvaluationType* evaluationType_ = nullptr;
   TFormFunctionType* functionType_ = nullptr;
   RemarksDialog* remarks_ = nullptr;
+  TFormHowToInput* howToInput_ = nullptr;
+  TFormDataSheet* dataSheet_ = nullptr;
+  TFormConvert* convert_ = nullptr;
+  TFormEditor* editor_ = nullptr;
+  TFormObtainedResults* results_ = nullptr;
+  TFormSampleCondition* sampleCondition_ = nullptr;
+  TFormInformation* information_ = nullptr;
+  // Runs a modal dialog through `runModal` when set, else its own exec.
+  std::function<void(QDialog*)> modalHook();
   std::map<Window, SideWindow> side_;
   std::vector<std::unique_ptr<QWidget>> owned_;
 };
