@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "AnalyticRecord.h"
@@ -274,6 +275,35 @@ TEST_F(Evaluation, RefusesRecordsWithoutAnHFunction) {
   FillH(a, 0, 0);
   a.PeakIndex[0] = a.GridCount;
   EXPECT_THROW(a.Evaluate(0), korv::Error);
+}
+
+// Rows no H calculation would produce (noise, zeros, spikes, a peak anywhere) end in
+// a result or in the engine's error, never in a crash or a hang.
+TEST_F(Evaluation, ArbitraryRowsEndInAResultOrAnError) {
+  makeRecord(SI_P, 1e14);
+  std::uint64_t state = 12345;
+  auto next = [&] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  const Analysis::Array original = a.HValues[0];
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    a.ClearAnalysisStages();
+    auto& H = a.HValues[0];
+    for (int j = 0; j < a.GridCount; ++j) {
+      const double u = next();
+      H[j] = round % 3 == 0 ? original[j] * (0.5 + u) : round % 3 == 1 ? (u < 0.3 ? 0 : u * 1e30) : -u;
+    }
+    a.PeakIndex[0] = static_cast<int>(next() * a.GridCount);
+    a.Eref[0] = (next() - 0.5) * 0.1;
+    a.AutoEvaluationType = round % 2 ? "Type-A" : "Type-D";
+    try {
+      a.Evaluate(0);
+    } catch (const korv::Error& e) {
+      EXPECT_FALSE(std::string(e.what()).empty());
+    }
+  }
 }
 
 TEST_F(Evaluation, CheckSimulatedHCountsThePointsAboveTheSimulation) {
