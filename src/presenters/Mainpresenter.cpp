@@ -728,6 +728,7 @@ void TFormMainPresenter::ButtonChangeDataClick() {
 
 void TFormMainPresenter::ButtonCalcSplineClick() {
   command("", [&] {
+    busy();
     a_.Smoothness = ParseReal(view_->Text("EditSmoothness"));
     const int n = static_cast<int>(a_.Reliability.size());
     for (int i = 0; i < n; ++i)
@@ -847,6 +848,7 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
       view_->ShowError("Please calcutate the effective density of states first.");
       return;
     }
+    busy();
     if (!a_.CalculateFermiLevel()) {
       view_->ShowError("Fermi level could not be calculated.");
       return;

@@ -2,6 +2,7 @@
 // simulation, the charts they fill, the remarks, the function type and failed saves.
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "MainFixture.h"
 #include "core/Numbers.h"
@@ -542,6 +543,124 @@ TEST_F(AdvancedAnalyses, TheSFunctionRelabelsTheAnalysisTabsButNotTheFigureButto
   Click("ButtonSimulation");
   Click("ButtonSaveSimulation");
   EXPECT_EQ(view.fileDialogs.back().dialog.fileName, folder / "01_si_n_P_lightcomp.simS");
+}
+
+}  // namespace
+}  // namespace korv::ui::testing
+
+namespace korv::ui::testing {
+namespace {
+
+TEST_F(H2Question, YesToTheH3QuestionCarriesTheH2Density) {
+  // Here H1 fixes nothing, H2 is calculated once more and evaluated; then H3 is made to
+  // end below the H2 peak at a positive E_ref.
+  presenter.calculateH = [this](Analysis& a, int k) {
+    const bool ok = a.CalculateH(k);
+    if (ok && k == 2 && ++calls == 1) {
+      a.Eref[2] = 0.02;
+      a.PeakIndex[2] = a.PeakIndex[1] - 100;
+    }
+    return ok;
+  };
+  Click("ButtonCalcH2");
+  Click("ButtonCalcH2");
+  Click("ButtonEvaluation2");
+  Click("ButtonSaveH2");
+  ASSERT_TRUE(On("ButtonCalcH3"));
+  view.ClearLog();
+  view.yesNoAnswers.push_back(true);
+  Click("ButtonCalcH3");
+  ASSERT_EQ(view.questions.size(), 1u);
+  EXPECT_NE(view.questions[0].find("Do you calculate H3 again using the compensating density obtained in H2?"),
+            std::string::npos);
+  EXPECT_EQ(record.CompensatingDensity, record.TemporaryCompensatingDensity[1]);
+  EXPECT_EQ(record.CompensationAnalysis, 1);
+  EXPECT_TRUE(record.EvaluationFinished);
+  EXPECT_EQ(Text("LabelComDensityH3"), density(record.TemporaryCompensatingDensity[1]));
+  EXPECT_EQ(Text("EditSCDensity"), density(record.TemporaryCompensatingDensity[1]));
+  EXPECT_EQ(Text("ButtonCalcH3"), "Calculation again");
+}
+
+TEST_F(Analyses, AnH2LevelBelowTheLowestTemperatureEnergyOffersTheRemarks) {
+  ToH1Saved("13_gan_n_two_donors.nT");
+  Click("ButtonCalcH2");
+  presenter.evaluate = [](Analysis& a, int k) {
+    const bool ok = a.Evaluate(k);
+    if (k == 1) a.EnergyLevel[1] = a.LowestKT / 2;
+    return ok;
+  };
+  windows.remarksChoices.push_back(RemarksChoice::EvaluationAgain);
+  Click("ButtonEvaluation2");
+  ASSERT_TRUE(windows.Called("Remarks 1"));
+  EXPECT_EQ(presenter.unreliableLevel, 1);
+  EXPECT_EQ(windows.lastRemarks.label[2],
+            "Recommend that you evaluate the second energy level using a compensating density of " +
+                density(record.TemporaryCompensatingDensity[0]) + " cm^-3.");
+  EXPECT_EQ(record.CompensationAnalysis, 0);
+  EXPECT_TRUE(record.EvaluationFinished);
+  EXPECT_EQ(record.CompensatingDensity, record.TemporaryCompensatingDensity[0]);
+  EXPECT_EQ(Text("LabelComDensityH2"), density(record.TemporaryCompensatingDensity[0]));
+  EXPECT_EQ(Text("ButtonCalcH2"), "Calculation again");
+  EXPECT_FALSE(On("ButtonSaveH2"));
+  EXPECT_TRUE(view.IsChecked("CheckBox4"));
+}
+
+TEST_F(Analyses, AScaledCompensationShowsTheCautionAndTheExcitedStates) {
+  ToFermiReady("01_si_n_P_lightcomp.nT");
+  Click("ButtonCalcH1");
+  presenter.evaluate = [](Analysis& a, int k) {
+    const bool ok = a.Evaluate(k);
+    a.ScaledCompensation = true;
+    return ok;
+  };
+  Click("ButtonEvaluation1");
+  const auto caution = std::find(windows.calls.begin(), windows.calls.end(), "Caution");
+  ASSERT_NE(caution, windows.calls.end());
+  EXPECT_EQ(*(caution + 1), "Show ExcitedStates");
+  EXPECT_TRUE(On("MenuExcitedStates"));
+  EXPECT_TRUE(On("MenuDXCenter"));
+}
+
+// Every clickable control has its handler, and the menus open the windows they name.
+TEST_F(Analyses, MenusAndSideButtonsOpenTheirWindows) {
+  std::set<std::string> containers;
+  for (const auto& c : MainControls()) containers.insert(c.parent);
+  const auto names = presenter.HandlerNames();
+  for (const auto& c : MainControls()) {
+    if ((c.kind != ControlKind::Button && c.kind != ControlKind::MenuItem) || c.caption == "-" ||
+        containers.count(c.name))
+      continue;
+    EXPECT_TRUE(std::count(names.begin(), names.end(), c.name + "Click")) << c.name << " has no handler";
+  }
+
+  ToH1Saved("01_si_n_P_lightcomp.nT");
+  Click("ButtonSimulation");
+  Click("ButtonSaveSimulation");
+  struct Case {
+    const char* control;
+    const char* call;
+  };
+  for (const Case& c :
+       {Case{"MenuInverseT", "Show OneImpurity"}, Case{"MenuInverseTCom", "Show DonorAcceptor"},
+        Case{"MenuDHES", "Show Dhes"}, Case{"MenuCurveFitting", "Show CurveFitting"},
+        Case{"EditorMain", "Show FileViewer"}, Case{"SampleCondition", "Show SampleCondition"},
+        Case{"ObtainedResults", "Show ObtainedResults"}, Case{"ButtonSaveResults", "Show ObtainedResults"},
+        Case{"InformationSemiconductor", "Show InformationSemiconductor"},
+        Case{"ButtonSeeInformation", "Show InformationSemiconductor"}, Case{"Help", "Show Help"},
+        Case{"Version", "About"}, Case{"Information", "HelpAddress https://korv.example.org/latest"},
+        Case{"PrintMain", "Print"}, Case{"ExitMain", "CloseMainWindow"}}) {
+    windows.calls.clear();
+    Click(c.control);
+    EXPECT_EQ(windows.calls, std::vector<std::string>{c.call}) << c.control;
+  }
+  // A new measurement closes every side window that reads the record.
+  windows.calls.clear();
+  Load("02_si_p_B_comp20.pT");
+  for (const char* w :
+       {"Close OneImpurity", "Close DonorAcceptor", "Close Dhes", "Close ExcitedStates", "Close CurveFitting"})
+    EXPECT_TRUE(windows.Called(w)) << w;
+  for (const char* m : {"MenuInverseT", "MenuDHES", "MenuExcitedStates", "MenuCurveFitting", "ButtonFineAdjustment"})
+    EXPECT_FALSE(On(m)) << m;
 }
 
 }  // namespace
