@@ -253,12 +253,14 @@ QString ChartWidget::LeftTitle() const { return plot_->yAxis->label(); }
 
 QStringList ChartWidget::LeftTickLabels() const {
   const_cast<ChartWidget*>(this)->Replot();
-  return QStringList(plot_->yAxis->tickVectorLabels().begin(), plot_->yAxis->tickVectorLabels().end());
+  const QVector<QString> labels = plot_->yAxis->tickVectorLabels();
+  return QStringList(labels.begin(), labels.end());
 }
 
 QStringList ChartWidget::BottomTickLabels() const {
   const_cast<ChartWidget*>(this)->Replot();
-  return QStringList(plot_->xAxis->tickVectorLabels().begin(), plot_->xAxis->tickVectorLabels().end());
+  const QVector<QString> labels = plot_->xAxis->tickVectorLabels();
+  return QStringList(labels.begin(), labels.end());
 }
 
 void ChartWidget::DataChanged() {
@@ -321,7 +323,7 @@ void ChartWidget::Replot() {
 }
 
 QSize ChartWidget::ImageSize() const {
-  const QSize own = plot_->size();
+  const QSize own = size();
   if (own.width() >= 200 && own.height() >= 150) return own;
   return {640, 480};
 }

@@ -86,7 +86,15 @@ std::optional<std::string> DialogHost::SaveFile(QWidget* parent, const FileDialo
   const std::string filter = spec.filter;
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filter](const QString& chosen) {
     const int index = static_cast<int>(QtNameFilters(filter).indexOf(chosen)) + 1;
-    dialog.setDefaultSuffix(DefaultSuffix(filter, index));
+    const QString suffix = DefaultSuffix(filter, index);
+    dialog.setDefaultSuffix(suffix);
+    // A figure name follows the picture format chosen: sampleCon1.bmp becomes sampleCon1.png.
+    static const QStringList figures = {"bmp", "png", "pdf", "svg"};
+    const QStringList typed = dialog.selectedFiles();
+    if (!typed.isEmpty() && figures.contains(suffix)) {
+      const QFileInfo name(typed.first());
+      if (figures.contains(name.suffix().toLower())) dialog.selectFile(name.completeBaseName() + "." + suffix);
+    }
   });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().first().toStdString();
@@ -135,6 +143,14 @@ QString DefaultSuffix(const std::string& filter, int index) {
   if (patterns.isEmpty() || !patterns.first().startsWith("*.")) return {};
   const QString suffix = patterns.first().mid(2);
   return suffix.contains('*') ? QString() : suffix;
+}
+
+std::string WithFigureFormats(const std::string& filter) {
+  const QStringList parts = Q(filter).split('|');
+  bool bitmap = false;
+  for (qsizetype i = 1; i < parts.size(); i += 2) bitmap = bitmap || parts[i].split(';').contains("*.bmp");
+  if (!bitmap || parts.contains("*.png")) return filter;
+  return filter + "|Figure PNG (*.png)|*.png|Figure PDF (*.pdf)|*.pdf|Figure SVG (*.svg)|*.svg";
 }
 
 QString CaptionToQt(const std::string& caption) { return Q(caption).replace('&', QStringLiteral("&&")); }
@@ -340,7 +356,11 @@ bool QtView::SaveChartImage(const std::string& chart, const std::string& path, s
 }
 
 std::optional<std::string> QtView::AskOpenFile(const FileDialog& dialog) { return Dialogs().OpenFile(root_, dialog); }
-std::optional<std::string> QtView::AskSaveFile(const FileDialog& dialog) { return Dialogs().SaveFile(root_, dialog); }
+std::optional<std::string> QtView::AskSaveFile(const FileDialog& dialog) {
+  FileDialog offered = dialog;
+  offered.filter = WithFigureFormats(dialog.filter);
+  return Dialogs().SaveFile(root_, offered);
+}
 void QtView::ShowError(const std::string& text) { Dialogs().Error(root_, text); }
 void QtView::ShowNotice(const std::string& text) { Dialogs().Notice(root_, text); }
 bool QtView::AskYesNo(const std::string& text) { return Dialogs().YesNo(root_, text); }

@@ -45,6 +45,10 @@ QStringList QtNameFilters(const std::string& filter);
 // The first pattern's extension of filter `index` (1-based), "" for "*.*" or none.
 QString DefaultSuffix(const std::string& filter, int index);
 
+// A filter list that offers "Figure (*.bmp)" gets PNG, PDF and SVG figures appended, so the
+// indices of the existing entries keep their meaning.
+std::string WithFigureFormats(const std::string& filter);
+
 // Escapes and unescapes the mnemonic marker of button, menu and tab captions.
 QString CaptionToQt(const std::string& caption);
 std::string CaptionFromQt(const QString& caption);

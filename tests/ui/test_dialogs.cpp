@@ -1,0 +1,261 @@
+// The small windows (progress, caution, option dialogs, help viewer) and the generic
+// Qt view they and the main window share.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "data/Automaticevaluationtype.h"
+#include "data/Cautiondeeplevel.h"
+#include "data/Functiontype.h"
+#include "data/Progressreport.h"
+#include "help/Html.h"
+#include "widgets/Formulas.h"
+#include "widgets/Qtview.h"
+
+using namespace korv::ui;
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void progressWindowsMoveAndRepaintDuringACalculation() {
+    TFormProgressReport main;
+    TFormDetailedProgressReport detailed;
+    QCOMPARE(main.windowTitle(), QString("Progress Report"));
+    QCOMPARE(detailed.windowTitle(), QString("Detailed Progress Report"));
+    QCOMPARE(main.Bar()->objectName(), QString("ProgressBar"));
+    QCOMPARE(main.Bar()->maximum(), 100);
+    ProgressWindows progress(&main, &detailed);
+    korv::Progress& port = progress;
+    // A label that counts its paint events shows that the window repaints while the loop runs.
+    int paints = 0;
+    struct Counter : QObject {
+      int* count;
+      bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++*count;
+        return false;
+      }
+    } counter;
+    counter.count = &paints;
+    main.Bar()->installEventFilter(&counter);
+
+    port.Show(korv::ProgressBar::Main, 40);
+    QVERIFY(main.isVisible());
+    QCOMPARE(main.Bar()->maximum(), 40);
+    QElapsedTimer busy;
+    for (int i = 0; i < 45; ++i) {
+      port.Step(korv::ProgressBar::Main);
+      busy.start();
+      while (busy.elapsed() < 4) {
+      }  // a synchronous calculation between the steps
+    }
+    // Never past the maximum.
+    QCOMPARE(progress.Position(korv::ProgressBar::Main), 40);
+    QVERIFY2(paints >= 2, qPrintable(QString::number(paints)));
+    port.Show(korv::ProgressBar::Detailed, 3);
+    port.Step(korv::ProgressBar::Detailed, 2);
+    QCOMPARE(progress.Position(korv::ProgressBar::Detailed), 2);
+    port.Close(korv::ProgressBar::Main);
+    port.Close(korv::ProgressBar::Detailed);
+    QVERIFY(!main.isVisible() && !detailed.isVisible());
+    // Before the windows exist the port does nothing.
+    ProgressWindows none(nullptr, nullptr);
+    none.Show(korv::ProgressBar::Main, 5);
+    none.Step(korv::ProgressBar::Main);
+  }
+
+  void cautionShowsItsTextAndCloses() {
+    TFormDeepLevel caution;
+    QCOMPARE(caution.windowTitle(), QString("Caution"));
+    QStringList texts;
+    for (QLabel* label : caution.findChildren<QLabel*>())
+      if (!label->text().isEmpty()) texts << label->text();
+    QVERIFY(texts.contains("The simulated H1(T,E_ref)"));
+    QVERIFY(texts.contains("might be different from the experimental H1(T,E_ref),"));
+    QVERIFY(texts.contains(
+        "Let's consider the influence of the excited states of the dopant on the majority-carrier concentraton."));
+    auto* ok = caution.findChild<QPushButton*>("ButtonClose");
+    QVERIFY(ok);
+    QCOMPARE(ok->text(), QString("OK"));
+    caution.show();
+    ok->click();
+    QVERIFY(!caution.isVisible());
+    QCOMPARE(caution.result(), int(QDialog::Accepted));
+  }
+
+  void evaluationTypePassesEveryChangeAtOnce() {
+    TFormAutomaticEvaluationType dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Automatic Evaluation Type"));
+    QComboBox* combo = dialog.findChild<QComboBox*>("ComboBoxAutomaticEvaluationType");
+    QVERIFY(combo && combo->isEditable());
+    QCOMPARE(combo->count(), 4);
+    QCOMPARE(combo->itemText(3), QString("Type-D"));
+    QStringList seen;
+    dialog.Prepare("Type-B", [&](const std::string& t) { seen << QString::fromStdString(t); });
+    // Preparing shows the record's value without reporting it as a change.
+    QCOMPARE(combo->currentText(), QString("Type-B"));
+    QVERIFY(seen.isEmpty());
+    combo->setCurrentIndex(2);
+    combo->setEditText("Type-X");
+    QCOMPARE(seen, QStringList({"Type-C", "Type-X"}));
+  }
+
+  void functionTypeReportsEveryClick() {
+    TFormFunctionType dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Type of Function to be Evaluated"));
+    QVERIFY(dialog.Function2()->isChecked());
+    std::vector<int> clicks;
+    dialog.Prepare(1, [&](int v) { clicks.push_back(v); });
+    QVERIFY(dialog.Function1()->isChecked());
+    QVERIFY(clicks.empty());
+    dialog.Function2()->click();
+    dialog.Function2()->click();  // the checked button again repeats the choice
+    dialog.Function1()->click();
+    QCOMPARE(clicks, (std::vector<int>{2, 2, 1}));
+    // The formula pictures beside the buttons.
+    QVERIFY(dialog.findChild<FormulaPicture*>("ImageFunctionS"));
+    QVERIFY(dialog.findChild<FormulaPicture*>("ImageFunctionH")->text().contains("2.5"));
+  }
+
+  void helpViewerGoesBackAndForward() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.html", "b.html"}) {
+      QFile f(dir.filePath(name));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(QString("<html><body><h1>%1</h1><a href=\"b.html\">next</a></body></html>").arg(name).toUtf8());
+    }
+    TFormHtml help;
+    auto* back = help.findChild<QPushButton*>("ButtonBack");
+    auto* forward = help.findChild<QPushButton*>("ButtonForward");
+    QCOMPARE(back->text(), QString("Back"));
+    QCOMPARE(forward->text(), QString("Forward"));
+    QVERIFY(!back->isEnabled());
+    help.Navigate(dir.filePath("a.html"));
+    QCOMPARE(help.Address().scheme(), QString("file"));
+    help.Navigate("file://" + dir.filePath("b.html"));
+    QVERIFY(back->isEnabled());
+    back->click();
+    QVERIFY(help.Address().toLocalFile().endsWith("a.html"));
+    QVERIFY(forward->isEnabled());
+    forward->click();
+    QVERIFY(help.Address().toLocalFile().endsWith("b.html"));
+    // A web address is offered as a link; the viewer does not fetch it.
+    help.Navigate("https://example.org/korv");
+    QVERIFY(help.Browser()->toPlainText().contains("https://example.org/korv"));
+  }
+
+  void bundledGuideCoversTheSteps() {
+    QFile guide(QStringLiteral(KORV_TEST_DATA "/../../docs/KORVWinHelp.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    for (const char* part :
+         {"Load Data", "Save (*.spl)", "Evaluation", "Simulation", "*.simH", "worked example", "--advanced"})
+      QVERIFY2(html.contains(part), part);
+  }
+
+  void filtersBecomeQtNameFilters() {
+    const std::string filter = "Experimental Data (*.nT or *.pT)|*.nT;*.pT|Data forAnalysis (*.spl)|*.spl";
+    QCOMPARE(QtNameFilters(filter),
+             QStringList({"Experimental Data (*.nT or *.pT) (*.nT *.pT)", "Data forAnalysis (*.spl) (*.spl)"}));
+    QCOMPARE(DefaultSuffix(filter, 1), QString("nT"));
+    QCOMPARE(DefaultSuffix(filter, 2), QString("spl"));
+    QCOMPARE(DefaultSuffix(filter, 3), QString());
+    QCOMPARE(DefaultSuffix("All (*.*)|*.*", 1), QString());
+    QCOMPARE(QtNameFilters("odd|"), QStringList({"odd ()"}));
+    // Figure dialogs offer more formats after the existing entries; others stay as they are.
+    const std::string figures = WithFigureFormats("H1 (*.H1)|*.H1|Figure (*.bmp)|*.bmp");
+    QCOMPARE(QtNameFilters(figures).size(), 5);
+    QCOMPARE(QtNameFilters(figures)[1], QString("Figure (*.bmp) (*.bmp)"));
+    QCOMPARE(DefaultSuffix(figures, 3), QString("png"));
+    QCOMPARE(WithFigureFormats(filter), filter);
+    QCOMPARE(WithFigureFormats(figures), figures);
+  }
+
+  void viewAddressesWidgetsMenusAndTabsByName() {
+    QWidget root;
+    root.setObjectName("Root");
+    auto* layout = new QVBoxLayout(&root);
+    auto* tabs = new QTabWidget(&root);
+    tabs->setObjectName("Pages");
+    auto* page = new QWidget;
+    page->setObjectName("TabSheet1");
+    tabs->addTab(page, "First");
+    auto* page2 = new QWidget;
+    page2->setObjectName("TabSheet2");
+    tabs->addTab(page2, "Second");
+    layout->addWidget(tabs);
+    auto* button = new QPushButton("Save", page);
+    button->setObjectName("ButtonSave");
+    auto* edit = new QLineEdit("5000", page);
+    edit->setObjectName("EditSmoothness");
+    auto* group = new QGroupBox("Group", page);
+    group->setObjectName("GroupBox1");
+    auto* menu = new QMenu("File", &root);
+    menu->setObjectName("FileMain");
+    QAction* item = menu->addAction("Print");
+    item->setObjectName("PrintMain");
+
+    QtView view(&root);
+    view.SetText("ButtonSave", "Save & Close");
+    QCOMPARE(button->text(), QString("Save && Close"));
+    QCOMPARE(view.Text("ButtonSave"), std::string("Save & Close"));
+    view.SetEnabled("ButtonSave", false);
+    QVERIFY(!view.IsEnabled("ButtonSave"));
+    // A control on a tab in the background keeps its own visibility.
+    view.SetVisible("ButtonSave", true);
+    QVERIFY(view.IsVisible("ButtonSave"));
+    view.SetVisible("ButtonSave", false);
+    QVERIFY(!view.IsVisible("ButtonSave"));
+    QCOMPARE(view.Text("EditSmoothness"), std::string("5000"));
+    view.SetText("GroupBox1", "Calculate S1(T,E_ref)");
+    QCOMPARE(group->title(), QString("Calculate S1(T,E_ref)"));
+    view.SetText("TabSheet2", "S1(T,E_ref)");
+    QCOMPARE(tabs->tabText(1), QString("S1(T,E_ref)"));
+    QCOMPARE(view.Text("TabSheet2"), std::string("S1(T,E_ref)"));
+    view.SetCurrentPage("Pages", "TabSheet2");
+    QCOMPARE(tabs->currentIndex(), 1);
+    view.SetVisible("FileMain", false);
+    QVERIFY(!menu->menuAction()->isVisible());
+    view.SetEnabled("PrintMain", false);
+    QVERIFY(!item->isEnabled());
+    QCOMPARE(view.Text("PrintMain"), std::string("Print"));
+    view.SetCaption("KORV");
+    QCOMPARE(root.windowTitle(), QString("KORV"));
+    // An unknown name is reported and ignored.
+    QTest::ignoreMessage(QtCriticalMsg, "KORV: the window Root has no control ButtonNone");
+    view.SetEnabled("ButtonNone", true);
+  }
+
+  void formulaPicturesFollowTheirNames() {
+    QVERIFY(FormulaHtml("ImageH1n").contains("<i>n</i>(<i>T</i>)<sup>2</sup>"));
+    QVERIFY(FormulaHtml("ImageH1p").contains("<i>p</i>(<i>T</i>)<sup>2</sup>"));
+    QVERIFY(FormulaHtml("ImageS2").startsWith("S<sub>2</sub>"));
+    QVERIFY(FormulaHtml("ImageH3n").contains("<i>N</i><sub>D2</sub><sup>+</sup>"));
+    QVERIFY(FormulaHtml("ImageH2ComN").contains("<sub>A</sub>"));
+    QVERIFY(FormulaHtml("ImageH2ComP").contains("<sub>D</sub>"));
+    QVERIFY(FormulaHtml("ImageSND2").contains("<sub>D2</sub>"));
+    QVERIFY(FormulaHtml("ImageH3DEA1").contains("&Delta;"));
+    QVERIFY(FormulaHtml("ImageNV0kT32").contains("<sub>V</sub>"));
+    QVERIFY(!FormulaToolTip("ImageH2n").isEmpty());
+    QVERIFY(FormulaToolTip("ImageH1n").isEmpty());
+    FormulaPicture picture("ImageFermiLevelP");
+    QCOMPARE(picture.objectName(), QString("ImageFermiLevelP"));
+    QCOMPARE(picture.textFormat(), Qt::RichText);
+  }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "test_dialogs.moc"
