@@ -656,8 +656,7 @@ TEST_F(Analyses, MenusAndSideButtonsOpenTheirWindows) {
   // A new measurement closes every side window that reads the record.
   windows.calls.clear();
   Load("02_si_p_B_comp20.pT");
-  for (const char* w :
-       {"Close OneImpurity", "Close DonorAcceptor", "Close Dhes", "Close ExcitedStates", "Close CurveFitting"})
+  for (const char* w : {"Close OneImpurity", "Close DonorAcceptor", "Close Dhes", "Close CurveFitting"})
     EXPECT_TRUE(windows.Called(w)) << w;
   for (const char* m : {"MenuInverseT", "MenuDHES", "MenuExcitedStates", "MenuCurveFitting", "ButtonFineAdjustment"})
     EXPECT_FALSE(On(m)) << m;
