@@ -153,6 +153,7 @@ class DataEntryRoadTest : public QObject {
     QCOMPARE(p.points("ChartSimulationReverseT", 0), 60);
     QVERIFY(p.click("ButtonCalcSpline"));
     QVERIFY(p.points("ChartExperimentalLinear", 1) > 100);
+    QTest::qWait(300);  // charts replot on the event loop
     korv::test::Screenshot(p.main.get(), "main_after_conversion");
     // The report knows where the measurement came from.
     p.windows.Show(Window::ObtainedResults);
