@@ -54,9 +54,9 @@ class Road {
   void Run() {
     if (!load()) return;
     namespace fs = std::filesystem;
-    std::string folder = o_.outdir.empty() ? fs::path(o_.input).parent_path().string() : o_.outdir;
-    if (folder.empty()) folder = ".";
-    if (!o_.outdir.empty()) {
+    // Without --outdir every file goes where the window proposes it: beside the measurement.
+    const std::string folder = o_.outdir;
+    if (!folder.empty()) {
       std::error_code ec;
       fs::create_directories(folder, ec);
       if (ec || !fs::is_directory(folder)) return fail(2, "cannot use the output folder '" + folder + "'");
