@@ -274,6 +274,7 @@ constexpr int kProgressSteps = 1093;
 bool Analysis::CalculateH(int k) {
   checkSlot(k, 3);
   checkGrid(*this);
+  if (HValues.size() < 4) HValues.resize(4);
   const HSnapshot snapshot(*this, k);
   const bool keepSearchStart = KeepSearchStart;
   progress().Show(korv::ProgressBar::Main, kProgressSteps);

@@ -139,10 +139,13 @@ bool Analysis::CalculateSpline() {
     throw korv::Error(
         "The measured points are incomplete: temperatures, concentrations and reliabilities differ in number.");
   if (count < 2) throw korv::Error("At least two measured points are needed for the spline.");
-  if (FirstIndex < 0 || LastIndex >= count || FirstIndex >= LastIndex)
+  if (FirstIndex < 0 || LastIndex >= count || FirstIndex > LastIndex)
     throw korv::Error("The range of points used (" + std::to_string(FirstIndex + 1) + " to " +
                       std::to_string(LastIndex + 1) + ") does not lie within the " + std::to_string(count) +
                       " measured points.");
+  if (FirstIndex == LastIndex)
+    throw korv::Error("The spline needs at least two points in the range used (only point " +
+                      std::to_string(FirstIndex + 1) + " is in it).");
   if (!std::isfinite(Smoothness) || Smoothness <= 0)
     throw korv::Error("The smoothness must be a positive number (it is " + korv::FormatGeneral(Smoothness) + ").");
 
