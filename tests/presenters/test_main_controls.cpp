@@ -6,6 +6,7 @@
 
 #include "presenters/MainCharts.h"
 #include "presenters/MainControls.h"
+#include "presenters/Mainpresenter.h"
 #include "presenters/MemoryView.h"
 
 namespace korv::ui {
@@ -194,6 +195,17 @@ TEST(MainCharts, SeriesStylesFollowTheirRole) {
     EXPECT_FALSE(s[0].whiteFill) << c;
     EXPECT_EQ(s[1].line, LineStyle::Solid) << c;
   }
+}
+
+TEST(MainFileNames, TheExtensionAndItsDotAreReplaced) {
+  struct Case {
+    const char *path, *replacement, *expected;
+  };
+  for (const Case& c :
+       {Case{"sample.pT", ".spl", "sample.spl"}, Case{"/data/sample.pT", "Con1.bmp", "/data/sampleCon1.bmp"},
+        Case{"run.2/sample.H1", "H1.bmp", "run.2/sampleH1.bmp"}, Case{"run.2/sample", ".fl", "run.2/sample.fl"},
+        Case{"C:\\m.v\\s", ".spl", "C:\\m.v\\s.spl"}, Case{"x.tar.gz", ".H1", "x.tar.H1"}, Case{"", ".spl", ".spl"}})
+    EXPECT_EQ(ReplaceExtension(c.path, c.replacement), c.expected) << c.path;
 }
 
 TEST(MemoryView, RefusesNamesOutsideItsList) {

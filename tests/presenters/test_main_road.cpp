@@ -1,6 +1,7 @@
 // Whole analyses of measured samples through the main window, as korv-batch runs them:
 // every command by its handler, every dialog answered with the name it proposes.
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "MainFixture.h"
@@ -35,6 +36,11 @@ TEST_P(Road, WritesEveryFileUnderItsProposedName) {
     ASSERT_TRUE(d.save);
     EXPECT_EQ(d.dialog.fileName, folder / (stem + suffix)) << button;
     EXPECT_EQ(d.dialog.filter, kMainSaveFilter);
+    static const std::map<std::string, int> filterIndex = {{".spl", 1},  {".fl", 2},   {".H1", 3},   {".H2", 4},
+                                                           {".H3", 5},   {".simH", 6}, {".H1E", 11}, {".flE", 13},
+                                                           {".H2E", 14}, {".H3E", 16}, {".bmp", 10}};
+    const std::string ext = suffix.size() > 4 && suffix.ends_with(".bmp") ? ".bmp" : suffix;
+    EXPECT_EQ(d.dialog.filterIndex, filterIndex.at(ext)) << button;
     EXPECT_TRUE(std::filesystem::exists(folder / (stem + suffix))) << button;
     EXPECT_FALSE(On(button)) << button << " stays enabled after its save";
     expected.push_back(stem + suffix);
