@@ -213,7 +213,7 @@ struct RefusedCase {
   const char* name;
   std::vector<Point> points;
   double smoothness;
-  const char* message;  // part of the message
+  const char* message;  // expected within the message
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
