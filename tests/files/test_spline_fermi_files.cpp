@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -159,6 +160,25 @@ TEST_F(SplineFermiFiles, ReadersAcceptLfAndIgnoreLineStructureOfPoints) {
   b.AnalysisDataFile = a.AnalysisDataFile;
   ASSERT_TRUE(b.LoadSplineFile());
   EXPECT_EQ(b.SplineConcentration, (std::vector<double>{1.5e13, 1.51235e13, 1.53e13}));
+}
+
+// A German desktop writes and reads the same points: no decimal commas.
+TEST_F(SplineFermiFiles, IndependentOfTheDesktopLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+    GTEST_SKIP() << "no German locale installed";
+  a.MagneticField = 0.5;
+  const bool savedOk = a.SaveSplineFile();
+  Analysis b;
+  b.AnalysisDataFile = a.AnalysisDataFile;
+  const bool loadedOk = b.LoadSplineFile();
+  std::setlocale(LC_ALL, saved.c_str());
+  ASSERT_TRUE(savedOk && loadedOk);
+  auto lines = ReadCrLfLines(a.AnalysisDataFile);
+  EXPECT_EQ(lines[13], "% Magnetic Field [T]: 0.5");
+  EXPECT_EQ(lines[23], "50.1     1.51235e+13");
+  EXPECT_EQ(b.MagneticField, 0.5);
+  EXPECT_EQ(b.SplineTemperature[1], 50.1);
 }
 
 // Reads by position: a label one character short shifts its value by one character.
