@@ -239,6 +239,30 @@ class DialogsTest : public QObject {
     view.SetEnabled("ButtonNone", true);
   }
 
+  void aBusyWindowTakesNoClicks() {
+    QWidget root;
+    auto* button = new QPushButton("Calculation", &root);
+    button->setObjectName("ButtonCalc");
+    root.show();
+    int clicks = 0;
+    connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    QtView view(&root);
+    view.SetCursor(Cursor::Busy);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::keyClick(button, Qt::Key_Space);
+    view.SetCursor(Cursor::Normal);
+    QCOMPARE(clicks, 0);
+    QVERIFY(!QApplication::overrideCursor());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(clicks, 1);
+    // Busy twice needs one normal only.
+    view.SetCursor(Cursor::Busy);
+    view.SetCursor(Cursor::Busy);
+    view.SetCursor(Cursor::Normal);
+    QVERIFY(!QApplication::overrideCursor());
+  }
+
   void formulaPicturesFollowTheirNames() {
     QVERIFY(FormulaHtml("ImageH1n").contains("<i>n</i>(<i>T</i>)<sup>2</sup>"));
     QVERIFY(FormulaHtml("ImageH1p").contains("<i>p</i>(<i>T</i>)<sup>2</sup>"));

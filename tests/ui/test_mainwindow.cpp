@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -49,7 +50,13 @@ class ScriptedDialogs : public DialogHost {
     questions.push_back(text);
     return answerYes;
   }
-  bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
+  QString printTo;  // a PDF file that "Print" writes; empty: the set-up dialog is cancelled
+  bool PrinterSetup(QWidget*, QPrinter& printer) override {
+    if (printTo.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
+    return true;
+  }
 
  private:
   static std::optional<std::string> pop(std::deque<std::string>& q) {
@@ -299,6 +306,17 @@ class MainWindowTest : public QObject {
         w.main->grab().save(QString("%1/tab%2.png").arg(QString(shots)).arg(i + 1));
       }
     }
+  }
+
+  void printPutsTheWindowOnAPage() {
+    MainWindowFixture w;
+    w.main->LoadMeasurement(kDataset);
+    dialogs_.printTo = dir_.filePath("window.pdf");
+    w.main->findChild<QAction*>("PrintMain")->trigger();
+    QFile pdf(dialogs_.printTo);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QVERIFY(pdf.size() > 10000);  // the window's image, not an empty page
   }
 
   void droppedOrNamedFileLoadsAsLoadData() {

@@ -175,11 +175,45 @@ class QtView::MessagesAdapter final : public korv::Messages {
   QtView& view_;
 };
 
+class QtView::InputBlocker final : public QObject {
+ public:
+  explicit InputBlocker(QWidget* root) : root_(root) {}
+
+ protected:
+  bool eventFilter(QObject* target, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::Wheel:
+      case QEvent::Shortcut:
+      case QEvent::ShortcutOverride: {
+        // Only the busy window itself: message boxes and dialogs it opens stay usable.
+        auto* widget = qobject_cast<QWidget*>(target);
+        return widget && root_ && widget->window() == root_;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QPointer<QWidget> root_;
+};
+
 QtView::QtView(QWidget* root, korv::Progress* progress)
-    : root_(root), progress_(progress), messages_(std::make_unique<MessagesAdapter>(*this)) {}
+    : root_(root),
+      progress_(progress),
+      messages_(std::make_unique<MessagesAdapter>(*this)),
+      blocker_(std::make_unique<InputBlocker>(root)) {}
 
 QtView::~QtView() {
-  if (busy_) QApplication::restoreOverrideCursor();
+  if (busy_) {
+    qApp->removeEventFilter(blocker_.get());
+    QApplication::restoreOverrideCursor();
+  }
 }
 
 QObject* QtView::Find(const std::string& name) const {
@@ -371,7 +405,11 @@ void QtView::SetCursor(Cursor cursor) {
   busy_ = busy;
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    qApp->installEventFilter(blocker_.get());
   } else {
+    // Input that arrived during the calculation waited in the queue: drop it now.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    qApp->removeEventFilter(blocker_.get());
     QApplication::restoreOverrideCursor();
   }
 }

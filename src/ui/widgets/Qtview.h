@@ -103,6 +103,7 @@ class QtView : public View {
 
  private:
   class MessagesAdapter;
+  class InputBlocker;
   QObject* Require(const std::string& name) const;
 
   QPointer<QWidget> root_;
@@ -110,6 +111,8 @@ class QtView : public View {
   korv::Progress* progress_;
   korv::NullProgress nullProgress_;
   std::unique_ptr<MessagesAdapter> messages_;
+  // While the window is busy, clicks and keys aimed at it are dropped, not queued.
+  std::unique_ptr<InputBlocker> blocker_;
   bool busy_ = false;
 };
 
