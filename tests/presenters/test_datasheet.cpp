@@ -174,7 +174,7 @@ TEST_F(DataSheet, SaveWritesAscendingPointsWithReliabilityClampedBelowOnly) {
   EXPECT_EQ(view.saveDialogs[0].filterIndex, 1);
   EXPECT_EQ(view.saveDialogs[0].fileName, "*.nT");
   EXPECT_TRUE(saved);
-  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.closeCount, 1);
   EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300}));
   EXPECT_EQ(record.Concentration, (std::vector<double>{1e15, 2e15, 3e15}));
   EXPECT_EQ(record.Reliability, (std::vector<double>{0.7, 0, 1.5}));
@@ -203,7 +203,7 @@ TEST_F(DataSheet, PTypeProposesThePTypeFilter) {
   EXPECT_EQ(view.saveDialogs[0].filterIndex, 2);
   EXPECT_EQ(view.saveDialogs[0].fileName, "*.pT");
   EXPECT_FALSE(saved);
-  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(view.closeCount, 0);
 }
 
 TEST_F(DataSheet, AnEmptyGridSavesZeroPoints) {
@@ -241,7 +241,7 @@ TEST_P(DataSheetRefusal, ShowsTheMessageAndChangesNothing) {
   EXPECT_EQ(view.errors[0], c.message) << c.what;
   EXPECT_TRUE(view.saveDialogs.empty()) << c.what;
   EXPECT_FALSE(saved);
-  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(view.closeCount, 0);
   EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300})) << c.what;
   EXPECT_EQ(record.DataCount, 3);
   EXPECT_EQ(record.Semiconductor, "GaAs");
@@ -289,7 +289,7 @@ TEST_F(DataSheet, AFailedWriteLeavesTheRecordAndTheSheetOpen) {
   ASSERT_EQ(view.errors.size(), 1u);
   EXPECT_NE(view.errors[0].find("x.nT"), std::string::npos) << view.errors[0];
   EXPECT_FALSE(saved);
-  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(view.closeCount, 0);
   EXPECT_EQ(record.Temperature, (std::vector<double>{100, 200, 300}));
   EXPECT_EQ(record.Semiconductor, "GaAs");
   EXPECT_EQ(record.ExperimentalDataFile, "");

@@ -154,5 +154,5 @@ TEST_F(Editor, PrintExitAndClipboard) {
   ASSERT_EQ(view.clipboard.size(), 1u);
   EXPECT_EQ(view.clipboard[0].first, "RichEditEditor");
   editor.ExitEditorClick();
-  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.closeCount, 1);
 }

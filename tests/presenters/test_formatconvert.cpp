@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <filesystem>
 
 #include "core/Hallanalysis.h"
@@ -191,7 +192,7 @@ TEST_F(Convert, LoadsAForeignCsvAndSavesItAfterTheHeaderIsDeleted) {
   EXPECT_EQ(view.saveDialogs[0].filterIndex, 1);
   EXPECT_EQ(view.saveDialogs[0].fileName, std::string(KORV_TEST_DATA) + "/foreign_si_n.nT");
   EXPECT_TRUE(saved);
-  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.closeCount, 1);
   EXPECT_TRUE(view.notices.empty());
   EXPECT_EQ(record.DataCount, 60);
   EXPECT_EQ(record.Temperature.front(), 35);
@@ -255,7 +256,7 @@ TEST_P(ConvertRefused, ShowsTheMessageAndLeavesTheRecord) {
   EXPECT_EQ(view.errors[0].rfind(c.message, 0), 0u) << c.what << ": " << view.errors[0];
   EXPECT_TRUE(view.saveDialogs.empty()) << c.what;
   EXPECT_FALSE(saved);
-  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(view.closeCount, 0);
   EXPECT_EQ(record.DataCount, 2) << c.what;
   EXPECT_EQ(record.ExperimentalDataFile, "before.nT");
 }
@@ -286,7 +287,7 @@ TEST_F(Convert, AFailedWriteKeepsTheWindowOpenAndTheRecordEmpty) {
   ASSERT_EQ(view.errors.size(), 1u);
   EXPECT_NE(view.errors[0].find("x.nT"), std::string::npos);
   EXPECT_FALSE(saved);
-  EXPECT_EQ(view.closed, 0);
+  EXPECT_EQ(view.closeCount, 0);
   EXPECT_EQ(record.DataCount, 0);
   EXPECT_TRUE(record.Temperature.empty());
   EXPECT_EQ(view.Text(kConvertText), "300 1e15");
@@ -310,4 +311,17 @@ TEST_F(Convert, ContextMenuWorksOnTheText) {
   ASSERT_EQ(view.clipboard.size(), 1u);
   EXPECT_EQ(view.clipboard[0].first, "RichEditConvert");
   EXPECT_EQ(view.clipboard[0].second, ClipboardAction::Paste);
+}
+
+TEST(ConvertColumns, ReadsPointsTheSameUnderAGermanLocale) {
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+    GTEST_SKIP() << "no German locale installed";
+  ConvertedText c = ConvertColumns("77.5\t1.5e16\n0,5 2", 0, 1);
+  std::setlocale(LC_ALL, previous.c_str());
+  ASSERT_EQ(c.points.size(), 2u);
+  EXPECT_EQ(c.points[0].temperature, 77.5);
+  EXPECT_EQ(c.points[0].concentration, 1.5e16);
+  EXPECT_EQ(c.points[1].temperature, 0);  // a decimal comma separates two tokens
+  EXPECT_EQ(c.points[1].concentration, 5);
 }

@@ -16,11 +16,11 @@ TEST(HowToInput, EachButtonChoosesItsWindowAndClosesTheDialog) {
   EXPECT_EQ(dialog.Choice(), DataSource::None);  // closed without a choice
   dialog.Button1Click();
   EXPECT_EQ(dialog.Choice(), DataSource::Keyboard);
-  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.closeCount, 1);
 
   dialog.Prepare();
   EXPECT_EQ(dialog.Choice(), DataSource::None);
   dialog.Button2Click();
   EXPECT_EQ(dialog.Choice(), DataSource::Conversion);
-  EXPECT_EQ(view.closed, 2);
+  EXPECT_EQ(view.closeCount, 2);
 }

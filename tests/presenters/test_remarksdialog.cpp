@@ -26,7 +26,7 @@ TEST(RemarksDialog, ShowsThePreparedTextsAndReturnsTheChoice) {
 
   dialog.ButtonEvaluationAgainClick();
   EXPECT_EQ(dialog.Choice(), RemarksChoice::EvaluationAgain);
-  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.closeCount, 1);
 
   // Shown again and closed by the window's close box: continue.
   dialog.Prepare(remarks);
