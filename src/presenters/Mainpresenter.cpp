@@ -279,8 +279,10 @@ void TFormMainPresenter::FormCreate(bool developerOptionsHidden) {
 
 void TFormMainPresenter::setMode(bool advanced) {
   if (advanced) {
-    a_.VersionInformation += kManualMark;
-    a_.ProgramCaption += kManualMark;
+    // The mark is added once: switching back and forth must not pile it up in the
+    // version line of every file written afterwards.
+    for (std::string* text : {&a_.VersionInformation, &a_.ProgramCaption})
+      if (!text->ends_with(kManualMark)) *text += kManualMark;
     vis("OptionMain", true);
     for (const char* c : kAdvancedControls) vis(c, true);
     txt("ButtonCalcH1", "Auto Calculation");

@@ -461,6 +461,7 @@ TEST_F(AdvancedMainWindow, AdvancedModeShowsItsControlsAndMarksTheVersion) {
   EXPECT_FALSE(view.IsVisible("ButtonDecreaseErefH1"));
   Click("AdvancedMode");
   EXPECT_EQ(Text("ButtonCalcH1"), "Auto Calculation");
+  EXPECT_EQ(record.ProgramCaption, "KORV Ver. 1.51 [manual mode]");  // marked once only
   std::size_t i = 0;
   for (const auto& c : MainControls()) {
     if (c.name != "NormalMode" && c.name != "AdvancedMode") EXPECT_EQ(On(c.name), enabled[i]) << c.name;
