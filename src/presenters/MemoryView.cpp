@@ -10,6 +10,7 @@ namespace korv::ui {
 
 MemoryView::MemoryView(const std::vector<Control>& controls, const std::vector<ChartSpec>& charts) {
   for (const auto& c : controls) {
+    if (controls_.count(c.name)) throw std::logic_error("The control list names '" + c.name + "' twice");
     State s;
     s.kind = c.kind;
     s.text = c.caption;

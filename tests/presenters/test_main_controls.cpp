@@ -215,6 +215,7 @@ TEST(MemoryView, RefusesNamesOutsideItsList) {
   EXPECT_THROW(view.AddPoint("ChartH4", 0, 1, 1), std::logic_error);
   EXPECT_THROW(view.AddPoint("ChartH1", 4, 1, 1), std::logic_error);
   EXPECT_THROW(view.SetCurrentPage(kMainPageControl, "GroupBox1"), std::logic_error);
+  EXPECT_THROW(MemoryView({{"A", ControlKind::Button, ""}, {"A", ControlKind::Label, ""}}, {}), std::logic_error);
   EXPECT_EQ(view.Text("EditSmoothness"), "5000");
   view.AddPoint("ChartH1", 1, 1, 5);
   view.AddPoint("ChartH1", 1, 2, -3);
