@@ -192,7 +192,9 @@ TEST_F(Evaluation, NoCandidateLeftEitherRequestsRecalculationOrFails) {
     for (int r = 0; r < 5; ++r) EXPECT_EQ(a.CandidateDeviation[r], -1);
     EXPECT_FALSE(a.LevelInRange);
     EXPECT_EQ(!ports.errors.empty(), c.message);
-    if (c.message) EXPECT_EQ(ports.errors.back(), NOT_EVALUATED);
+    if (c.message) {
+      EXPECT_EQ(ports.errors.back(), NOT_EVALUATED);
+    }
     EXPECT_EQ(a.RecalculationRequested, c.requested);
     EXPECT_EQ(a.EvaluationFinished, c.finished);
     EXPECT_EQ(a.CompensationAnalysis, c.finished ? 0 : -1);

@@ -217,6 +217,34 @@ TEST_F(LevelFit, FitFailsWhenTheUncompensatedLevelLeavesTheRange) {
   EXPECT_EQ(ports.events.back(), "Close Detailed");
 }
 
+// With E_ref above 0 the first analysis also fits from the scaled ratio and keeps the
+// fit that follows the flank's concentration better, with its own simulated row.
+TEST_F(LevelFit, ScaledRetryKeepsTheBetterOfTwoFits) {
+  makeRecord(SI_P, 1e14, 0.01);
+  const int b = a.LowerTailIndex(0), p = a.PeakIndex[0];
+  int retried = 0;
+  for (int c : {b, b + (p - b) / 5, b + 2 * (p - b) / 5, b + 3 * (p - b) / 5}) {
+    SCOPED_TRACE(c);
+    ASSERT_TRUE(a.EvaluateAtCheckPoint(0, c));
+    ASSERT_GT(a.TemporaryCompensatingDensity[0], 0);
+    const auto& s = a.EvaluationScratch;  // D0, E0, C0, ratio0, then the retry's
+    EXPECT_EQ(s[3], s[2] / s[0]);
+    if (s[4] == 0) continue;  // the ratio was not below 1 after scaling
+    ++retried;
+    if (a.ScaledCompensation) {
+      EXPECT_EQ(a.Density[0], s[4]);
+      EXPECT_EQ(a.SimulatedH[0], a.EvaluationRetryRow);
+    } else {
+      EXPECT_EQ(a.Density[0], s[0]);
+      EXPECT_EQ(a.EnergyLevel[0], s[1]);
+      EXPECT_EQ(a.TemporaryCompensatingDensity[0], s[2]);
+      EXPECT_EQ(a.SimulatedH[0], a.EvaluationSaveRow);
+    }
+    EXPECT_NEAR(a.EnergyLevel[0], SI_P.energy, 0.001);
+  }
+  EXPECT_GT(retried, 0);
+}
+
 TEST_F(LevelFit, CheckLevelRangePlacesTheLevelByItsPeak) {
   makeRecord(SI_P, 0, 0.005);
   a.EvaluationFinished = false;

@@ -87,7 +87,9 @@ TEST_P(Recovery, FindsTheLevelsOfTheData) {
     const double density = nthJsonNumber(json, "density", e.level);
     const double energy = nthJsonNumber(json, "energy", e.level);
     const double g = nthJsonNumber(json, "g", e.level);
-    if (k > 0) ASSERT_TRUE(a.CheckSimulatedH(k - 1)) << "no room left for another analysis";
+    if (k > 0) {
+      ASSERT_TRUE(a.CheckSimulatedH(k - 1)) << "no room left for another analysis";
+    }
     ASSERT_TRUE(analyse(k, g)) << (messages.errors.empty() ? "" : messages.errors.back());
     EXPECT_NEAR(a.EnergyLevel[k] * 1000, energy * 1000, e.energyMeV);
     EXPECT_NEAR(a.Density[k] / density, 1, e.densityShare);
