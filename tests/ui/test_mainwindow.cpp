@@ -308,6 +308,42 @@ class MainWindowTest : public QObject {
     }
   }
 
+  void loadedConductionTypeRelabelsTheWindow_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("degeneracy");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+    QTest::newRow("n-type") << KORV_TEST_DATA "/datasets/01_si_n_P_lightcomp.nT"
+                            << "Electron Concentration  [cm^-3]"
+                            << "2"
+                            << QStringList{"ImageH1n", "ImageNdH1", "ImageSND1", "ImageH2ComN", "ImageSimulationN"}
+                            << QStringList{"ImageH1",   "ImageH1p",    "ImageS1n",        "ImageNaH1",
+                                           "ImageSNA1", "ImageH2ComP", "ImageSimulationP"};
+    QTest::newRow("p-type") << KORV_TEST_DATA "/datasets/02_si_p_B_comp20.pT"
+                            << "Hole Concentration  [cm^-3]"
+                            << "4"
+                            << QStringList{"ImageH1p", "ImageNaH1", "ImageSNA1", "ImageH2ComP", "ImageSimulationP"}
+                            << QStringList{"ImageH1",   "ImageH1n",    "ImageNdH1",
+                                           "ImageSND1", "ImageH2ComN", "ImageSimulationN"};
+  }
+
+  void loadedConductionTypeRelabelsTheWindow() {
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QFETCH(QString, degeneracy);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    MainWindowFixture w;
+    w.main->LoadMeasurement(file);
+    QCOMPARE(w.main->Chart("ChartExperimentalLinear")->LeftTitle(), title);
+    QCOMPARE(w.main->Chart("ChartExperimentalLog")->LeftTitle(), title);
+    QCOMPARE(w.text("EditGH1"), degeneracy);
+    // Exactly the members of each family that the conduction type picks are on screen.
+    for (const QString& name : shown) QVERIFY2(!w.widget(qPrintable(name))->isHidden(), qPrintable(name));
+    for (const QString& name : hidden) QVERIFY2(w.widget(qPrintable(name))->isHidden(), qPrintable(name));
+  }
+
   void printPutsTheWindowOnAPage() {
     MainWindowFixture w;
     w.main->LoadMeasurement(kDataset);
