@@ -156,6 +156,15 @@ class MainWindowTest : public QObject {
     QVERIFY(w.main->View().IsVisible("OptionMain"));
     w.main->findChild<QAction*>("AdvancedMode")->trigger();
     QVERIFY(w.main->View().IsVisible("ButtonDecreaseErefH1"));
+    const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+      w.main->LoadMeasurement(kDataset);
+      w.main->show();
+      w.main->Pages()->setCurrentIndex(2);
+      QTest::qWait(50);
+      QDir().mkpath(shots);
+      w.main->grab().save(QString("%1/advanced_h1.png").arg(QString(shots)));
+    }
   }
 
   void everyListedControlExistsWithItsClassAndCaption() {
