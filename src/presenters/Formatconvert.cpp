@@ -97,10 +97,10 @@ const std::vector<Control>& ConvertControls() {
 
 // ---- Tokens and columns ---------------------------------------------------------------------
 
-std::vector<std::string_view> SplitTokens(std::string_view line) {
+std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t limit) {
   std::vector<std::string_view> tokens;
   std::size_t i = 0;
-  while (i < line.size()) {
+  while (i < line.size() && tokens.size() < limit) {
     while (i < line.size() && isSeparator(line[i])) ++i;
     std::size_t start = i;
     while (i < line.size() && !isSeparator(line[i])) ++i;
@@ -158,7 +158,8 @@ ConvertedText ConvertColumns(std::string_view text, int columnT, int columnC) {
     pos = end + 1;
     if (end == text.size() && line.empty() && lineNumber > 1) break;  // no line after the last line end
 
-    std::vector<std::string_view> tokens = SplitTokens(line);
+    // Only the tokens up to the chosen columns matter: a line of millions of tokens costs no memory.
+    std::vector<std::string_view> tokens = SplitTokens(line, static_cast<std::size_t>(std::max(needed, 0)) + 1);
     if (tokens.empty()) {
       ++out.emptyLines;
       continue;

@@ -11,6 +11,7 @@
 // the text gives) are refused here too, with the data sheet's messages.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,8 +42,8 @@ const std::vector<std::string>& ColumnItems();
 // optional exponent. 0 when the token does not start with a number. `outOfRange` is set
 // when the number does not fit a double.
 double LeadingNumber(std::string_view token, bool& outOfRange);
-// The tokens of one line.
-std::vector<std::string_view> SplitTokens(std::string_view line);
+// The tokens of one line, at most `limit` of them (the first ones).
+std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t limit = SIZE_MAX);
 
 // What the text gives with the chosen columns (0-based; -1 for none).
 struct ConvertedText {

@@ -126,6 +126,25 @@ TEST_F(DataSheet, SortIsAscendingAndKeepsEqualTemperaturesInOrder) {
   EXPECT_TRUE(view.errors.empty());
 }
 
+TEST_F(DataSheet, AFullSheetIsSortedToItsLastRowAndSavedWhole) {
+  // 299 points from 300 K down to 1 K; every third pair shares its temperature.
+  for (int r = 1; r < kDataSheetRows; ++r)
+    typeRow(r, std::to_string(301 - r - (r % 3 == 2 ? 1 : 0)), "1e15", std::to_string(r));
+  sheet.ButtonSortClick();
+  EXPECT_EQ(cell(1, 0), "1");
+  EXPECT_EQ(cell(299, 0), "300");
+  for (int r = 2; r < kDataSheetRows; ++r) {
+    double previous = std::stod(cell(r - 1, 0)), here = std::stod(cell(r, 0));
+    ASSERT_LE(previous, here) << r;
+    if (previous == here) EXPECT_LT(std::stoi(cell(r - 1, 2)), std::stoi(cell(r, 2))) << r;  // typed order kept
+  }
+  fillDescription("n-type");
+  view.saveReplies.push_back(target("full.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+  EXPECT_EQ(record.DataCount, 299);
+  EXPECT_EQ(record.Temperature.back(), 300);
+}
+
 TEST_F(DataSheet, SortComparesNumbersAndStopsOnText) {
   typeRow(1, "100", "1e15", "1");
   typeRow(2, "20", "1e15", "1");

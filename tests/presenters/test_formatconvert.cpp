@@ -40,6 +40,16 @@ TEST(ConvertTokens, SeparatorsAreRunsOfBlanksTabsAndCommas) {
   EXPECT_EQ(SplitTokens(",,a\t b ,c\r"), (V{"a", "b", "c"}));
   EXPECT_EQ(SplitTokens(""), V{});
   EXPECT_EQ(SplitTokens(" , \t,"), V{});
+  EXPECT_EQ(SplitTokens("1 2 3 4", 2), (V{"1", "2"}));
+}
+
+TEST(ConvertColumns, ALineOfManyTokensGivesOnePoint) {
+  std::string line;
+  for (int i = 0; i < 200000; ++i) line += "7,";
+  ConvertedText c = ConvertColumns(line + "\n8 9", 0, 1);
+  ASSERT_EQ(c.points.size(), 2u);
+  EXPECT_EQ(c.points[0].concentration, 7);
+  EXPECT_EQ(c.points[1].temperature, 8);
 }
 
 TEST(ConvertColumns, CommaSeparatedLineWithColumnsOneAndTwo) {
