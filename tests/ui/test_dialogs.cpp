@@ -164,6 +164,19 @@ class DialogsTest : public QObject {
     for (const char* part :
          {"Load Data", "Save (*.spl)", "Evaluation", "Simulation", "*.simH", "worked example", "--advanced"})
       QVERIFY2(html.contains(part), part);
+    // The viewer shows it through a file:// address.
+    TFormHtml help;
+    help.resize(820, 640);
+    help.Navigate(guide.fileName());
+    QCOMPARE(help.Address().scheme(), QString("file"));
+    QVERIFY(help.Browser()->toPlainText().contains("A worked example"));
+    const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+      help.show();
+      QTest::qWait(50);
+      QDir().mkpath(shots);
+      help.grab().save(QString("%1/help.png").arg(QString(shots)));
+    }
   }
 
   void filtersBecomeQtNameFilters() {
