@@ -14,9 +14,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -261,7 +264,17 @@ class MainWindowTest : public QObject {
     QVERIFY(w.click("ButtonCalcH1"));
     QCOMPARE(w.points("ChartH1", 0), grid);
     QCOMPARE(w.points("ChartH1", 2), 1);
+    // A timer samples the progress bar while the evaluation runs on this thread: it fires
+    // only because the progress windows let the event loop turn.
+    QSet<int> positions;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, [&] {
+      if (w.windows.ProgressReport()->isVisible()) positions.insert(w.windows.ProgressReport()->Bar()->value());
+    });
+    sampler.start(0);
     QVERIFY(w.click("ButtonEvaluation1"));
+    sampler.stop();
+    QVERIFY(!positions.isEmpty());
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
     QVERIFY(w.points("ChartH1", 1) > 0);
     // The progress windows were shown during the evaluation and closed after it.
