@@ -206,7 +206,11 @@ void CommitMeasurement(Analysis& record, const SampleDescription& sample, const 
 // ---- The window -------------------------------------------------------------------------
 
 DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keyboardEntryRequested, bool& sheetDataSaved)
-    : record_(record), view_(view), keyboardEntryRequested_(keyboardEntryRequested), sheetDataSaved_(sheetDataSaved) {
+    : record_(record),
+      view_(view),
+      keyboardEntryRequested_(keyboardEntryRequested),
+      sheetDataSaved_(sheetDataSaved),
+      origin_(kDataSheetRows, -1) {
   view_.SetCaption(kDataSheetCaption);
   view_.SetItems("ComboBoxSemiconductor", SemiconductorItems());
   view_.SetItems("ComboBoxConductionType", kConductionTypeItems);
@@ -239,10 +243,12 @@ void DataSheetPresenter::Prepare() {
     view_.SetCell(kDataSheetGrid, row, 0, FormatPattern(record_.Temperature[i], "0.0"));
     view_.SetCell(kDataSheetGrid, row, 1, FormatPattern(record_.Concentration[i], "0.00E+00"));
     view_.SetCell(kDataSheetGrid, row, 2, FormatPattern(record_.Reliability[i], "0.00"));
+    origin_[row] = static_cast<int>(i);
   }
 }
 
 void DataSheetPresenter::clearGrid() {
+  origin_.assign(kDataSheetRows, -1);
   for (int r = 1; r < kDataSheetRows; ++r)
     for (int c = 0; c < kDataSheetColumns; ++c) view_.SetCell(kDataSheetGrid, r, c, "");
 }
@@ -254,15 +260,29 @@ void DataSheetPresenter::sortGrid() {
   for (int r = 1; r < kDataSheetRows; ++r) {
     std::string t = view_.Cell(kDataSheetGrid, r, 0);
     if (t.empty()) break;
-    keys.push_back(ParseReal(t));
+    keys.push_back(cellValue(r, 0, t));
     rows.push_back({t, view_.Cell(kDataSheetGrid, r, 1), view_.Cell(kDataSheetGrid, r, 2)});
   }
   std::vector<int> order = TemperatureOrder(keys);
+  const std::vector<int> origin = origin_;
   for (std::size_t i = 0; i < order.size(); ++i) {
     if (order[i] == static_cast<int>(i)) continue;
+    origin_[i + 1] = origin[order[i] + 1];
     for (int c = 0; c < kDataSheetColumns; ++c)
       view_.SetCell(kDataSheetGrid, static_cast<int>(i) + 1, c, rows[order[i]][c]);
   }
+}
+
+double DataSheetPresenter::cellValue(int row, int column, const std::string& text) const {
+  // A cell still showing its record value gives that value unrounded.
+  static const char* const kPatterns[kDataSheetColumns] = {"0.0", "0.00E+00", "0.00"};
+  const std::vector<double>* columns[kDataSheetColumns] = {&record_.Temperature, &record_.Concentration,
+                                                           &record_.Reliability};
+  const int o = origin_[row];
+  const std::vector<double>& values = *columns[column];
+  if (o >= 0 && static_cast<std::size_t>(o) < values.size() && text == FormatPattern(values[o], kPatterns[column]))
+    return values[o];
+  return ParseReal(text);
 }
 
 std::vector<Point> DataSheetPresenter::readGrid() const {
@@ -271,9 +291,9 @@ std::vector<Point> DataSheetPresenter::readGrid() const {
     std::string t = view_.Cell(kDataSheetGrid, r, 0);
     if (t.empty()) break;
     Point p;
-    p.temperature = ParseReal(t);
-    p.concentration = ParseReal(view_.Cell(kDataSheetGrid, r, 1));
-    p.reliability = ParseReal(view_.Cell(kDataSheetGrid, r, 2));
+    p.temperature = cellValue(r, 0, t);
+    p.concentration = cellValue(r, 1, view_.Cell(kDataSheetGrid, r, 1));
+    p.reliability = cellValue(r, 2, view_.Cell(kDataSheetGrid, r, 2));
     points.push_back(p);
   }
   return points;

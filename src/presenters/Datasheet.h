@@ -2,6 +2,9 @@
 // description, sorted by temperature and saved as *.nT or *.pT, which then becomes the
 // record's measurement. The points are read into a list of their own and reach the
 // record only when the file was written, so a failed save leaves the record untouched.
+// The grid shows the record's points rounded ("0.0", "0.00E+00", "0.00"); a cell the user
+// left as shown is saved with the record's full value, so "Change Data" never rounds the
+// measurement it was opened on.
 #pragma once
 
 #include <string>
@@ -89,12 +92,16 @@ class DataSheetPresenter {
  private:
   void sortGrid();
   std::vector<Point> readGrid() const;
+  double cellValue(int row, int column, const std::string& text) const;
   void clearGrid();
 
   Analysis& record_;
   View& view_;
   bool& keyboardEntryRequested_;
   bool& sheetDataSaved_;
+  // For each grid row, the record point it was filled from (-1: typed or empty); moves
+  // with its row when the grid is sorted.
+  std::vector<int> origin_;
 };
 
 }  // namespace korv::ui

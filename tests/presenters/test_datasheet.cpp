@@ -99,6 +99,25 @@ TEST_F(DataSheet, PrepareShowsTheRecordInTheSheetsFormats) {
   EXPECT_EQ(cell(5, 0), "");  // earlier typing is gone
 }
 
+TEST_F(DataSheet, ChangeDataKeepsTheFullValuesOfCellsLeftAsShown) {
+  record.Temperature = {77.54, 77.51, 35.25};
+  record.Concentration = {1.29523e13, 2.5e13, 1.5e12};
+  record.Reliability = {0.999, 1, 0.125};
+  record.DataCount = 3;
+  sheet.Prepare();
+  EXPECT_EQ(cell(1, 0), "77.5");
+  EXPECT_EQ(cell(1, 1), "1.30E+13");
+  view.SetCell(kDataSheetGrid, 2, 1, "2.6e13");  // one cell edited
+  fillDescription("n-type");
+  view.saveReplies.push_back(target("changed.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+  ASSERT_TRUE(saved);
+  // Sorted by the full temperatures, each unedited cell with its record value.
+  EXPECT_EQ(record.Temperature, (std::vector<double>{35.25, 77.51, 77.54}));
+  EXPECT_EQ(record.Concentration, (std::vector<double>{1.5e12, 2.6e13, 1.29523e13}));
+  EXPECT_EQ(record.Reliability, (std::vector<double>{0.125, 1, 0.999}));
+}
+
 TEST_F(DataSheet, KeyboardEntryOpensAnEmptyGridEvenWithDataLoaded) {
   loadThreePoints(record);
   keyboard = true;
