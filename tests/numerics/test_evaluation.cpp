@@ -172,23 +172,26 @@ TEST_F(Evaluation, ShortFlankTiesAndEmptyRanges) {
 // without a message; otherwise it says so.
 TEST_F(Evaluation, NoCandidateLeftEitherRequestsRecalculationOrFails) {
   struct Case {
+    int slot;
     double h1Compensation;
     bool requestedBefore;
     bool message, requested, finished;
   } cases[] = {
-      {-1e14, false, false, true, true},
-      {-1e14, true, false, true, false},
-      {1e14, false, true, false, false},
+      {1, -1e14, false, false, true, true},
+      {1, -1e14, true, false, true, false},
+      {1, 1e14, false, true, false, false},
+      {2, -1e14, false, true, false, false},  // only H2 asks again
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "H1 compensation " << c.h1Compensation << " requested " << c.requestedBefore);
+    SCOPED_TRACE(testing::Message() << "H" << c.slot + 1 << ", H1 compensation " << c.h1Compensation << " requested "
+                                    << c.requestedBefore);
     a.ClearAnalysisStages();
     ports.errors.clear();
-    makeShortFlank(1);
+    makeShortFlank(c.slot);
     a.PeakIndex[0] = 100;
     a.TemporaryCompensatingDensity[0] = c.h1Compensation;
     a.RecalculationRequested = c.requestedBefore;
-    EXPECT_FALSE(a.Evaluate(1));
+    EXPECT_FALSE(a.Evaluate(c.slot));
     for (int r = 0; r < 5; ++r) EXPECT_EQ(a.CandidateDeviation[r], -1);
     EXPECT_FALSE(a.LevelInRange);
     EXPECT_EQ(!ports.errors.empty(), c.message);
