@@ -167,8 +167,8 @@ TEST_F(Evaluation, ShortFlankTiesAndEmptyRanges) {
   EXPECT_EQ(a.CheckIndex[0], 2);
 }
 
-// H2 whose peak lies below the H1 peak on a flank too short for 5w points: every
-// candidate fails. After a negative H1 compensation the engine asks for H2 again
+// H2 (or H3) whose peak lies below the H1 peak on a flank too short for 5w points:
+// every candidate fails. After a negative H1 compensation the engine asks for H2 again
 // without a message; otherwise it says so.
 TEST_F(Evaluation, NoCandidateLeftEitherRequestsRecalculationOrFails) {
   struct Case {
