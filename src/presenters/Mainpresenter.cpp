@@ -191,9 +191,17 @@ void TFormMainPresenter::leftTitle(const std::string& chart, const std::string& 
 void TFormMainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
   try {
     body();
-  } catch (const std::logic_error&) {
+  } catch (const std::logic_error& e) {
+    // An unknown control name is a programming error of the window: let it be seen. An
+    // index out of range inside a calculation is a failed command like any other.
+    if (!dynamic_cast<const std::out_of_range*>(&e)) {
+      normal();
+      throw;
+    }
+    closeProgressWindows();
     normal();
-    throw;  // a programming error (an unknown control name): let it be seen
+    if (!reenable.empty()) en(reenable, true);
+    view_->ShowError(e.what());
   } catch (const std::exception& e) {
     closeProgressWindows();
     normal();

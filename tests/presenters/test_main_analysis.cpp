@@ -5,6 +5,7 @@
 #include <set>
 
 #include "MainFixture.h"
+#include "core/Error.h"
 #include "core/Numbers.h"
 
 namespace korv::ui::testing {
@@ -660,6 +661,34 @@ TEST_F(Analyses, MenusAndSideButtonsOpenTheirWindows) {
     EXPECT_TRUE(windows.Called(w)) << w;
   for (const char* m : {"MenuInverseT", "MenuDHES", "MenuExcitedStates", "MenuCurveFitting", "ButtonFineAdjustment"})
     EXPECT_FALSE(On(m)) << m;
+}
+
+}  // namespace
+}  // namespace korv::ui::testing
+
+namespace korv::ui::testing {
+namespace {
+
+// An engine operation that fails by throwing ends the command with its message; the
+// pressed button comes back, the progress windows close and the cursor is normal again.
+TEST_F(Analyses, AThrowingEvaluationEndsTheCommandWithItsMessage) {
+  ToFermiReady("01_si_n_P_lightcomp.nT");
+  Click("ButtonCalcH1");
+  for (int kind = 0; kind < 2; ++kind) {
+    view.ClearLog();
+    presenter.evaluate = [kind](Analysis& a, int) -> bool {
+      a.progress().Show(korv::ProgressBar::Main, 10);
+      if (kind == 0) throw korv::Error("Overflow in the level fit.");
+      throw std::out_of_range("vector::_M_range_check");
+    };
+    Click("ButtonEvaluation1");
+    ASSERT_EQ(view.errors.size(), 1u) << kind;
+    EXPECT_EQ(view.errors[0], kind == 0 ? "Overflow in the level fit." : "vector::_M_range_check");
+    EXPECT_TRUE(On("ButtonEvaluation1"));
+    EXPECT_FALSE(On("ButtonSaveH1"));
+    EXPECT_FALSE(view.progressOpen[0]);
+    EXPECT_EQ(view.cursor, Cursor::Normal);
+  }
 }
 
 }  // namespace
