@@ -5,7 +5,9 @@ set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${2:-60}
 mkdir -p "$build/obj" "$build/corpus"
-sources=$(find src/core src/numerics src/files src/materials src/analyses -name '*.cpp' 2>/dev/null | sort)
+dirs=()
+for d in src/core src/numerics src/files src/materials src/analyses; do [ -d "$d" ] && dirs+=("$d"); done
+sources=$(find "${dirs[@]}" -name '*.cpp' | sort)
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -Isrc)
 objs=()
 for s in $sources fuzz/fuzz_readers.cpp; do
