@@ -21,6 +21,7 @@
 #include "data/Cautiondeeplevel.h"
 #include "data/Functiontype.h"
 #include "data/Progressreport.h"
+#include "data/Remarks.h"
 #include "help/Html.h"
 #include "widgets/Formulas.h"
 #include "widgets/Qtview.h"
@@ -94,6 +95,24 @@ class DialogsTest : public QObject {
     ok->click();
     QVERIFY(!caution.isVisible());
     QCOMPARE(caution.result(), int(QDialog::Accepted));
+  }
+
+  void remarksShowTheirTextsAndReturnTheChoice() {
+    korv::ui::RemarksDialog remarks;
+    QCOMPARE(remarks.windowTitle(), QString("Remarks!"));
+    korv::ui::TFormRemarks texts;
+    texts.label = {"first", "second", "third", "fourth"};
+    remarks.Prepare(texts);
+    QCOMPARE(remarks.findChild<QLabel*>("Label3")->text(), QString("third"));
+    remarks.show();
+    remarks.findChild<QPushButton*>("ButtonEvaluationAgain")->click();
+    QVERIFY(!remarks.isVisible());
+    QCOMPARE(remarks.Choice(), korv::ui::RemarksChoice::EvaluationAgain);
+    // A new preparation, closed without a button, counts as "Continue".
+    remarks.Prepare(texts);
+    remarks.show();
+    remarks.close();
+    QCOMPARE(remarks.Choice(), korv::ui::RemarksChoice::Continue);
   }
 
   void evaluationTypePassesEveryChangeAtOnce() {

@@ -5,44 +5,48 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "presenters/Remarksdialog.h"
+#include "widgets/Qtview.h"
+
 namespace korv::ui {
 
 RemarksDialog::RemarksDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormRemarks"));
-  setWindowTitle(QStringLiteral("Remarks!"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
-  for (int i = 0; i < 4; ++i) {
-    labels_[i] = new QLabel(this);
-    labels_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-    labels_[i]->setWordWrap(true);
-    layout->addWidget(labels_[i]);
-  }
-  auto* again = new QPushButton(QStringLiteral("Evaluation again"), this);
-  again->setObjectName(QStringLiteral("ButtonEvaluationAgain"));
-  auto* cont = new QPushButton(QStringLiteral("Continue"), this);
-  cont->setObjectName(QStringLiteral("ButtonContinue"));
-  cont->setDefault(true);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  row->addWidget(again);
-  row->addWidget(cont);
+  for (const auto& control : RemarksDialogControls()) {
+    const QString name = QString::fromStdString(control.name);
+    const QString caption = QString::fromStdString(control.caption);
+    if (control.kind == ControlKind::Label) {
+      auto* label = new QLabel(caption, this);
+      label->setObjectName(name);
+      label->setWordWrap(true);
+      layout->addWidget(label);
+    } else {
+      auto* button = new QPushButton(caption, this);
+      button->setObjectName(name);
+      row->addWidget(button);
+    }
+  }
   layout->addLayout(row);
-  connect(again, &QPushButton::clicked, this, [this] {
-    choice_ = RemarksChoice::EvaluationAgain;
-    accept();
-  });
-  connect(cont, &QPushButton::clicked, this, [this] {
-    choice_ = RemarksChoice::Continue;
-    accept();
-  });
   setMinimumWidth(460);
+
+  view_ = std::make_unique<QtView>(this);
+  presenter_ = std::make_unique<RemarksDialogPresenter>(*view_);
+  auto* again = findChild<QPushButton*>(QStringLiteral("ButtonEvaluationAgain"));
+  auto* cont = findChild<QPushButton*>(QStringLiteral("ButtonContinue"));
+  cont->setDefault(true);
+  connect(again, &QPushButton::clicked, this, [this] { presenter_->ButtonEvaluationAgainClick(); });
+  connect(cont, &QPushButton::clicked, this, [this] { presenter_->ButtonContinueClick(); });
 }
 
-void RemarksDialog::Prepare(const TFormRemarks& remarks) {
-  // Closing the dialog any other way counts as "Continue".
-  choice_ = RemarksChoice::Continue;
-  for (int i = 0; i < 4; ++i) labels_[i]->setText(QString::fromStdString(remarks.label[static_cast<std::size_t>(i)]));
-}
+RemarksDialog::~RemarksDialog() = default;
+
+// Closing the dialog any other way counts as "Continue": Prepare resets the choice.
+void RemarksDialog::Prepare(const TFormRemarks& remarks) { presenter_->Prepare(remarks); }
+
+RemarksChoice RemarksDialog::Choice() const { return presenter_->Choice(); }
 
 }  // namespace korv::ui

@@ -1,26 +1,30 @@
 // "Remarks!": the warning that an energy level of H2 or H3 lies below the energy of the
-// lowest measurement temperature, with the choice of an evaluation again.
+// lowest measurement temperature, with the choice of an evaluation again. A passive view
+// of RemarksDialogPresenter.
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "presenters/Remarks.h"
 
-class QLabel;
-
 namespace korv::ui {
+
+class QtView;
+class RemarksDialogPresenter;
 
 class RemarksDialog : public QDialog {
   Q_OBJECT
 
  public:
   explicit RemarksDialog(QWidget* parent = nullptr);
+  ~RemarksDialog() override;
   void Prepare(const TFormRemarks& remarks);
-  RemarksChoice Choice() const { return choice_; }
+  RemarksChoice Choice() const;
 
  private:
-  QLabel* labels_[4];
-  RemarksChoice choice_ = RemarksChoice::Continue;
+  std::unique_ptr<QtView> view_;
+  std::unique_ptr<RemarksDialogPresenter> presenter_;
 };
 
 }  // namespace korv::ui
