@@ -155,7 +155,9 @@ TEST_F(DataSheet, AFullSheetIsSortedToItsLastRowAndSavedWhole) {
   for (int r = 2; r < kDataSheetRows; ++r) {
     double previous = std::stod(cell(r - 1, 0)), here = std::stod(cell(r, 0));
     ASSERT_LE(previous, here) << r;
-    if (previous == here) EXPECT_LT(std::stoi(cell(r - 1, 2)), std::stoi(cell(r, 2))) << r;  // typed order kept
+    if (previous == here) {
+      EXPECT_LT(std::stoi(cell(r - 1, 2)), std::stoi(cell(r, 2))) << r;  // typed order kept
+    }
   }
   fillDescription("n-type");
   view.saveReplies.push_back(target("full.nT"));

@@ -342,7 +342,9 @@ TEST_F(MainWindow, SavingTheSplineShowsTheMaterialDefaults) {
     EXPECT_EQ(Text("LabelFermiSemiconductor"), c.semiconductor) << c.dataset;
     EXPECT_EQ(Text("EditMass"), c.mass) << c.dataset;
     EXPECT_EQ(Text("EditEquivalentMinima"), c.minima) << c.dataset;
-    if (*c.dos) EXPECT_EQ(Text("EditEffectiveDensityOfStates"), c.dos) << c.dataset;
+    if (*c.dos) {
+      EXPECT_EQ(Text("EditEffectiveDensityOfStates"), c.dos) << c.dataset;
+    }
     EXPECT_FALSE(On("EditMass")) << c.dataset;
   }
 }
@@ -464,7 +466,9 @@ TEST_F(AdvancedMainWindow, AdvancedModeShowsItsControlsAndMarksTheVersion) {
   EXPECT_EQ(record.ProgramCaption, "KORV Ver. 1.51 [manual mode]");  // marked once only
   std::size_t i = 0;
   for (const auto& c : MainControls()) {
-    if (c.name != "NormalMode" && c.name != "AdvancedMode") EXPECT_EQ(On(c.name), enabled[i]) << c.name;
+    if (c.name != "NormalMode" && c.name != "AdvancedMode") {
+      EXPECT_EQ(On(c.name), enabled[i]) << c.name;
+    }
     ++i;
   }
 }
