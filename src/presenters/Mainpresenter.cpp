@@ -266,6 +266,20 @@ bool TFormMainPresenter::saveTo(std::string& field, const std::string& path, con
   return ok;
 }
 
+bool TFormMainPresenter::loadFrom(std::string& field, const std::string& path, const std::function<bool()>& reader) {
+  const std::string old = field;
+  field = path;
+  bool ok = false;
+  try {
+    ok = reader();
+  } catch (...) {
+    field = old;
+    throw;
+  }
+  if (!ok) field = old;
+  return ok;
+}
+
 std::optional<std::string> TFormMainPresenter::askSave(int filterIndex, const std::string& proposed) {
   return view_->AskSaveFile(FileDialog{"", kMainSaveFilter, filterIndex, proposed});
 }
@@ -682,19 +696,7 @@ void TFormMainPresenter::loadExperimental(bool fromButton) {
     resetMainWindow();
     const auto path = askOpen(1, "");
     if (!path) return;
-    const std::string old = a_.ExperimentalDataFile;
-    a_.ExperimentalDataFile = *path;
-    bool ok = false;
-    try {
-      ok = a_.LoadMeasurementFile();
-    } catch (...) {
-      a_.ExperimentalDataFile = old;
-      throw;
-    }
-    if (!ok) {
-      a_.ExperimentalDataFile = old;
-      return;
-    }
+    if (!loadFrom(a_.ExperimentalDataFile, *path, [&] { return a_.LoadMeasurementFile(); })) return;
     showConductionTypeCaptions();
     plotMeasurement();
     txt("LabelFilenameExperimentalData", *path);
@@ -783,34 +785,10 @@ void TFormMainPresenter::ButtonSaveSplineClick() {
 
 void TFormMainPresenter::LoadSplineClick() {
   command("", [&] {
-    resetSplineDisplay();
-    resetFermiDisplay();
-    resetH1Display();
-    resetH2Display();
-    resetH3Display();
-    resetSimulationDisplay();
-    a_.ClearSplineStage();
-    a_.ClearDensityOfStatesStage();
-    a_.ClearAnalysisStages();
-    a_.ClearFirstAnalysis();
-    a_.ClearSecondAnalysis();
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
+    invalidateFrom(Stage::Spline);
     const auto path = askOpen(2, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
     if (!path) return;
-    const std::string old = a_.AnalysisDataFile;
-    a_.AnalysisDataFile = *path;
-    bool ok = false;
-    try {
-      ok = a_.LoadSplineFile();
-    } catch (...) {
-      a_.AnalysisDataFile = old;
-      throw;
-    }
-    if (!ok) {
-      a_.AnalysisDataFile = old;
-      return;
-    }
+    if (!loadFrom(a_.AnalysisDataFile, *path, [&] { return a_.LoadSplineFile(); })) return;
     plotSpline();
     txt("LabelFilenameSpline", a_.AnalysisDataFile);
     txt("EditSmoothness", FormatGeneral(a_.Smoothness));
@@ -909,32 +887,10 @@ void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
 
 void TFormMainPresenter::LoadFermiLevelClick() {
   command("", [&] {
-    resetFermiDisplay();
-    resetH1Display();
-    resetH2Display();
-    resetH3Display();
-    resetSimulationDisplay();
-    a_.ClearDensityOfStatesStage();
-    a_.ClearAnalysisStages();
-    a_.ClearFirstAnalysis();
-    a_.ClearSecondAnalysis();
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
+    invalidateFrom(Stage::DensityOfStates);
     const auto path = askOpen(3, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
     if (!path) return;
-    const std::string old = a_.FermiLevelFile;
-    a_.FermiLevelFile = *path;
-    bool ok = false;
-    try {
-      ok = a_.LoadFermiLevelFile();
-    } catch (...) {
-      a_.FermiLevelFile = old;
-      throw;
-    }
-    if (!ok) {
-      a_.FermiLevelFile = old;
-      return;
-    }
+    if (!loadFrom(a_.FermiLevelFile, *path, [&] { return a_.LoadFermiLevelFile(); })) return;
     plotFermiLevel();
     txt("LabelFilenameFermiLevel", *path);
     en("ButtonInputChangeInformation", true);

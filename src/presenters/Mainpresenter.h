@@ -194,6 +194,8 @@ class TFormMainPresenter {
 
   // Runs a writer with `field` set to `path`; a failed writer gets the old name back.
   bool saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer);
+  // Runs a reader with `field` set to `path`; a failed reader gets the old name back.
+  bool loadFrom(std::string& field, const std::string& path, const std::function<bool()>& reader);
   std::optional<std::string> askSave(int filterIndex, const std::string& proposed);
   std::optional<std::string> askOpen(int filterIndex, const std::string& proposed);
   void saveFigure(const std::string& button, const std::string& chart, const std::string& from,
