@@ -298,7 +298,7 @@ class MainWindowTest : public QObject {
     QVERIFY(w.click("ButtonSaveSimulation"));
     QVERIFY(QFileInfo::exists(dir_.filePath("road.simH")));
 
-    // Figures: the specified bitmap and a PNG at three times the resolution.
+    // Figures: the bitmap and a PNG at three times the resolution.
     w.main->Pages()->setCurrentIndex(0);
     QApplication::processEvents();
     ChartWidget* linear = w.main->Chart("ChartExperimentalLinear");
