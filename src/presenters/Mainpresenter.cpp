@@ -1110,24 +1110,29 @@ void TFormMainPresenter::showCarriedDensity(int k) {
 
 // ---- H1 ----------------------------------------------------------------------------------------------
 
+// Both H1 calculations first clear the later analyses and drop any carried compensation.
+void TFormMainPresenter::clearForH1Calculation() {
+  a_.ClearSecondAnalysis();
+  a_.ClearThirdAnalysis();
+  a_.ClearSimulation();
+  resetH1Display();
+  resetH2Display();
+  resetH3Display();
+  resetSimulationDisplay();
+  if (a_.CompensationAnalysis >= 0) {
+    a_.EvaluationFinished = false;
+    a_.CompensationAnalysis = -1;
+    a_.CompensatingDensity = 0;
+    txt("ButtonCalcH2", kCalculation);
+    txt("ButtonCalcH3", kCalculation);
+  }
+}
+
 void TFormMainPresenter::ButtonCalcH1Click() {
   command("ButtonCalcH1", [&] {
     busy();
     en("MenuExcitedStates", false);
-    a_.ClearSecondAnalysis();
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
-    resetH1Display();
-    resetH2Display();
-    resetH3Display();
-    resetSimulationDisplay();
-    if (a_.CompensationAnalysis >= 0) {
-      a_.EvaluationFinished = false;
-      a_.CompensationAnalysis = -1;
-      a_.CompensatingDensity = 0;
-      txt("ButtonCalcH2", kCalculation);
-      txt("ButtonCalcH3", kCalculation);
-    }
+    clearForH1Calculation();
     if (!calculateH(a_, 0)) {
       view_->ShowError("H1 could not be calculated.");
       normal();
@@ -1177,20 +1182,7 @@ void TFormMainPresenter::ButtonCalculationH1PreciseClick() {
     busy();
     en("MenuExcitedStates", false);
     a_.Eref[0] = ParseReal(view_->Text("LabelEref1"));
-    a_.ClearSecondAnalysis();
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
-    resetH1Display();
-    resetH2Display();
-    resetH3Display();
-    resetSimulationDisplay();
-    if (a_.CompensationAnalysis >= 0) {
-      a_.EvaluationFinished = false;
-      a_.CompensationAnalysis = -1;
-      a_.CompensatingDensity = 0;
-      txt("ButtonCalcH2", kCalculation);
-      txt("ButtonCalcH3", kCalculation);
-    }
+    clearForH1Calculation();
     a_.KeepSearchStart = false;
     if (!a_.CalculateHAtEref(0)) {
       view_->ShowError("H1 could not be calculated.");

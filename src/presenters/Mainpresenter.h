@@ -202,6 +202,7 @@ class TFormMainPresenter {
                   const std::string& suffix);
 
   void loadExperimental(bool fromButton);
+  void clearForH1Calculation();
   void calcH(int k);
   void peakStep(int k, bool higher);
   void evaluation(int k);
