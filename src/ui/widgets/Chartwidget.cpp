@@ -66,7 +66,7 @@ QCPScatterStyle ScatterFor(const SeriesStyle& style) {
   const QBrush brush(style.whiteFill ? QColor(Qt::white) : color);
   const int size = std::max(style.size, 1);
   if (style.verticalSize > 0 && style.verticalSize != size) {
-    // Custom shapes are drawn scaled by size/6; a 6-wide rectangle gives the stated proportions.
+    // Custom shapes are drawn scaled by size/6; a 6-wide rectangle gives the requested width and height.
     const double half = 3.0 * style.verticalSize / size;
     QPainterPath path;
     if (style.marker == Marker::Circle) {
