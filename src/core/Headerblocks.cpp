@@ -67,6 +67,22 @@ SampleBlock ReadSampleBlock(TextFileReader& r) {
   return s;
 }
 
+SplineBlock ReadSplineBlock(TextFileReader& r) {
+  SplineBlock s;
+  s.FirstIndex = ReadIntValue(r, kFirstIndex);
+  s.LastIndex = ReadIntValue(r, kLastIndex);
+  s.GridCount = ReadIntValue(r, kGridCount);
+  s.Smoothness = ReadRealValue(r, kSmoothness);
+  return s;
+}
+
+void SplineBlock::ApplyTo(Analysis& a) const {
+  a.FirstIndex = FirstIndex;
+  a.LastIndex = LastIndex;
+  a.GridCount = GridCount;
+  a.Smoothness = Smoothness;
+}
+
 void SampleBlock::ApplyTo(Analysis& a) const {
   a.MeasurementName = MeasurementName;
   a.MeasurementDate = MeasurementDate;

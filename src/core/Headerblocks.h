@@ -50,14 +50,22 @@ void WriteDensityOfStatesBlock(TextFileWriter& w, const Analysis& a);
 
 // The sample block as read back: texts as they stand, numbers converted.
 struct SampleBlock {
-  std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, SampleNumber, Semiconductor,
-      ConductionType;
+  std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, SampleNumber, Semiconductor, ConductionType;
   double Thickness = 0, MagneticField = 0, Current = 0;
   int DataCount = 0;
   void ApplyTo(Analysis& a) const;
 };
 // Reads the eleven lines of the sample block. Throws korv::Error for a number that is not one.
 SampleBlock ReadSampleBlock(TextFileReader& r);
+
+// The spline block as read back.
+struct SplineBlock {
+  int FirstIndex = 0, LastIndex = 0, GridCount = 0;
+  double Smoothness = 0;
+  void ApplyTo(Analysis& a) const;
+};
+// Reads the four lines of the spline block. Throws korv::Error for a number that is not one.
+SplineBlock ReadSplineBlock(TextFileReader& r);
 
 // Value of the next line with its label length removed, converted.
 double ReadRealValue(TextFileReader& r, const char* label);

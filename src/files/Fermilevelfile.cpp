@@ -66,10 +66,7 @@ bool Analysis::LoadFermiLevelFile() {
   for (int line = 1; line <= 6; ++line) r.NextLine();  // title, version and file lines
   header::SampleBlock sample = header::ReadSampleBlock(r);
   std::string remark = r.NextValue(2);
-  int first = header::ReadIntValue(r, header::kFirstIndex);
-  int last = header::ReadIntValue(r, header::kLastIndex);
-  int count = header::ReadIntValue(r, header::kGridCount);
-  double smoothness = header::ReadRealValue(r, header::kSmoothness);
+  const header::SplineBlock spline = header::ReadSplineBlock(r);
   double mass = header::ReadRealValue(r, header::kEffectiveMass);
   double minima = header::ReadRealValue(r, header::kEquivalentMinima);
   double dos = header::ReadRealValue(r, header::kDosCoefficient);
@@ -77,16 +74,13 @@ bool Analysis::LoadFermiLevelFile() {
   r.NextLine();  // column names
 
   // Only the Fermi level is kept; the grid temperatures of the file are dropped.
-  std::vector<double> points = files::ReadPoints(r, count, 2);
+  std::vector<double> points = files::ReadPoints(r, spline.GridCount, 2);
   std::vector<double> level(points.size() / 2);
   for (std::size_t j = 0; j < level.size(); ++j) level[j] = points[2 * j + 1];
 
   sample.ApplyTo(*this);
   Remark = remark;
-  FirstIndex = first;
-  LastIndex = last;
-  GridCount = count;
-  Smoothness = smoothness;
+  spline.ApplyTo(*this);
   EffectiveMass = mass;
   EquivalentMinima = minima;
   DosCoefficient = dos;

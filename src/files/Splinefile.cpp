@@ -40,13 +40,10 @@ bool Analysis::LoadSplineFile() {
   for (int line = 1; line <= 5; ++line) r.NextLine();  // title, version and file lines
   header::SampleBlock sample = header::ReadSampleBlock(r);
   std::string remark = r.NextValue(2);
-  int first = header::ReadIntValue(r, header::kFirstIndex);
-  int last = header::ReadIntValue(r, header::kLastIndex);
-  int count = header::ReadIntValue(r, header::kGridCount);
-  double smoothness = header::ReadRealValue(r, header::kSmoothness);
+  const header::SplineBlock spline = header::ReadSplineBlock(r);
   r.NextLine();  // column names
 
-  std::vector<double> points = files::ReadPoints(r, count, 2);
+  std::vector<double> points = files::ReadPoints(r, spline.GridCount, 2);
   std::vector<double> t(points.size() / 2), n(points.size() / 2);
   for (std::size_t j = 0; j < t.size(); ++j) {
     t[j] = points[2 * j];
@@ -55,10 +52,7 @@ bool Analysis::LoadSplineFile() {
 
   sample.ApplyTo(*this);
   Remark = remark;
-  FirstIndex = first;
-  LastIndex = last;
-  GridCount = count;
-  Smoothness = smoothness;
+  spline.ApplyTo(*this);
   SplineTemperature = std::move(t);
   SplineConcentration = std::move(n);
   return true;
