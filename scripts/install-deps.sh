@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libqcustomplot-dev libgl-dev
   clang libclang-rt-14-dev
+  libgsl-dev
   xvfb xauth locales
 )
 
