@@ -69,7 +69,9 @@ TEST_F(DhesWindow, PrepareShowsTheSignalAndOnlyThePeakOneCommands) {
   EXPECT_EQ(Points(ser::kSignal), record.GridCount - 1);
   EXPECT_EQ(Points(ser::kMarker), 1);
   for (int s = 1; s <= ser::kSum; ++s) {
-    if (s != ser::kMarker) EXPECT_EQ(Points(s), 0) << s;
+    if (s != ser::kMarker) {
+      EXPECT_EQ(Points(s), 0) << s;
+    }
   }
   EXPECT_EQ(view.BottomTitle(kDhesChart), "Fermi Level from Conduction Band  [eV]");
   EXPECT_EQ(view.LeftTitle(kDhesChart), "DHES  [cm^-3]");
