@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Dhes.h"
+// Relative, so that the engine header wins over the window header of the same name
+// wherever the views' folder is on the include path.
+#include "../analyses/Dhes.h"
 #include "core/Hallanalysis.h"
 #include "presenters/View.h"
 
