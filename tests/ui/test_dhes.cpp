@@ -1,10 +1,11 @@
 // Smoke test of the DHES window from the real main window: the menu item opens it
 // prepared, two peaks are found and evaluated through its buttons, the sum, file and
-// figure are saved, and a new spline closes it. KORV_SCREENSHOT=<file.png> keeps an image
-// of the window after the two evaluations.
+// figure are saved, and a new spline closes it. With KORV_SCREENSHOT_DIR set, an image of
+// the window after the two evaluations is kept there as dhes.png.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -154,8 +155,11 @@ class DhesWindowTest : public QObject {
     dhes->resize(dhes->width() - 120, dhes->height() - 80);
     QTest::qWait(20);
 
-    if (qEnvironmentVariableIsSet("KORV_SCREENSHOT"))
-      QVERIFY(dhes->grab().save(qEnvironmentVariable("KORV_SCREENSHOT")));
+    const QString shots = qEnvironmentVariable("KORV_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+      QDir().mkpath(shots);
+      QVERIFY(dhes->grab().save(shots + "/dhes.png"));
+    }
 
     dialogs_.saves = {path("sic.DHES"), path("sicDHES.bmp")};
     QVERIFY(click(dhes, "ButtonSaveDHES"));
