@@ -15,6 +15,7 @@
 
 #include "analyses/Dhes.h"
 #include "core/Hallanalysis.h"
+#include "help/Html.h"
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "presenters/Dhes.h"
@@ -171,6 +172,8 @@ class DhesWindowTest : public QObject {
     QVERIFY(click(dhes, "ButtonPrintDHES"));
     QVERIFY(QFileInfo(dir_.filePath("dhes.pdf")).size() > 0);
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
+    QVERIFY(click(dhes, "ButtonHelp"));
+    QVERIFY(windows.Help()->isVisible());
 
     // Opening again prepares it anew; a new spline closes it.
     menu->trigger();

@@ -195,7 +195,14 @@ TFormDHES::TFormDHES(const Analysis& record, QWidget* parent) : QWidget(parent, 
     if (c.kind != ControlKind::Button) continue;
     auto* button = static_cast<QPushButton*>(w.at(c.name));
     const std::string handler = c.name + "Click";
-    connect(button, &QPushButton::clicked, this, [this, handler] { presenter_->Invoke(handler); });
+    connect(button, &QPushButton::clicked, this, [this, handler] {
+      // Whatever a command lets escape ends in an error box, not in the event loop.
+      try {
+        presenter_->Invoke(handler);
+      } catch (const std::exception& e) {
+        Dialogs().Error(this, e.what());
+      }
+    });
   }
 }
 
