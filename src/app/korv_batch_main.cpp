@@ -7,6 +7,7 @@
 
 #include "batch/Analyze.h"
 #include "batch/Convert.h"
+#include "batch/Dhes.h"
 #include "batch/Options.h"
 
 using namespace korv::batch;
@@ -14,6 +15,7 @@ using namespace korv::batch;
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C");
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "dhes") return RunDhesCommand({args.begin() + 1, args.end()});
   Command command;
   try {
     command = ParseCommandLine(args);
