@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Conventionalanalysis2.h"
+#include "analyses/Donoracceptor.h"
 #include "core/Hallanalysis.h"
 #include "presenters/View.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Conventionalanalysis.h"
+#include "analyses/Oneimpurity.h"
 #include "core/Numbers.h"
 #include "presenters/Conventionalanalysis.h"
 #include "presenters/Conventionalanalysis2.h"

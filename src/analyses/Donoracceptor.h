@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Conventionalanalysis.h"
+#include "analyses/Oneimpurity.h"
 
 namespace korv::conventional {
 

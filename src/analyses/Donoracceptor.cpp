@@ -1,4 +1,4 @@
-#include "analyses/Conventionalanalysis2.h"
+#include "analyses/Donoracceptor.h"
 
 #include <cmath>
 

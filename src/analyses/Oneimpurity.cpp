@@ -1,4 +1,4 @@
-#include "analyses/Conventionalanalysis.h"
+#include "analyses/Oneimpurity.h"
 
 #include <cmath>
 
