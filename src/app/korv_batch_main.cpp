@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
         if (report.exitStatus != 0) std::cerr << "korv-batch: " << report.failure << "\n";
         return report.exitStatus;
       }
+      case Command::Kind::Conventional:
+        return RunConventionalCommand(command.conventional);
       case Command::Kind::Convert: {
         ConvertReport report = RunConvert(command.convert);
         if (!report.notes.empty() && !command.convert.quiet) std::cerr << report.notes;

@@ -174,6 +174,9 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
   } else if (first == "convert") {
     c.kind = Command::Kind::Convert;
     c.convert = parseConvert(a);
+  } else if (first == "one-impurity" || first == "donor-acceptor") {
+    c.kind = Command::Kind::Conventional;
+    c.conventional = ParseConventional(first, std::vector<std::string>(args.begin() + 1, args.end()));
   } else {
     throw UsageError("unknown command '" + first + "' (try korv-batch --help)");
   }
@@ -181,7 +184,7 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
+  return std::string(R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
 
 Usage:
   korv-batch analyze FILE.nT|FILE.pT [options]
@@ -215,11 +218,13 @@ Usage:
       --thickness MICRON  --field TESLA  --current AMPERE
       --skip-lines N        leave out the first N lines (a header the window's user would delete)
 
+)" + ConventionalUsage() +
+                     R"(
   korv-batch --help | --version
 
 Exit status: 0 success, 1 a step of the analysis failed (files written so far are kept),
 2 bad usage or an unreadable input.
-)";
+)");
 }
 
 }  // namespace korv::batch

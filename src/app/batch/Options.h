@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/Conventional.h"
+
 namespace korv::batch {
 
 // Bad usage: exit status 2 with this one-line reason.
@@ -43,9 +45,10 @@ struct ConvertOptions {
 };
 
 struct Command {
-  enum class Kind { Help, Version, Analyze, Convert } kind = Kind::Help;
+  enum class Kind { Help, Version, Analyze, Convert, Conventional } kind = Kind::Help;
   AnalyzeOptions analyze;
   ConvertOptions convert;
+  ConventionalOptions conventional;  // one-impurity, donor-acceptor
 };
 
 // Throws UsageError for anything that is not a valid command line.

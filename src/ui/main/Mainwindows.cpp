@@ -5,7 +5,10 @@
 #include <QWidget>
 
 #include "analyses/Dhes.h"
+#include "analyses/Conventionalanalysis.h"
+#include "analyses/Conventionalanalysis2.h"
 #include "analyses/Informationsemiconductor.h"
+#include "analyses/Onedonoroneacceptorconfirmation.h"
 #include "data/Automaticevaluationtype.h"
 #include "data/Cautiondeeplevel.h"
 #include "data/Datasheet.h"
@@ -17,6 +20,8 @@
 #include "data/Remarks.h"
 #include "data/Samplecondition.h"
 #include "help/Html.h"
+#include "presenters/Conventionalanalysis.h"
+#include "presenters/Conventionalanalysis2.h"
 #include "presenters/Obtainedresults.h"
 #include "presenters/Samplecondition.h"
 #include "widgets/Qtview.h"
@@ -117,6 +122,29 @@ void QtWindows::CreateDataWindows(Analysis& record) {
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
+  CreateConventionalWindows(record);
+}
+
+void QtWindows::CreateConventionalWindows(Analysis& record) {
+  auto own = [this](auto* window) {
+    owned_.emplace_back(window);
+    return window;
+  };
+  oneImpurity_ = own(new TFormConventionalAnalysis(record));
+  donorAcceptor_ = own(new TFormConventionalAnalysis2(record));
+  confirmation_ = own(new TFormOneDonorOneAcceptorConfirmation);
+  oneImpurity_->Presenter().showHelp = [this] { Show(Window::Help); };
+  donorAcceptor_->Presenter().showHelp = [this] { Show(Window::Help); };
+  donorAcceptor_->Presenter().showConfirmation = [this](bool nType) {
+    confirmation_->Presenter().Prepare(nType);
+    Exec(confirmation_);
+  };
+  Register(
+      Window::OneImpurity, [this] { oneImpurity_->PrepareAndShow(); }, [this] { oneImpurity_->hide(); },
+      [this] { return oneImpurity_->isVisible(); });
+  Register(
+      Window::DonorAcceptor, [this] { donorAcceptor_->PrepareAndShow(); }, [this] { donorAcceptor_->hide(); },
+      [this] { return donorAcceptor_->isVisible(); });
 }
 
 std::function<void(QDialog*)> QtWindows::modalHook() {

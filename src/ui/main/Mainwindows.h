@@ -31,6 +31,9 @@ class TFormEditor;
 class TFormObtainedResults;
 class TFormSampleCondition;
 class TFormInformation;
+class TFormConventionalAnalysis;
+class TFormConventionalAnalysis2;
+class TFormOneDonorOneAcceptorConfirmation;
 
 class QtWindows : public Windows {
  public:
@@ -47,6 +50,12 @@ class QtWindows : public Windows {
   TFormDataSheet* DataSheet() const { return dataSheet_; }
   TFormConvert* Conversion() const { return convert_; }
   TFormHowToInput* HowToInput() const { return howToInput_; }
+  // Creates the one-impurity and donor-acceptor windows (with the confirmation dialog)
+  // over `record` and registers them; CreateDataWindows calls it.
+  void CreateConventionalWindows(Analysis& record);
+  TFormConventionalAnalysis* OneImpurity() const { return oneImpurity_; }
+  TFormConventionalAnalysis2* DonorAcceptor() const { return donorAcceptor_; }
+  TFormOneDonorOneAcceptorConfirmation* Confirmation() const { return confirmation_; }
 
   // A side window built elsewhere: `show` prepares and shows it, `close` hides it.
   void Register(Window w, std::function<void()> show, std::function<void()> close,
@@ -110,6 +119,9 @@ class QtWindows : public Windows {
   TFormObtainedResults* results_ = nullptr;
   TFormSampleCondition* sampleCondition_ = nullptr;
   TFormInformation* information_ = nullptr;
+  TFormConventionalAnalysis* oneImpurity_ = nullptr;
+  TFormConventionalAnalysis2* donorAcceptor_ = nullptr;
+  TFormOneDonorOneAcceptorConfirmation* confirmation_ = nullptr;
   // Runs a modal dialog through `runModal` when set, else its own exec.
   std::function<void(QDialog*)> modalHook();
   std::map<Window, SideWindow> side_;

@@ -1,0 +1,163 @@
+#include "batch/Conventional.h"
+
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+#include "batch/Conventionalroad.h"
+#include "batch/Json.h"
+#include "batch/Options.h"
+#include "core/Numbers.h"
+
+namespace korv::batch {
+
+ConventionalOptions ParseConventional(const std::string& command, const std::vector<std::string>& args) {
+  ConventionalOptions o;
+  o.donorAcceptor = command == "donor-acceptor";
+  std::size_t i = 0;
+  auto value = [&](const std::string& option) -> std::string {
+    if (i >= args.size()) throw UsageError("option " + option + " needs a value");
+    return args[i++];
+  };
+  auto positive = [&](const std::string& option) {
+    const std::string v = value(option);
+    double x = 0;
+    if (!TryParseReal(v, x)) throw UsageError("option " + option + ": '" + v + "' is not a number");
+    if (!(x > 0)) throw UsageError("option " + option + " must be greater than 0");
+    return x;
+  };
+  auto index = [&](const std::string& option) {
+    const std::string v = value(option);
+    int x = 0;
+    if (!TryParseInt(v, x) || x < 0) throw UsageError("option " + option + ": '" + v + "' is not a point index");
+    return x;
+  };
+  while (i < args.size()) {
+    const std::string arg = args[i++];
+    if (arg == "--outdir") {
+      o.outdir = value(arg);
+    } else if (arg == "--smoothness") {
+      o.smoothness = positive(arg);
+    } else if (arg == "--mass") {
+      o.mass = positive(arg);
+    } else if (arg == "--minima") {
+      o.minima = positive(arg);
+    } else if (arg == "--low-index") {
+      o.lowIndex = index(arg);
+    } else if (arg == "--high-index") {
+      o.highIndex = index(arg);
+    } else if (arg == "--net-density" && o.donorAcceptor) {
+      o.netDensity = value(arg);
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      throw UsageError("unknown option " + arg + " for " + command);
+    } else if (o.input.empty()) {
+      o.input = arg;
+    } else {
+      throw UsageError(command + " takes one measurement file, got also '" + arg + "'");
+    }
+  }
+  if (o.input.empty()) throw UsageError(command + " needs a measurement file (*.nT or *.pT)");
+  if (o.lowIndex.has_value() != o.highIndex.has_value())
+    throw UsageError("give both --low-index and --high-index, or neither");
+  if (o.lowIndex && !(*o.lowIndex < *o.highIndex))
+    throw UsageError("--low-index must be smaller than --high-index (the range holds at least two points)");
+  if (o.donorAcceptor && !o.netDensity) throw UsageError("donor-acceptor needs --net-density X");
+  return o;
+}
+
+std::string ConventionalSummary(const ConventionalReport& r) {
+  std::ostringstream out;
+  out << "Measurement:    " << r.options.input << "\n";
+  out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n";
+  out << "Window:         " << r.caption << "\n";
+  out << "Fitting range:  points " << r.lowIndex << " to " << r.highIndex << " (" << FormatGeneral(r.lowTemperature)
+      << " K to " << FormatGeneral(r.highTemperature) << " K)\n";
+  if (!r.shown.empty()) {
+    out << "\nShown:\n";
+    for (const auto& [name, text] : r.shown)
+      if (!text.empty())
+        out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << text << "\n";
+  }
+  if (!r.messages.empty()) {
+    out << "\nMessages:\n";
+    for (const auto& m : r.messages) out << "  " << m << "\n";
+  }
+  if (!r.files.empty()) {
+    out << "\nFiles written:\n";
+    for (const auto& [kind, path] : r.files)
+      out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
+  }
+  return out.str();
+}
+
+std::string ConventionalJson(const ConventionalReport& r) {
+  Json j;
+  j.BeginObject();
+  j.Key("command").String(r.options.donorAcceptor ? "donor-acceptor" : "one-impurity");
+  j.Key("input").String(r.options.input);
+  j.Key("options").BeginObject();
+  j.Key("smoothness").Number(r.options.smoothness);
+  if (r.options.mass) j.Key("mass").Number(*r.options.mass);
+  if (r.options.minima) j.Key("minima").Number(*r.options.minima);
+  if (r.options.lowIndex) j.Key("low_index").Integer(*r.options.lowIndex);
+  if (r.options.highIndex) j.Key("high_index").Integer(*r.options.highIndex);
+  if (r.options.netDensity) j.Key("net_density").String(*r.options.netDensity);
+  if (!r.options.outdir.empty()) j.Key("outdir").String(r.options.outdir);
+  j.EndObject();
+  j.Key("conduction_type").String(r.conductionType);
+  j.Key("semiconductor").String(r.semiconductor);
+  j.Key("caption").String(r.caption);
+  j.Key("low_index").Integer(r.lowIndex);
+  j.Key("high_index").Integer(r.highIndex);
+  j.Key("lowest_temperature").Number(r.lowTemperature);
+  j.Key("highest_temperature").Number(r.highTemperature);
+  j.Key("shown").BeginObject();
+  for (const auto& [name, text] : r.shown) j.Key(name).String(text);
+  j.EndObject();
+  j.Key("results").BeginObject();
+  for (const auto& [name, v] : r.values) j.Key(name).Number(v);
+  j.EndObject();
+  j.Key("simulated_points").Integer(r.simulatedPoints);
+  if (r.options.donorAcceptor) j.Key("confirmation_shown").Bool(r.confirmationShown);
+  j.Key("messages").BeginArray();
+  for (const auto& m : r.messages) j.String(m);
+  j.EndArray();
+  j.Key("files").BeginObject();
+  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
+  j.EndObject();
+  if (r.exitStatus != 0) j.Key("error").String(r.failure);
+  j.EndObject();
+  return j.Text() + "\n";
+}
+
+int RunConventionalCommand(const ConventionalOptions& options) {
+  const ConventionalReport r = options.donorAcceptor ? RunDonorAcceptor(options) : RunOneImpurity(options);
+  if (r.exitStatus == 2) {
+    std::cerr << "korv-batch: " << r.failure << "\n";
+    return 2;
+  }
+  if (options.json)
+    std::cout << ConventionalJson(r);
+  else if (!options.quiet)
+    std::cout << ConventionalSummary(r);
+  if (r.exitStatus != 0) std::cerr << "korv-batch: " << r.failure << "\n";
+  return r.exitStatus;
+}
+
+std::string ConventionalUsage() {
+  return R"(  korv-batch one-impurity FILE.nT|FILE.pT [--low-index I --high-index J] [options]
+      The main road up to the saved Fermi level, then the window "Only One Impurity":
+      the fitting range I..J (indices of the measured points, 0 = lowest temperature;
+      default: all points), "Evaluation" once, and the *.CNO file saved as proposed.
+  korv-batch donor-acceptor FILE.nT|FILE.pT --net-density X [--low-index I --high-index J] [options]
+      The same with the window "One Donor and One Acceptor": X is N_D - N_A (n-type) or
+      N_A - N_D (p-type) in cm^-3, typed into the window as given; the *.CNC file is saved.
+      Options of both: --outdir DIR  --smoothness S  --mass M  --minima N  --json  --quiet
+)";
+}
+
+}  // namespace korv::batch

@@ -1,0 +1,384 @@
+#include "presenters/Conventionalanalysis2.h"
+
+#include <cmath>
+#include <map>
+#include <stdexcept>
+
+#include "core/Error.h"
+#include "core/Numbers.h"
+#include "presenters/Mainpresenter.h"
+
+namespace korv::ui {
+namespace {
+
+using K = ControlKind;
+constexpr std::uint32_t kBlue = 0x0000FF;
+constexpr std::uint32_t kYellow = 0xFFFF00;
+
+SeriesStyle style(Marker marker, LineStyle line, std::uint32_t color, int size = 4, int vertical = 0, int width = 1) {
+  SeriesStyle s;
+  s.marker = marker;
+  s.line = line;
+  s.color = color;
+  s.size = size;
+  s.verticalSize = vertical;
+  s.width = width;
+  return s;
+}
+
+const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
+                                     "ButtonIncreaseHigh"};
+
+}  // namespace
+
+const std::vector<Control>& ConventionalAnalysis2Controls() {
+  static const std::vector<Control> controls{
+      {"GroupBox1", K::GroupBox, "Analysis on the assumption of one donor and one acceptor"},
+      {"LabelNType", K::Label, "n-type"},
+      {"LabelPType", K::Label, "p-type"},
+      {"ImageN", K::Picture, ""},
+      {"ImageP", K::Picture, ""},
+      {"ImageG", K::Picture, ""},
+      {"Label2", K::Label, "="},
+      {"LabelG", K::Label, ""},
+      {"ImageMass", K::Picture, ""},
+      {"LabelMass", K::Label, ""},
+      {"ImageMc", K::Picture, ""},
+      {"LabelMc", K::Label, ""},
+      {"GroupBox2", K::GroupBox, "Curve Fitting"},
+      {"Label1", K::Label, "Fitting Region"},
+      {"LabelLow", K::Label, ""},
+      {"Image1", K::Picture, ""},
+      {"LabelHigh", K::Label, ""},
+      {"ButtonDecreaseLow", K::Button, "<"},
+      {"ButtonIncreaseLow", K::Button, ">"},
+      {"ButtonDecreaseHigh", K::Button, "<"},
+      {"ButtonIncreaseHigh", K::Button, ">"},
+      {"ImageNDNA", K::Picture, ""},
+      {"ImageNAND", K::Picture, ""},
+      {"Label3", K::Label, "="},
+      {"EditNetDensity", K::Edit, ""},
+      {"Label4", K::Label, "cm^-3"},
+      {"ButtonEvaluation", K::Button, "Evaluation"},
+      {"GroupBox3", K::GroupBox, "Results"},
+      {"ImageND", K::Picture, ""},
+      {"Label5", K::Label, "="},
+      {"LabelDonorDensity", K::Label, "0"},
+      {"Label6", K::Label, "cm^-3"},
+      {"ImageNA", K::Picture, ""},
+      {"Label7", K::Label, "="},
+      {"LabelAcceptorDensity", K::Label, "0"},
+      {"Label8", K::Label, "cm^-3"},
+      {"ImageDED", K::Picture, ""},
+      {"ImageDEA", K::Picture, ""},
+      {"Label9", K::Label, "="},
+      {"LabelEnergyLevel", K::Label, "0"},
+      {"Label10", K::Label, "eV"},
+      {"ImageGMassMc", K::Picture, ""},
+      {"ImageGMass", K::Picture, ""},
+      {"LabelGMass", K::Label, ""},
+      {"ButtonSave", K::Button, "Save"},
+      {"ButtonPrint", K::Button, "Print"},
+      {"ButtonHelp", K::Button, "Help"},
+      {kDonorAcceptorChart1, K::Chart, ""},
+      {"LabelSampleNumber", K::Label, ""},
+      {"ButtonSaveFigureDonorAcceptor1", K::Button, "Save Figure (*CNC1.bmp)"},
+      {kDonorAcceptorChart2, K::Chart, ""},
+      {"LabelVerDonorAcceptor", K::Label, ""},
+      {"ButtonSaveFigureDonorAcceptor2", K::Button, "Save Figure (*CNC2.bmp)"},
+  };
+  return controls;
+}
+
+const std::vector<ChartSpec>& ConventionalAnalysis2Charts() {
+  static const std::vector<ChartSpec> charts{
+      {kDonorAcceptorChart1,
+       "",
+       {"1000/T  [K^-1]", false, ""},
+       {"n(T)  [cm^-3]", true, "0.00E-00"},
+       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::Cross, LineStyle::None, kLime, 9, 13, 2),
+        style(Marker::Cross, LineStyle::None, kYellow, 9, 13, 2),
+        style(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
+      {kDonorAcceptorChart2,
+       "",
+       {"1000/T  [K^-1]", false, ""},
+       {"y  [cm^-3 eV^-1.5]", true, "0.00E-00"},
+       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
+  };
+  return charts;
+}
+
+const std::vector<std::string>& ConventionalAnalysis2NTypeSet() {
+  static const std::vector<std::string> set{"LabelNType", "ImageN",  "ImageNDNA",   "ImageDED",
+                                            "ImageMc",    "LabelMc", "ImageGMassMc"};
+  return set;
+}
+
+const std::vector<std::string>& ConventionalAnalysis2PTypeSet() {
+  static const std::vector<std::string> set{"LabelPType", "ImageP", "ImageNAND", "ImageDEA", "ImageGMass"};
+  return set;
+}
+
+const std::vector<Control>& ConfirmationControls() {
+  static const std::vector<Control> controls{
+      {"Label1", K::Label,
+       "Please try to coincide the simulated concentration (solid line) with the experimental data (open circles)."},
+      {"Label2", K::Label, "1. Please increase the value of"},
+      {"ImageNDNA1", K::Picture, ""},
+      {"ImageNAND1", K::Picture, ""},
+      {"Label3", K::Label, "when the simulated concentration is lower than the experimental concentration."},
+      {"Label4", K::Label, "2. Please decrease the value of"},
+      {"ImageNDNA2", K::Picture, ""},
+      {"ImageNAND2", K::Picture, ""},
+      // sic: the dialog has always read so
+      {"Label5", K::Label, "when the simulated concentration is higher than the experiemental concentration."},
+      {"Label6", K::Label, "Please compare the obtained "},
+      {"ImageGMassMc", K::Picture, ""},
+      {"ImageGMass", K::Picture, ""},
+      {"Label7", K::Label, "with the value that is calculated using "},
+      {"ImageMass", K::Picture, ""},
+      {"Label8", K::Label, "and"},
+      {"ImageG", K::Picture, ""},
+      {"LabelAnd", K::Label, "and"},
+      {"ImageMc", K::Picture, ""},
+      {"LabelPeriod", K::Label, "."},
+      {"ButtonOK", K::Button, "OK"},
+  };
+  return controls;
+}
+
+OneDonorOneAcceptorConfirmationPresenter::OneDonorOneAcceptorConfirmationPresenter(View& view) : view_(view) {
+  view_.SetCaption("Confirmation");
+}
+
+void OneDonorOneAcceptorConfirmationPresenter::Prepare(bool n) {
+  for (const char* c : {"ImageNDNA1", "ImageNDNA2", "ImageGMassMc", "ImageMc"}) view_.SetVisible(c, n);
+  for (const char* c : {"ImageNAND1", "ImageNAND2", "ImageGMass"}) view_.SetVisible(c, !n);
+  view_.SetText("LabelAnd", n ? "and" : ".");
+  view_.SetText("LabelPeriod", n ? "." : "");
+}
+
+void OneDonorOneAcceptorConfirmationPresenter::ButtonOKClick() { view_.CloseWindow(); }
+
+ConventionalAnalysis2Presenter::ConventionalAnalysis2Presenter(const Analysis& record, View& view)
+    : record_(record), view_(view) {
+  view_.SetText("LabelVerDonorAcceptor", record_.ProgramCaption);
+  view_.SetEnabled("ButtonSave", false);
+  view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
+  view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
+}
+
+void ConventionalAnalysis2Presenter::command(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const std::logic_error&) {
+    throw;  // an unknown control name: a fault of the window, not of the data
+  } catch (const std::exception& e) {
+    view_.SetCursor(Cursor::Normal);
+    view_.ShowError(e.what());
+  }
+}
+
+void ConventionalAnalysis2Presenter::point(const char* chart, int series, double x, double y) {
+  if (std::isfinite(x) && std::isfinite(y)) view_.AddPoint(chart, series, x, y);
+}
+
+void ConventionalAnalysis2Presenter::PrepareWindow() {
+  a_.Prepare(record_);
+  const bool n = a_.NType();
+  view_.SetCaption("One Donor and One acceptor  (" + record_.SampleNumber + ")");  // sic: lower-case "acceptor"
+  view_.SetEnabled("ButtonSave", false);
+  view_.SetText("LabelGMass", "");
+  view_.SetText("LabelSampleNumber", record_.SampleNumber);
+  for (const auto& c : ConventionalAnalysis2NTypeSet()) view_.SetVisible(c, n);
+  for (const auto& c : ConventionalAnalysis2PTypeSet()) view_.SetVisible(c, !n);
+  view_.SetAxisTitles(kDonorAcceptorChart1, "1000/T  [K^-1]", n ? "n(T)  [cm^-3]" : "p(T)  [cm^-3]");
+  view_.SetText("LabelG", n ? "2" : "4");
+  view_.SetText("LabelMass", FormatHeaderReal(record_.EffectiveMass));
+  if (n) view_.SetText("LabelMc", FormatHeaderReal(record_.EquivalentMinima));
+  for (const char* b : kRangeButtons) view_.SetEnabled(b, true);
+  view_.SetEnabled("ButtonEvaluation", true);
+  for (const char* c : {"LabelEnergyLevel", "LabelDonorDensity", "LabelAcceptorDensity"}) view_.SetText(c, "0");
+  for (int s = 0; s < 4; ++s) view_.ClearSeries(kDonorAcceptorChart1, s);
+  for (int s = 0; s < 2; ++s) view_.ClearSeries(kDonorAcceptorChart2, s);
+  view_.SetText("EditNetDensity", FormatPattern(a_.NetDensity, "0.00E-00"));
+  showHighEnd();
+  showLowEnd();
+  const auto& d = a_.Data();
+  std::vector<double> x;
+  for (double T : d.T) x.push_back(1000 / T);
+  view_.AddPoints(kDonorAcceptorChart1, donoracceptor::kMeasured, x, d.n);
+  fillY();
+  view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
+  view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
+}
+
+void ConventionalAnalysis2Presenter::fillY() {
+  view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kY);
+  const auto& d = a_.Data();
+  for (int i = 0; i < d.Count(); ++i)
+    if (a_.Usable(i))
+      point(kDonorAcceptorChart2, donoracceptor::kY, 1000 / d.T[i], a_.Y(i, a_.FoundCompensatingDensity));
+}
+
+void ConventionalAnalysis2Presenter::showHighEnd() {
+  const auto& d = a_.Data();
+  const int i = a_.Range().IndexHighestTemperature();
+  view_.SetText("LabelLow", FormatPattern(1000 / d.T[i], "#0.000"));
+  view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kHighEnd);
+  point(kDonorAcceptorChart1, donoracceptor::kHighEnd, 1000 / d.T[i], d.n[i]);
+}
+
+void ConventionalAnalysis2Presenter::showLowEnd() {
+  const auto& d = a_.Data();
+  const int i = a_.Range().IndexLowestTemperature();
+  view_.SetText("LabelHigh", FormatPattern(1000 / d.T[i], "#0.000"));
+  view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kLowEnd);
+  point(kDonorAcceptorChart1, donoracceptor::kLowEnd, 1000 / d.T[i], d.n[i]);
+}
+
+void ConventionalAnalysis2Presenter::clearResults() {
+  a_.ClearResults();
+  for (const char* c : {"LabelEnergyLevel", "LabelDonorDensity", "LabelAcceptorDensity"}) view_.SetText(c, "0");
+  view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kSimulated);
+  view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
+}
+
+void ConventionalAnalysis2Presenter::ButtonDecreaseLowClick() {
+  command([&] {
+    a_.Range().DecreaseLow();
+    showHighEnd();
+    clearResults();
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonIncreaseLowClick() {
+  command([&] {
+    a_.Range().IncreaseLow();
+    showHighEnd();
+    clearResults();
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonDecreaseHighClick() {
+  command([&] {
+    a_.Range().DecreaseHigh();
+    showLowEnd();
+    clearResults();
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonIncreaseHighClick() {
+  command([&] {
+    a_.Range().IncreaseHigh();
+    showLowEnd();
+    clearResults();
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonEvaluationClick() {
+  command([&] {
+    const double net = ParseReal(view_.Text("EditNetDensity"));
+    if (net == 0) {
+      view_.ShowError(kNetDensityMissing);
+      return;
+    }
+    a_.NetDensity = net;
+    if (!(net > a_.Data().n.front())) {
+      view_.ShowError(kNetDensityTooSmall);
+      return;
+    }
+    view_.SetCursor(Cursor::Busy);
+    try {
+      a_.Evaluate();
+    } catch (...) {
+      clearResults();
+      throw;
+    }
+    view_.SetText("LabelEnergyLevel", FormatPattern(a_.ObtainedLevel, "0.####"));
+    view_.SetText("LabelDonorDensity", FormatPattern(a_.DonorDensity, "0.00000000E+00"));
+    view_.SetText("LabelAcceptorDensity", FormatPattern(a_.AcceptorDensity, "0.00000000E+00"));
+    view_.SetText("LabelGMass", FormatPattern(a_.MassFactor, "0.00E+00"));
+    fillY();
+    view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
+    point(kDonorAcceptorChart2, donoracceptor::kLine, a_.LineX1, a_.LineY1);
+    point(kDonorAcceptorChart2, donoracceptor::kLine, a_.LineX2, a_.LineY2);
+    view_.SetEnabled("ButtonSave", true);
+    view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
+    view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
+    view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kSimulated);
+    std::vector<double> x;
+    x.reserve(a_.CurveTemperature.size());
+    for (double T : a_.CurveTemperature) x.push_back(1000 / T);
+    view_.AddPoints(kDonorAcceptorChart1, donoracceptor::kSimulated, x, a_.CurveConcentration);
+    view_.SetCursor(Cursor::Normal);
+    if (showConfirmation) showConfirmation(a_.NType());
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonSaveClick() {
+  command([&] {
+    const auto path =
+        view_.AskSaveFile(FileDialog{"", kCncFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNC")});
+    if (!path) return;
+    a_.WriteCncFile(record_, *path);
+    view_.SetEnabled("ButtonSave", false);
+    view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", true);
+    view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", true);
+  });
+}
+
+void ConventionalAnalysis2Presenter::saveFigure(const char* button, const char* chart, const char* suffix) {
+  command([&] {
+    const auto path = view_.AskSaveFile(FileDialog{"", kCncFilter, 3, ReplaceExtension(a_.CncFileName, suffix)});
+    if (!path) return;
+    std::string error;
+    if (!view_.SaveChartImage(chart, *path, error)) {
+      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
+      return;
+    }
+    view_.SetEnabled(button, false);
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click() {
+  saveFigure("ButtonSaveFigureDonorAcceptor1", kDonorAcceptorChart1, "CNC1.bmp");
+}
+
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click() {
+  saveFigure("ButtonSaveFigureDonorAcceptor2", kDonorAcceptorChart2, "CNC2.bmp");
+}
+
+void ConventionalAnalysis2Presenter::ButtonPrintClick() {
+  command([&] {
+    if (printWindow) printWindow();
+  });
+}
+
+void ConventionalAnalysis2Presenter::ButtonHelpClick() {
+  if (showHelp) showHelp();
+}
+
+bool ConventionalAnalysis2Presenter::Invoke(const std::string& handler) {
+  using P = ConventionalAnalysis2Presenter;
+  static const std::map<std::string, void (P::*)()> handlers{
+      {"ButtonDecreaseLowClick", &P::ButtonDecreaseLowClick},
+      {"ButtonIncreaseLowClick", &P::ButtonIncreaseLowClick},
+      {"ButtonDecreaseHighClick", &P::ButtonDecreaseHighClick},
+      {"ButtonIncreaseHighClick", &P::ButtonIncreaseHighClick},
+      {"ButtonEvaluationClick", &P::ButtonEvaluationClick},
+      {"ButtonSaveClick", &P::ButtonSaveClick},
+      {"ButtonSaveFigureDonorAcceptor1Click", &P::ButtonSaveFigureDonorAcceptor1Click},
+      {"ButtonSaveFigureDonorAcceptor2Click", &P::ButtonSaveFigureDonorAcceptor2Click},
+      {"ButtonPrintClick", &P::ButtonPrintClick},
+      {"ButtonHelpClick", &P::ButtonHelpClick},
+  };
+  auto it = handlers.find(handler);
+  if (it == handlers.end()) throw std::invalid_argument("No command named '" + handler + "'");
+  const std::string control = handler.substr(0, handler.size() - 5);
+  if (!view_.IsEnabled(control) || !view_.IsVisible(control)) return false;
+  (this->*(it->second))();
+  return true;
+}
+
+}  // namespace korv::ui

@@ -1,0 +1,148 @@
+#include "analyses/Conventionalanalysis2.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "analyses/Conventionalwidgets.h"
+#include "core/Error.h"
+#include "presenters/Conventionalanalysis2.h"
+#include "widgets/Qtview.h"
+
+namespace korv::ui {
+
+namespace {
+
+QString S(const char* base, const char* sub) { return QStringLiteral("<i>%1</i><sub>%2</sub>").arg(base, sub); }
+
+// The model of the window for electrons (n) or holes (p).
+QString Model(bool n) {
+  const QString c = n ? "n" : "p", major = S("N", n ? "D" : "A"), minor = S("N", n ? "A" : "D");
+  const QString band0 = S("N", n ? "C0" : "V0"), band = S("N", n ? "C" : "V"), level = S("E", n ? "D" : "A");
+  return QStringLiteral(
+             "<i>y</i> = (1/<i>T</i><sup>3/2</sup>) <i>%1</i>(<i>T</i>) [<i>%1</i>(<i>T</i>) + %2] / [(%3 &minus; %2) "
+             "&minus; <i>%1</i>(<i>T</i>)] = (%4 <i>k</i><sup>3/2</sup>/<i>g</i>) exp(&minus;&Delta;%5/<i>kT</i>)<br>"
+             "%6(<i>T</i>) = %4 <i>k</i><sup>3/2</sup> <i>T</i><sup>3/2</sup>")
+      .arg(c, minor, major, band0, level, band);
+}
+
+const QString kMass = QStringLiteral("<i>m</i>*/<i>m</i><sub>0</sub>");
+const QString kMassFactorMc = QStringLiteral("(%1/<i>g</i>)(%2)<sup>3/2</sup>").arg(S("M", "C"), kMass);
+const QString kMassFactor = QStringLiteral("(1/<i>g</i>)(%1)<sup>3/2</sup>").arg(kMass);
+
+}  // namespace
+
+QString ConventionalAnalysis2Picture(const QString& n) {
+  if (n == "ImageN") return Model(true);
+  if (n == "ImageP") return Model(false);
+  if (n == "ImageG") return QStringLiteral("<i>g</i>");
+  if (n == "ImageMass") return kMass + " =";
+  if (n == "ImageMc") return S("M", "C") + " =";
+  if (n == "Image1") return QStringLiteral("&le; 1000/<i>T</i> &le;");
+  if (n == "ImageNDNA") return S("N", "D") + " &minus; " + S("N", "A");
+  if (n == "ImageNAND") return S("N", "A") + " &minus; " + S("N", "D");
+  if (n == "ImageND") return S("N", "D");
+  if (n == "ImageNA") return S("N", "A");
+  if (n == "ImageDED") return QStringLiteral("&Delta;") + S("E", "D");
+  if (n == "ImageDEA") return QStringLiteral("&Delta;") + S("E", "A");
+  if (n == "ImageGMassMc") return kMassFactorMc + " =";
+  if (n == "ImageGMass") return kMassFactor + " =";
+  return n.toHtmlEscaped();
+}
+
+QString ConfirmationPicture(const QString& n) {
+  if (n.startsWith("ImageNDNA")) return S("N", "D") + " &minus; " + S("N", "A");
+  if (n.startsWith("ImageNAND")) return S("N", "A") + " &minus; " + S("N", "D");
+  if (n == "ImageGMassMc") return kMassFactorMc;
+  if (n == "ImageGMass") return kMassFactor;
+  if (n == "ImageMass") return kMass;
+  if (n == "ImageG") return QStringLiteral("<i>g</i>");
+  if (n == "ImageMc") return S("M", "C");
+  return n.toHtmlEscaped();
+}
+
+TFormConventionalAnalysis2::TFormConventionalAnalysis2(const Analysis& record, QWidget* parent)
+    : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("FormConventionalAnalysis2"));
+  widgets_ = std::make_unique<ControlWidgets>(this, ConventionalAnalysis2Controls(), ConventionalAnalysis2Charts(),
+                                              ConventionalAnalysis2Picture);
+  const ControlWidgets& w = *widgets_;
+  auto* box1 = static_cast<QGroupBox*>(w["GroupBox1"]);
+  auto* l1 = new QVBoxLayout(box1);
+  l1->addLayout(w.Row({"LabelNType", "LabelPType", ""}));
+  l1->addWidget(w["ImageN"]);
+  l1->addWidget(w["ImageP"]);
+  l1->addLayout(w.Row({"ImageG", "Label2", "LabelG", "", "ImageMass", "LabelMass", "", "ImageMc", "LabelMc", ""}));
+  auto* box2 = static_cast<QGroupBox*>(w["GroupBox2"]);
+  auto* l2 = new QVBoxLayout(box2);
+  l2->addWidget(w["Label1"]);
+  l2->addLayout(w.Row({"", "LabelLow", "Image1", "LabelHigh", ""}));
+  l2->addLayout(
+      w.Row({"", "ButtonDecreaseLow", "ButtonIncreaseLow", "", "ButtonDecreaseHigh", "ButtonIncreaseHigh", ""}));
+  l2->addLayout(w.Row({"ImageNDNA", "ImageNAND", "Label3", "EditNetDensity", "Label4"}));
+  l2->addWidget(w["ButtonEvaluation"]);
+  auto* box3 = static_cast<QGroupBox*>(w["GroupBox3"]);
+  auto* l3 = new QVBoxLayout(box3);
+  l3->addLayout(w.Row({"ImageND", "Label5", "LabelDonorDensity", "Label6", ""}));
+  l3->addLayout(w.Row({"ImageNA", "Label7", "LabelAcceptorDensity", "Label8", ""}));
+  l3->addLayout(w.Row({"ImageDED", "ImageDEA", "Label9", "LabelEnergyLevel", "Label10", ""}));
+  l3->addLayout(w.Row({"ImageGMassMc", "ImageGMass", "LabelGMass", ""}));
+  auto* left = new QVBoxLayout;
+  left->addWidget(box1);
+  left->addWidget(box2);
+  left->addWidget(box3);
+  left->addLayout(w.Row({"ButtonSave", "ButtonPrint", "ButtonHelp"}));
+  left->addStretch(1);
+
+  auto* chart1 = new QVBoxLayout;
+  chart1->addLayout(w.Row({"LabelSampleNumber", ""}));
+  chart1->addWidget(w[kDonorAcceptorChart1], 1);
+  chart1->addLayout(w.Row({"", "ButtonSaveFigureDonorAcceptor1"}));
+  auto* chart2 = new QVBoxLayout;
+  chart2->addLayout(w.Row({"", "LabelVerDonorAcceptor"}));
+  chart2->addWidget(w[kDonorAcceptorChart2], 1);
+  chart2->addLayout(w.Row({"", "ButtonSaveFigureDonorAcceptor2"}));
+  auto* layout = new QHBoxLayout(this);
+  auto* leftBox = new QWidget(this);
+  leftBox->setLayout(left);
+  leftBox->setFixedWidth(520);
+  layout->addWidget(leftBox);
+  layout->addLayout(chart1, 1);
+  layout->addLayout(chart2, 1);
+  resize(1340, 600);
+
+  view_ = std::make_unique<QtView>(this);
+  presenter_ = std::make_unique<ConventionalAnalysis2Presenter>(record, *view_);
+  auto* p = presenter_.get();
+  auto button = [&](const char* name, void (ConventionalAnalysis2Presenter::*handler)()) {
+    connect(static_cast<QPushButton*>(w[name]), &QPushButton::clicked, this, [p, handler] { (p->*handler)(); });
+  };
+  button("ButtonDecreaseLow", &ConventionalAnalysis2Presenter::ButtonDecreaseLowClick);
+  button("ButtonIncreaseLow", &ConventionalAnalysis2Presenter::ButtonIncreaseLowClick);
+  button("ButtonDecreaseHigh", &ConventionalAnalysis2Presenter::ButtonDecreaseHighClick);
+  button("ButtonIncreaseHigh", &ConventionalAnalysis2Presenter::ButtonIncreaseHighClick);
+  button("ButtonEvaluation", &ConventionalAnalysis2Presenter::ButtonEvaluationClick);
+  button("ButtonSave", &ConventionalAnalysis2Presenter::ButtonSaveClick);
+  button("ButtonPrint", &ConventionalAnalysis2Presenter::ButtonPrintClick);
+  button("ButtonHelp", &ConventionalAnalysis2Presenter::ButtonHelpClick);
+  button("ButtonSaveFigureDonorAcceptor1", &ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click);
+  button("ButtonSaveFigureDonorAcceptor2", &ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click);
+  presenter_->printWindow = [this] { return PrintWindowImage(this); };
+}
+
+TFormConventionalAnalysis2::~TFormConventionalAnalysis2() = default;
+
+void TFormConventionalAnalysis2::PrepareAndShow() {
+  try {
+    presenter_->PrepareWindow();
+  } catch (const korv::Error& e) {
+    Dialogs().Error(this, e.what());
+    return;
+  }
+  move(0, 0);
+  show();
+  raise();
+}
+
+}  // namespace korv::ui
