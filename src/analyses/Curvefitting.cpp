@@ -52,6 +52,8 @@ FitPoints SelectFitPoints(const Analysis& a) {
                                   static_cast<std::size_t>(std::max(a.DataCount, 0))});
   for (std::size_t i = 0; i < n; ++i) {
     if (!(a.Reliability[i] > kReliabilityThreshold)) continue;
+    // A point that cannot be drawn on the 1000/T axis or simulated is no fit point either.
+    if (!(a.Temperature[i] > 0) || !std::isfinite(a.Temperature[i]) || !std::isfinite(a.Concentration[i])) continue;
     pts.temperature.push_back(a.Temperature[i]);
     pts.concentration.push_back(a.Concentration[i]);
   }

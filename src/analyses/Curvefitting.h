@@ -75,7 +75,8 @@ inline constexpr const char* kOutsideDomain =
     "The entered values lie outside the physical range: densities above 0, compensating density not below 0, levels "
     "between 0 and 1.5 eV.";
 
-// Measured points with reliability strictly above 0.95, in measurement order.
+// Measured points with reliability strictly above 0.95 (and a positive temperature), in
+// measurement order.
 FitPoints SelectFitPoints(const Analysis& a);
 // The simulation inputs with SimDensity above 10, at most three, sorted by ascending level
 // (equal levels keep their order); every dopant checked.
