@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Curvefitting.h"
+// By its path from here: the views' include path also holds a ui/analyses/Curvefitting.h.
+#include "../analyses/Curvefitting.h"
 #include "core/Hallanalysis.h"
 #include "presenters/View.h"
 

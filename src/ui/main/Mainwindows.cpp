@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <QWidget>
 
+#include "analyses/Curvefitting.h"
 #include "analyses/Informationsemiconductor.h"
 #include "data/Automaticevaluationtype.h"
 #include "data/Cautiondeeplevel.h"
@@ -112,6 +113,11 @@ void QtWindows::CreateDataWindows(Analysis& record) {
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
+  // Prepared from the record every time it is shown.
+  curveFitting_ = own(new TFormCurveFitting(record, &progress_));
+  Register(
+      Window::CurveFitting, [this] { curveFitting_->PrepareAndShow(); }, [this] { curveFitting_->hide(); },
+      [this] { return curveFitting_->isVisible(); });
 }
 
 std::function<void(QDialog*)> QtWindows::modalHook() {

@@ -31,6 +31,7 @@ class TFormEditor;
 class TFormObtainedResults;
 class TFormSampleCondition;
 class TFormInformation;
+class TFormCurveFitting;
 
 class QtWindows : public Windows {
  public:
@@ -42,11 +43,12 @@ class QtWindows : public Windows {
   void CreateWindows(QWidget* main);
   // Creates the data-entry, report and reference windows over `record`: the data-source
   // dialog, data sheet, conversion, file viewer, results, sample condition and the
-  // semiconductor table, and registers the modeless ones.
+  // semiconductor table, and registers the modeless ones; likewise the curve-fitting window.
   void CreateDataWindows(Analysis& record);
   TFormDataSheet* DataSheet() const { return dataSheet_; }
   TFormConvert* Conversion() const { return convert_; }
   TFormHowToInput* HowToInput() const { return howToInput_; }
+  TFormCurveFitting* CurveFitting() const { return curveFitting_; }
 
   // A side window built elsewhere: `show` prepares and shows it, `close` hides it.
   void Register(Window w, std::function<void()> show, std::function<void()> close,
@@ -110,6 +112,7 @@ class QtWindows : public Windows {
   TFormObtainedResults* results_ = nullptr;
   TFormSampleCondition* sampleCondition_ = nullptr;
   TFormInformation* information_ = nullptr;
+  TFormCurveFitting* curveFitting_ = nullptr;
   // Runs a modal dialog through `runModal` when set, else its own exec.
   std::function<void(QDialog*)> modalHook();
   std::map<Window, SideWindow> side_;
