@@ -179,7 +179,7 @@ FitParameters GaussNewtonStep(const Model& m, const FitParameters& p, const FitP
   for (int i = 0; i < P; ++i) diagonal[i] = A[i][i];
   for (int i = 0; i < P; ++i) {
     const double pivot = A[i][i];
-    if (!std::isfinite(pivot) || !(std::fabs(pivot) > kSingularRatio * std::fabs(diagonal[i])) || pivot == 0)
+    if (!std::isfinite(pivot) || !(std::fabs(pivot) > kSingularRatio * std::fabs(diagonal[i])))
       throw korv::Error(kFitFailed);
     for (int c = i; c < P; ++c) A[i][c] /= pivot;
     b[i] /= pivot;

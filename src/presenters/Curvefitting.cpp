@@ -195,8 +195,8 @@ void CurveFittingPresenter::PrepareWindow() {
     setCheckBoxesByCount(L0, true);
     clearErrors();
 
-    for (const char* chart : {kChartSimulation, kChartCurveFitting})
-      for (int s = 0; s < (chart == kChartSimulation ? 2 : 4); ++s) view_.ClearSeries(chart, s);
+    for (const ChartSpec& chart : CurveFittingCharts())
+      for (int s = 0; s < static_cast<int>(chart.series.size()); ++s) view_.ClearSeries(chart.name, s);
     std::vector<double> x, y;
     for (int i = 0; i < points_.Count(); ++i) {
       x.push_back(1000 / points_.temperature[i]);
@@ -226,10 +226,7 @@ void CurveFittingPresenter::simulateGrid(const FitParameters& p) {
   grid_ = Simulate(model_, p, T, &view_.ProgressPort());
 }
 
-void CurveFittingPresenter::showStartingInEdits() {
-  FitParameters rows = starting_;
-  showRows(rows);
-}
+void CurveFittingPresenter::showStartingInEdits() { showRows(starting_); }
 
 // Rows 1 .. L show the dopants of `packed`; the rows below them show zeros.
 void CurveFittingPresenter::showRows(const FitParameters& packed) {
