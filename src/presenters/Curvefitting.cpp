@@ -16,6 +16,7 @@ constexpr const char* kLevelPattern = "0.####";
 constexpr const char* kDensityPattern = "0.00E+00";
 constexpr const char* kLevelErrorPattern = "0.0E+00";
 constexpr const char* kNoError = "\xE2\x80\x94";  // an em dash
+constexpr const char* kDelta = "\xCE\x94";        // a capital delta
 
 std::string n(int k) { return std::to_string(k); }
 
@@ -165,10 +166,7 @@ void CurveFittingPresenter::PrepareWindow() {
     const std::string letter = nType ? "D" : "A";
     for (int k = 1; k <= 3; ++k) {
       for (const char* part : {"S", "CF"}) {
-        view_.SetText(std::string("LabelSymbol") + part + "Energy" + n(k),
-                      "\xCE\x94"
-                      "E_" +
-                          letter + n(k));
+        view_.SetText(std::string("LabelSymbol") + part + "Energy" + n(k), std::string(kDelta) + "E_" + letter + n(k));
         view_.SetText(std::string("LabelSymbol") + part + "Density" + n(k), "N_" + letter + n(k));
       }
     }
