@@ -46,7 +46,8 @@ class ScriptedView : public MemoryView {
 
 class Road {
  public:
-  Road(const AnalyzeOptions& o, AnalyzeReport& r) : o_(o), r_(r), view_(r.messages), presenter_(a_) {
+  Road(const AnalyzeOptions& o, AnalyzeReport& r, Analysis& a)
+      : o_(o), r_(r), a_(a), view_(r.messages), presenter_(a_) {
     presenter_.Attach(view_, windows_);
     presenter_.FormCreate(true);
   }
@@ -197,7 +198,7 @@ class Road {
 
   const AnalyzeOptions& o_;
   AnalyzeReport& r_;
-  Analysis a_;
+  Analysis& a_;
   ScriptedView view_;
   korv::ui::RecordingWindows windows_;
   korv::ui::TFormMainPresenter presenter_;
@@ -215,9 +216,14 @@ std::string padded(const std::string& s, int width) {
 }  // namespace
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options) {
+  Analysis record;
+  return RunAnalyze(options, record);
+}
+
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options, Analysis& record) {
   AnalyzeReport report;
   report.input = options.input;
-  Road(options, report).Run();
+  Road(options, report, record).Run();
   return report;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/Options.h"
+#include "core/Hallanalysis.h"
 
 namespace korv::batch {
 
@@ -37,6 +38,8 @@ struct AnalyzeReport {
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);
+// The same road over a record of the caller's, which holds every stage afterwards.
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options, Analysis& record);
 
 std::string SummaryText(const AnalyzeReport& report);
 std::string JsonText(const AnalyzeReport& report);

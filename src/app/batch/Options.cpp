@@ -220,6 +220,14 @@ Usage:
 
 )" + ConventionalUsage() +
                      R"(
+  korv-batch curve-fit FILE.nT|FILE.pT [--low-index I --high-index J] [--compensating-density X]
+                       [--outdir DIR] [--json]
+      Walks the road of analyze, then the fine adjustment by curve fitting: the fit range
+      I..J (indices into the points of reliability above 0.95, default all of them), X typed
+      as the compensating density, one "Curve Fitting" (at most 100 accepted steps) and the
+      *.cft file saved beside the simulation. --json prints the starting and the adjusted
+      values with their standard errors.
+
   korv-batch --help | --version
 
 Exit status: 0 success, 1 a step of the analysis failed (files written so far are kept),

@@ -7,6 +7,7 @@
 #include "analyses/Dhes.h"
 #include "analyses/Conventionalanalysis.h"
 #include "analyses/Conventionalanalysis2.h"
+#include "analyses/Curvefitting.h"
 #include "analyses/Informationsemiconductor.h"
 #include "analyses/Onedonoroneacceptorconfirmation.h"
 #include "data/Automaticevaluationtype.h"
@@ -122,6 +123,11 @@ void QtWindows::CreateDataWindows(Analysis& record) {
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
+  // Prepared from the record every time it is shown.
+  curveFitting_ = own(new TFormCurveFitting(record, &progress_));
+  Register(
+      Window::CurveFitting, [this] { curveFitting_->PrepareAndShow(); }, [this] { curveFitting_->hide(); },
+      [this] { return curveFitting_->isVisible(); });
   CreateConventionalWindows(record);
 }
 

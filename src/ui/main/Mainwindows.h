@@ -34,6 +34,7 @@ class TFormInformation;
 class TFormConventionalAnalysis;
 class TFormConventionalAnalysis2;
 class TFormOneDonorOneAcceptorConfirmation;
+class TFormCurveFitting;
 
 class QtWindows : public Windows {
  public:
@@ -45,7 +46,7 @@ class QtWindows : public Windows {
   void CreateWindows(QWidget* main);
   // Creates the data-entry, report and reference windows over `record`: the data-source
   // dialog, data sheet, conversion, file viewer, results, sample condition and the
-  // semiconductor table, and registers the modeless ones.
+  // semiconductor table, and registers the modeless ones; likewise the curve-fitting window.
   void CreateDataWindows(Analysis& record);
   TFormDataSheet* DataSheet() const { return dataSheet_; }
   TFormConvert* Conversion() const { return convert_; }
@@ -56,6 +57,7 @@ class QtWindows : public Windows {
   TFormConventionalAnalysis* OneImpurity() const { return oneImpurity_; }
   TFormConventionalAnalysis2* DonorAcceptor() const { return donorAcceptor_; }
   TFormOneDonorOneAcceptorConfirmation* Confirmation() const { return confirmation_; }
+  TFormCurveFitting* CurveFitting() const { return curveFitting_; }
 
   // A side window built elsewhere: `show` prepares and shows it, `close` hides it.
   void Register(Window w, std::function<void()> show, std::function<void()> close,
@@ -122,6 +124,7 @@ class QtWindows : public Windows {
   TFormConventionalAnalysis* oneImpurity_ = nullptr;
   TFormConventionalAnalysis2* donorAcceptor_ = nullptr;
   TFormOneDonorOneAcceptorConfirmation* confirmation_ = nullptr;
+  TFormCurveFitting* curveFitting_ = nullptr;
   // Runs a modal dialog through `runModal` when set, else its own exec.
   std::function<void(QDialog*)> modalHook();
   std::map<Window, SideWindow> side_;

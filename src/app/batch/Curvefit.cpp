@@ -1,0 +1,262 @@
+#include "batch/Curvefit.h"
+
+#include <ostream>
+#include <sstream>
+
+#include "analyses/Curvefitting.h"
+#include "batch/Analyze.h"
+#include "batch/Json.h"
+#include "batch/Options.h"
+#include "core/Hallanalysis.h"
+#include "core/Numbers.h"
+#include "presenters/Curvefitting.h"
+#include "presenters/MemoryView.h"
+
+namespace korv::batch {
+namespace {
+
+using korv::curvefit::FitParameters;
+using korv::curvefit::FitResult;
+
+// The curve-fitting window in memory; its boxes are logged in order.
+class FitView : public korv::ui::MemoryView {
+ public:
+  explicit FitView(std::vector<std::string>& log)
+      : MemoryView(korv::ui::CurveFittingControls(), korv::ui::CurveFittingCharts()), log_(log) {}
+  void ShowError(const std::string& text) override {
+    log_.push_back(text);
+    MemoryView::ShowError(text);
+  }
+  void ShowNotice(const std::string& text) override {
+    log_.push_back(text);
+    MemoryView::ShowNotice(text);
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+struct Outcome {
+  AnalyzeReport road;
+  FitParameters starting;
+  std::optional<FitResult> fit;
+  double lowTemperature = 0, highTemperature = 0;
+  int exitStatus = 0;
+  std::string failure;
+};
+
+void fail(Outcome& o, int status, const std::string& reason) {
+  o.exitStatus = status;
+  o.failure = reason;
+}
+
+Outcome run(const CurveFitOptions& opt) {
+  Outcome o;
+  AnalyzeOptions road;
+  road.input = opt.input;
+  road.outdir = opt.outdir;
+  Analysis record;
+  o.road = RunAnalyze(road, record);
+  if (o.road.exitStatus != 0) {
+    fail(o, o.road.exitStatus, o.road.failure);
+    return o;
+  }
+  if (record.SimulationFile.empty()) {
+    fail(o, 1, "the simulation was not saved, so the curve-fitting window is not available");
+    return o;
+  }
+
+  FitView view(o.road.messages);
+  korv::ui::CurveFittingPresenter window(record, view);
+  window.PrepareWindow();
+  if (!view.errors.empty()) return fail(o, 1, view.errors.back()), o;
+  o.starting = window.Starting();
+  const int M = window.Points().Count();
+  const int low = opt.lowIndex.value_or(0), high = opt.highIndex.value_or(M - 1);
+  if (M < 2) return fail(o, 1, "fewer than two measured points have a reliability above 0.95"), o;
+  if (low < 0 || high > M - 1 || low >= high)
+    return fail(o, 2,
+                "the fit range " + std::to_string(low) + ".." + std::to_string(high) +
+                    " does not lie within the fit points 0.." + std::to_string(M - 1) + " with two points or more"),
+           o;
+  // The window's own range commands; each moves one end by one point.
+  while (window.FitLow() < low) window.ButtonIncreaseLowClick();
+  while (window.FitHigh() > high) window.ButtonDecreaseHighClick();
+  if (opt.compensatingDensity) view.SetText("EditCFCDensity", *opt.compensatingDensity);
+  o.lowTemperature = window.Points().temperature[window.FitLow()];
+  o.highTemperature = window.Points().temperature[window.FitHigh()];
+
+  const std::size_t before = view.errors.size();
+  window.ButtonCurveFittingClick();
+  if (view.errors.size() > before) return fail(o, 1, view.errors.back()), o;
+  o.fit = window.LastFit();
+  view.AcceptProposedNames(opt.outdir);
+  window.ButtonSaveClick();
+  if (view.errors.size() > before) return fail(o, 1, view.errors.back()), o;
+  if (window.SavedFile().empty()) return fail(o, 1, "the curve fitting file was not saved"), o;
+  o.road.files.emplace_back("cft", window.SavedFile());
+  return o;
+}
+
+void valueAndError(Json& j, double value, const std::optional<double>& error) {
+  j.BeginObject();
+  j.Key("value").Number(value);
+  j.Key("standard_error");
+  if (error)
+    j.Number(*error);
+  else
+    j.Null();
+  j.EndObject();
+}
+
+std::string jsonText(const Outcome& o) {
+  Json j;
+  j.BeginObject();
+  j.Key("input").String(o.road.input);
+  j.Key("starting").BeginObject();
+  j.Key("levels").BeginArray();
+  for (const auto& d : o.starting.dopants) {
+    j.BeginObject();
+    j.Key("density").Number(d.density);
+    j.Key("energy_level").Number(d.level);
+    j.Key("g").Number(d.g);
+    j.EndObject();
+  }
+  j.EndArray();
+  j.Key("compensating_density").Number(o.starting.compensatingDensity);
+  j.EndObject();
+  if (o.fit) {
+    const FitResult& r = *o.fit;
+    const int L = static_cast<int>(r.adjusted.dopants.size());
+    auto error = [&](int i) {
+      return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
+    };
+    j.Key("adjusted").BeginObject();
+    j.Key("levels").BeginArray();
+    for (int k = 0; k < L; ++k) {
+      const auto& d = r.adjusted.dopants[k];
+      j.BeginObject();
+      j.Key("density");
+      valueAndError(j, d.density, error(1 + k));
+      j.Key("energy_level");
+      valueAndError(j, d.level, error(1 + L + k));
+      j.Key("g").Number(d.g);
+      j.EndObject();
+    }
+    j.EndArray();
+    j.Key("compensating_density");
+    valueAndError(j, r.adjusted.compensatingDensity, error(0));
+    j.EndObject();
+    j.Key("deviation_before").Number(r.deviationBefore);
+    j.Key("deviation_after").Number(r.deviationAfter);
+    j.Key("accepted_steps").Integer(r.acceptedSteps);
+    j.Key("fit_range_K").BeginArray().Number(o.lowTemperature).Number(o.highTemperature).EndArray();
+  } else {
+    j.Key("adjusted").Null();
+  }
+  j.Key("messages").BeginArray();
+  for (const auto& m : o.road.messages) j.String(m);
+  j.EndArray();
+  j.Key("files").BeginObject();
+  for (const auto& [kind, path] : o.road.files) j.Key(kind).String(path);
+  j.EndObject();
+  if (o.exitStatus != 0) j.Key("error").String(o.failure);
+  j.EndObject();
+  return j.Text() + "\n";
+}
+
+std::string withError(double value, const std::optional<double>& error, const char* pattern) {
+  return FormatPattern(value, pattern) + " +- " + (error ? FormatPattern(*error, "0.0E+00") : std::string("-"));
+}
+
+std::string summaryText(const Outcome& o) {
+  std::ostringstream out;
+  out << "Measurement:  " << o.road.input << "\n";
+  out << "Starting:     ";
+  for (const auto& d : o.starting.dopants)
+    out << FormatPattern(d.density, "0.00E+00") << " cm^-3 at " << FormatPattern(d.level, "0.####") << " eV; ";
+  out << "N_com " << FormatPattern(o.starting.compensatingDensity, "0.00E+00") << " cm^-3\n";
+  if (o.fit) {
+    const FitResult& r = *o.fit;
+    const int L = static_cast<int>(r.adjusted.dopants.size());
+    auto error = [&](int i) {
+      return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
+    };
+    out << "Adjusted (" << r.acceptedSteps << " accepted steps, " << FormatPoint(o.lowTemperature) << " K to "
+        << FormatPoint(o.highTemperature) << " K):\n";
+    for (int k = 0; k < L; ++k)
+      out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
+          << withError(r.adjusted.dopants[k].level, error(1 + L + k), "0.#####") << " eV\n";
+    out << "  N_com   " << withError(r.adjusted.compensatingDensity, error(0), "0.00E+00") << " cm^-3\n";
+    out << "Deviation:    " << FormatPoint(r.deviationBefore) << " -> " << FormatPoint(r.deviationAfter) << "\n";
+  }
+  if (!o.road.messages.empty()) {
+    out << "Messages:\n";
+    for (const auto& m : o.road.messages) out << "  " << m << "\n";
+  }
+  out << "Files written:\n";
+  for (const auto& [kind, path] : o.road.files) out << "  " << kind << "  " << path << "\n";
+  return out.str();
+}
+
+int index(const std::string& option, const std::string& v) {
+  int i = 0;
+  if (!TryParseInt(v, i) || i < 0) throw UsageError("option " + option + ": '" + v + "' is not an index from 0 up");
+  return i;
+}
+
+}  // namespace
+
+CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
+  CurveFitOptions o;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
+      return args[++i];
+    };
+    if (arg == "--low-index") {
+      o.lowIndex = index(arg, value());
+    } else if (arg == "--high-index") {
+      o.highIndex = index(arg, value());
+    } else if (arg == "--compensating-density") {
+      const std::string v = value();
+      double x = 0;
+      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+      o.compensatingDensity = v;
+    } else if (arg == "--outdir") {
+      o.outdir = value();
+    } else if (arg == "--json") {
+      o.json = true;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      throw UsageError("unknown option " + arg + " for curve-fit");
+    } else if (o.input.empty()) {
+      o.input = arg;
+    } else {
+      throw UsageError("curve-fit takes one measurement file, got also '" + arg + "'");
+    }
+  }
+  if (o.lowIndex.has_value() != o.highIndex.has_value()) throw UsageError("give --low-index and --high-index together");
+  if (o.input.empty()) throw UsageError("curve-fit needs a measurement file (*.nT or *.pT)");
+  return o;
+}
+
+int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CurveFitOptions opt;
+  try {
+    opt = ParseCurveFit(args);
+  } catch (const UsageError& e) {
+    err << "korv-batch: " << e.what() << "\n";
+    return 2;
+  }
+  const Outcome o = run(opt);
+  if (o.exitStatus == 2) {
+    err << "korv-batch: " << o.failure << "\n";
+    return 2;
+  }
+  out << (opt.json ? jsonText(o) : summaryText(o));
+  if (o.exitStatus != 0) err << "korv-batch: " << o.failure << "\n";
+  return o.exitStatus;
+}
+
+}  // namespace korv::batch

@@ -1,0 +1,27 @@
+// korv-batch curve-fit: the road of analyze, then the fine adjustment in the curve-fitting
+// window's own presenter: the range reached with its range commands, an optional
+// compensating density typed into its edit, one "Curve Fitting" and the *.cft saved.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korv::batch {
+
+struct CurveFitOptions {
+  std::string input;
+  std::string outdir;
+  std::optional<int> lowIndex, highIndex;          // indices into the fit points
+  std::optional<std::string> compensatingDensity;  // typed into the edit as given
+  bool json = false;
+};
+
+// Throws UsageError (batch/Options.h) for a bad command line (`args` follow "curve-fit").
+CurveFitOptions ParseCurveFit(const std::vector<std::string>& args);
+
+// Runs the command and prints its summary or JSON; the exit status as for analyze.
+int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace korv::batch

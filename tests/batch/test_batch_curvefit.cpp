@@ -1,0 +1,132 @@
+// korv-batch curve-fit end to end: the whole road, then the fine adjustment, on every
+// measurement with known parameters; its JSON, the *.cft file and the exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "MiniJson.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class CurveFitBatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("korv-cfbatch-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  struct Outcome {
+    int status = -1;
+    std::string out, err;
+  };
+  Outcome run(const std::string& args) {
+    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
+    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' curve-fit " + args + " >'" + out.string() + "' 2>'" +
+                            err.string() + "' </dev/null";
+    const int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(out), slurp(err)};
+  }
+  static std::string dataset(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
+  fs::path dir_;
+};
+
+double value(const minijson::Value& v) { return v["value"].number; }
+
+}  // namespace
+
+// After the whole road and one "Curve Fitting" the deviation never rises and every parameter
+// stays in the physical range; the file is written with its header and one line per grid point.
+TEST_F(CurveFitBatch, EveryDatasetStaysInTheDomainAndTheDeviationDoesNotRise) {
+  for (const char* file :
+       {"01_si_n_P_lightcomp.nT", "02_si_p_B_comp20.pT", "04_si_p_Ga_badpoints.pT", "07_sic4h_n_N_two_sites.nT",
+        "09_sic4h_p_Al_heavy.pT", "13_gan_n_two_donors.nT", "17_gan_p_Mg_excited_states.pT"}) {
+    SCOPED_TRACE(file);
+    const auto r = run("'" + dataset(file) + "' --outdir '" + dir_.string() + "' --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto j = minijson::Parser(r.out).Parse();
+    EXPECT_LE(j["deviation_after"].number, j["deviation_before"].number);
+    const auto& adjusted = j["adjusted"];
+    EXPECT_GE(value(adjusted["compensating_density"]), 0);
+    ASSERT_EQ(adjusted["levels"].array.size(), j["starting"]["levels"].array.size());
+    for (const auto& l : adjusted["levels"].array) {
+      EXPECT_GT(value(l["density"]), 0);
+      EXPECT_GT(value(l["energy_level"]), 0);
+      EXPECT_LT(value(l["energy_level"]), 1.5);
+    }
+    const std::string cft = j["files"]["cft"].string;
+    EXPECT_EQ(fs::path(cft).parent_path(), dir_);
+    const std::string text = slurp(cft);
+    EXPECT_EQ(text.rfind("% Simulation of Majority-Carrier Concentartion", 0), 0u);
+    EXPECT_NE(text.find("\r\n% Weight for curve fitting: 0.1\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("nan"), std::string::npos);
+    EXPECT_EQ(text.find("inf"), std::string::npos);
+  }
+}
+
+// Two nitrogen sites of 4H-SiC, 64 meV apart: the fine adjustment brings both levels within
+// 1 meV and both densities within 5 % of the values the data were made from.
+TEST_F(CurveFitBatch, TwoSitesOfSiliconCarbideComeCloseToTheTruth) {
+  const auto r = run("'" + dataset("07_sic4h_n_N_two_sites.nT") + "' --outdir '" + dir_.string() + "' --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = minijson::Parser(r.out).Parse();
+  const auto& levels = j["adjusted"]["levels"].array;
+  ASSERT_EQ(levels.size(), 2u);
+  const double trueLevel[] = {0.0614, 0.1255}, trueDensity[] = {4e16, 6e16};
+  for (int k = 0; k < 2; ++k) {
+    EXPECT_NEAR(value(levels[k]["energy_level"]), trueLevel[k], 1e-3) << k;
+    EXPECT_NEAR(value(levels[k]["density"]) / trueDensity[k], 1, 0.05) << k;
+    EXPECT_GT(levels[k]["energy_level"]["standard_error"].number, 0);
+  }
+  EXPECT_GT(j["accepted_steps"].number, 0);
+  EXPECT_LT(j["deviation_after"].number, j["deviation_before"].number);
+}
+
+TEST_F(CurveFitBatch, TheRangeAndTheCompensatingDensityGoThroughTheWindow) {
+  const std::string in = "'" + dataset("07_sic4h_n_N_two_sites.nT") + "' --outdir '" + dir_.string() + "'";
+  auto r = run(in + " --low-index 5 --high-index 40 --compensating-density 4e15 --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto j = minijson::Parser(r.out).Parse();
+  // The 6th and the 41st point of the file (every point is reliable).
+  EXPECT_DOUBLE_EQ(j["fit_range_K"][0].number, 75.87);
+  EXPECT_DOUBLE_EQ(j["fit_range_K"][1].number, 183.56);
+  EXPECT_NE(slurp(j["files"]["cft"].string).find("% Lowest Temperature for curve fitting [K] : 75.87\r\n"),
+            std::string::npos);
+
+  // A negative compensating density is outside the physical range: nothing is fitted or saved.
+  r = run(in + " --compensating-density -4e15 --json");
+  EXPECT_EQ(r.status, 1);
+  j = minijson::Parser(r.out).Parse();
+  EXPECT_EQ(j["messages"].array.back().string,
+            "The entered values lie outside the physical range: densities above 0, compensating density not below "
+            "0, levels between 0 and 1.5 eV.");
+  EXPECT_FALSE(j["files"].Has("cft"));
+}
+
+TEST_F(CurveFitBatch, BadUsageIsExitTwo) {
+  const std::string in = "'" + dataset("07_sic4h_n_N_two_sites.nT") + "' --outdir '" + dir_.string() + "'";
+  for (const std::string& args : {in + " --low-index 3", in + " --low-index 9 --high-index 9",
+                                  in + " --low-index 0 --high-index 60", in + " --compensating-density x",
+                                  std::string("'") + (dir_ / "missing.nT").string() + "'", in + " --weight 1"}) {
+    SCOPED_TRACE(args);
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("korv-batch: "), std::string::npos);
+  }
+}
