@@ -3,6 +3,7 @@
 // table of small malformed inputs with the outcome each must have.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -269,4 +270,36 @@ TEST(InstrumentImport, ALineOfManyCellsCostsNoMemory) {
   const ImportResult r = ImportMeasurement(line + "\n8 9", columns("1", "2"));
   ASSERT_EQ(r.points.size(), 2u);
   EXPECT_EQ(r.points[1].temperature, 8);
+}
+
+TEST(InstrumentImport, ALineShortOfAChosenColumnIsSkippedSoColumnsStayInStep) {
+  const ImportResult r = ImportMeasurement("300,1e15,7\n400,2e15\n500,3e15,9\n", columns("1", "3"));
+  ASSERT_EQ(r.points.size(), 2u);
+  EXPECT_EQ(r.points[0].concentration, 7);
+  EXPECT_EQ(r.points[1].temperature, 500);
+  EXPECT_EQ(r.points[1].line, 3);
+  EXPECT_EQ(r.shortLines, 1);
+  ASSERT_EQ(r.notes.size(), 1u);
+  EXPECT_EQ(r.notes[0].first, 2);
+  EXPECT_EQ(r.notes[0].reason, "fewer values than the chosen columns");
+}
+
+TEST(InstrumentImport, TheSameColumnForTAndNGivesNEqualToT) {
+  const ImportResult r = ImportMeasurement("10 1e15\n20 2e15", columns("2", "2"));
+  ASSERT_EQ(r.points.size(), 2u);
+  for (const auto& p : r.points) EXPECT_EQ(p.temperature, p.concentration);
+}
+
+TEST(InstrumentImport, ReadsTheSameUnderAGermanLocale) {
+  const std::string previous = std::setlocale(LC_ALL, nullptr);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+    GTEST_SKIP() << "no German locale installed";
+  const ImportResult points = ImportMeasurement("77.5\t1.5e16\n", columns("1", "2"));
+  const ImportResult commas = ImportMeasurement("77,5;1,5e16\n", columns("1", "2"));
+  std::setlocale(LC_ALL, previous.c_str());
+  ASSERT_EQ(points.points.size(), 1u);
+  EXPECT_EQ(points.points[0].temperature, 77.5);
+  ASSERT_EQ(commas.points.size(), 1u);
+  EXPECT_EQ(commas.points[0].temperature, 77.5);
+  EXPECT_EQ(commas.points[0].concentration, 1.5e16);
 }
