@@ -244,12 +244,13 @@ bool IsCommentLine(std::string_view line) {
 
 // ---- Layout --------------------------------------------------------------------------------
 
-ImportLayout AnalyseLayout(std::string_view text, int runColumn) {
+ImportLayout AnalyseLayout(std::string_view text, int runColumn, int skipLines) {
   ImportLayout layout;
   text = withoutByteOrderMark(text, layout.byteOrderMark);
   const std::vector<std::string_view> lines = splitLines(text);
   layout.lineCount = static_cast<int>(lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i)
+  const std::size_t skipped = static_cast<std::size_t>(std::max(skipLines, 0));
+  for (std::size_t i = skipped; i < lines.size(); ++i)
     if (isMarkerLine(lines[i])) {
       layout.markerLine = static_cast<int>(i) + 1;
       layout.marker = std::string(trimmed(lines[i]));
@@ -257,7 +258,7 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn) {
 
   // The lines that may hold data: after the marker, neither empty nor comments.
   std::vector<int> content;
-  for (std::size_t i = layout.markerLine; i < lines.size(); ++i)
+  for (std::size_t i = std::max<std::size_t>(layout.markerLine, skipped); i < lines.size(); ++i)
     if (!isEmptyLine(lines[i]) && !IsCommentLine(lines[i])) content.push_back(static_cast<int>(i));
 
   // The separator and the decimal sign, judged on the first lines.
@@ -302,7 +303,8 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn) {
     }
   }
 
-  // The run column: the one asked for, one named "run", or the first of repeated text labels.
+  // The run column: the one asked for, one named "run", or the first of repeated labels that
+  // are not numbers ("180uA" is a label).
   if (runColumn < 0) {
     for (std::size_t i = 0; i < layout.names.size() && runColumn < 0; ++i)
       if (lowered(layout.names[i]).rfind("run", 0) == 0) runColumn = static_cast<int>(i);
@@ -316,7 +318,7 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn) {
       auto cells = layout.Cells(lines[content[firstData + k]], kColumns);
       for (std::size_t c = 0; c < kColumns; ++c) {
         if (!text[c]) continue;
-        if (c >= cells.size() || cells[c].empty() || startsWithNumber(cells[c], layout.decimalComma))
+        if (c >= cells.size() || cells[c].empty() || IsNumberCell(cells[c], layout.decimalComma))
           text[c] = false;
         else
           ++labels[c][std::string(cells[c])];
@@ -409,9 +411,9 @@ std::string LineList(const std::vector<int>& lines) {
 ImportResult ImportMeasurement(std::string_view text, const ImportSettings& settings) {
   ImportResult r;
   {
-    ImportLayout names = AnalyseLayout(text, -1);
+    ImportLayout names = AnalyseLayout(text, -1, settings.skipLines);
     int forced = settings.runColumn.empty() ? -1 : resolveColumn(settings.runColumn, names, "run");
-    r.layout = forced < 0 ? std::move(names) : AnalyseLayout(text, forced);
+    r.layout = forced < 0 ? std::move(names) : AnalyseLayout(text, forced, settings.skipLines);
   }
   const ImportLayout& layout = r.layout;
   const bool hall = settings.quantity == ImportQuantity::HallCoefficient;
@@ -463,6 +465,11 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int lineNumber = static_cast<int>(i) + 1;
     std::string_view line = lines[i];
+    if (lineNumber <= settings.skipLines) {
+      ++r.askedLines;
+      note(lineNumber, "left out as asked");
+      continue;
+    }
     if (lineNumber <= layout.markerLine) {
       ++r.settingsLines;
       note(lineNumber, settingsReason);
@@ -612,7 +619,8 @@ std::string ImportResult::Report(const ImportSettings& settings) const {
   if (layout.byteOrderMark) s += " A UTF-8 byte-order mark was skipped.";
   s += "\n";
   if (layout.markerLine > 0)
-    s += "Settings block: lines 1-" + std::to_string(layout.markerLine) + ", up to the marker " + layout.marker + ".\n";
+    s += "Settings block: lines " + std::to_string(std::min(settings.skipLines + 1, layout.markerLine)) + "-" +
+         std::to_string(layout.markerLine) + ", up to the marker " + layout.marker + ".\n";
   if (layout.namesLine > 0) {
     std::string list;
     for (const auto& n : layout.names) list += (list.empty() ? "" : ", ") + n;
@@ -630,6 +638,7 @@ std::string ImportResult::Report(const ImportSettings& settings) const {
     s += ".\n";
   }
   std::vector<std::string> skipped;
+  if (askedLines) skipped.push_back(plural(askedLines, "line", "lines") + " left out as asked");
   if (commentLines) skipped.push_back(plural(commentLines, "comment line", "comment lines"));
   if (settingsLines) skipped.push_back(plural(settingsLines, "line", "lines") + " of the settings block");
   if (headerLines) skipped.push_back(plural(headerLines, "header line", "header lines"));

@@ -59,8 +59,9 @@ struct ImportLayout {
 };
 
 // Looks at the text as a whole. `runColumn` forces the run column (0-based; -1: a column
-// named "run" or the first column of text labels that repeat, when there is one).
-ImportLayout AnalyseLayout(std::string_view text, int runColumn = -1);
+// named "run" or the first column of text labels that repeat, when there is one). The
+// first `skipLines` lines are left out of every judgement.
+ImportLayout AnalyseLayout(std::string_view text, int runColumn = -1, int skipLines = 0);
 
 // Whether a line is a comment: it starts (after blanks) with '#', '%', ';' or "//".
 bool IsCommentLine(std::string_view line);
@@ -87,6 +88,8 @@ struct ImportSettings {
   // "n-type" or "p-type": rows whose R_H sign disagrees are left out. Empty: the type
   // the signs propose.
   std::string conductionType;
+  // Leading lines to leave out whatever they hold (a header the reader cannot tell).
+  int skipLines = 0;
 };
 
 // Why a row gives no point.
@@ -117,8 +120,8 @@ struct ImportResult {
   std::vector<ImportedPoint> points;
   std::vector<LineRange> notes;  // every line that gave no point, in order, with its reason
   // Counts of the lines left out.
-  int commentLines = 0, emptyLines = 0, settingsLines = 0, headerLines = 0, otherRunLines = 0, shortLines = 0,
-      outOfRangeLines = 0, signLines = 0;
+  int askedLines = 0, commentLines = 0, emptyLines = 0, settingsLines = 0, headerLines = 0, otherRunLines = 0,
+      shortLines = 0, outOfRangeLines = 0, signLines = 0;
   std::vector<int> signLineNumbers;  // rows left out for their R_H sign
   // From the signs of R_H: "p-type" when most are positive, "n-type" when most are
   // negative, empty without a Hall coefficient.

@@ -180,8 +180,15 @@ ConvertPresenter::ConvertPresenter(Analysis& record, View& view, bool& converted
   Prepare();
 }
 
+ImportSettings ConvertPresenter::Settings() const {
+  ImportSettings s = ImportSettingsFromView(view_);
+  s.skipLines = skipLines_;
+  return s;
+}
+
 void ConvertPresenter::Prepare() {
   path_.clear();
+  skipLines_ = 0;
   for (const char* c :
        {"ComboBoxColumnT", "ComboBoxColumnC", "EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
         "EditDateOfAnalysis", "ComboBoxSemiconductor", "ComboBoxConductionType", "EditSampleNumber"})
@@ -255,14 +262,14 @@ void ConvertPresenter::offerLayout(const ImportLayout& layout) {
 
 void ConvertPresenter::UpdatePreview() {
   const std::string text = view_.Text(kConvertText);
-  offerLayout(AnalyseLayout(text));
+  offerLayout(AnalyseLayout(text, -1, skipLines_));
   if (Trim(view_.Text("ComboBoxColumnT")).empty() || Trim(view_.Text("ComboBoxColumnC")).empty()) {
     view_.SetText(kConvertPreview, "Choose the columns of the temperature and of the concentration.");
     return;
   }
   std::string out;
   try {
-    ImportSettings settings = ImportSettingsFromView(view_);
+    ImportSettings settings = Settings();
     ImportResult r = ImportMeasurement(text, settings);
     // The sign of R_H proposes the conduction type while none is chosen.
     if (!r.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
@@ -309,7 +316,7 @@ void ConvertPresenter::ButtonSaveDataClick() {
     if (Trim(view_.Text("ComboBoxColumnT")).empty()) throw korv::Error(kSelectTemperatureColumn);
     if (Trim(view_.Text("ComboBoxColumnC")).empty()) throw korv::Error(kSelectConcentrationColumn);
     const std::string text = view_.Text(kConvertText);
-    ImportSettings settings = ImportSettingsFromView(view_);
+    ImportSettings settings = Settings();
     ImportResult converted = ImportMeasurement(text, settings);
     if (converted.points.empty()) throw korv::Error(kNoPointsInText);
     if (const ImportedPoint* p = converted.FirstRefused()) {

@@ -65,6 +65,11 @@ class ConvertPresenter {
   void ComboBoxQuantityChange();
 
   const std::string& LoadedPath() const { return path_; }
+  // Leading lines of the text that the reader leaves out whatever they hold (the command
+  // line's --skip-lines; the window's user deletes such lines by hand). Reset by Prepare.
+  void SetSkipLines(int lines) { skipLines_ = lines; }
+  // The reader's choices of the window, skipped lines included.
+  ImportSettings Settings() const;
 
  private:
   Analysis& record_;
@@ -75,6 +80,7 @@ class ConvertPresenter {
 
   std::string path_;
   std::vector<std::string> names_, runs_;
+  int skipLines_ = 0;
 };
 
 }  // namespace korv::ui
