@@ -210,12 +210,14 @@ std::vector<std::string_view> ImportLayout::Cells(std::string_view line, std::si
   std::vector<std::string_view> cells;
   if (separator == ImportSeparator::Mixed) return SplitTokens(line, limit);
   if (separator == ImportSeparator::Tab) {
+    // Runs of tabs count as one separator; blanks around a cell are dropped.
     std::size_t i = 0;
     while (i < line.size() && cells.size() < limit) {
-      while (i < line.size() && isBlank(line[i])) ++i;
+      while (i < line.size() && (line[i] == '\t' || line[i] == '\r')) ++i;
       std::size_t start = i;
-      while (i < line.size() && !isBlank(line[i])) ++i;
-      if (i > start) cells.push_back(line.substr(start, i - start));
+      while (i < line.size() && line[i] != '\t' && line[i] != '\r') ++i;
+      std::string_view cell = trimmed(line.substr(start, i - start));
+      if (!cell.empty()) cells.push_back(cell);
     }
     return cells;
   }
@@ -272,18 +274,30 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn, int skipLines) 
   if (semicolon || tab) {
     ImportLayout probe;
     probe.separator = semicolon ? ImportSeparator::Semicolon : ImportSeparator::Tab;
-    bool commaNumbers = false, pointNumbers = false;
+    // A decimal comma stands between digits ("77,5"); any other comma separates.
+    auto decimalCommaNumber = [](std::string_view cell) {
+      std::size_t at = cell.find(',');
+      return at != std::string_view::npos && at > 0 && at + 1 < cell.size() && isDigit(cell[at - 1]) &&
+             isDigit(cell[at + 1]) && cell.find(',', at + 1) == std::string_view::npos &&
+             cell.find('.') == std::string_view::npos && IsNumberCell(cell, true);
+    };
+    bool commaNumbers = false, pointNumbers = false, strayCommas = false;
     for (std::size_t k = 0; k < judged; ++k)
       for (auto cell : probe.Cells(lines[content[k]], 64)) {
-        if (cell.find(',') != std::string_view::npos && IsNumberCell(cell, true)) commaNumbers = true;
+        if (decimalCommaNumber(cell))
+          commaNumbers = true;
+        else if (cell.find(',') != std::string_view::npos)
+          strayCommas = true;
         if (cell.find('.') != std::string_view::npos && IsNumberCell(cell, false)) pointNumbers = true;
       }
+    const bool commas = commaNumbers || strayCommas;
     if (semicolon) {
       layout.separator = ImportSeparator::Semicolon;
       layout.decimalComma = commaNumbers;
-    } else if (commaNumbers && !pointNumbers) {
+    } else if (!commas || (commaNumbers && !pointNumbers && !strayCommas)) {
+      // Tabs alone separate: a cell may hold blanks (a time stamp) or a decimal comma.
       layout.separator = ImportSeparator::Tab;
-      layout.decimalComma = true;
+      layout.decimalComma = commas;
     }
   }
 

@@ -35,7 +35,7 @@ std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t lim
 
 enum class ImportSeparator {
   Mixed,      // any run of blanks, tabs and commas
-  Tab,        // tabs (and blanks) only: commas belong to the numbers
+  Tab,        // tabs only: a cell may hold blanks, and commas when they are decimal commas
   Semicolon,  // each semicolon; blanks around a cell are dropped; empty cells count
 };
 

@@ -73,8 +73,8 @@ TEST(InstrumentImport, FixturesGiveTheirExpectedConversion) {
   ImportSettings runB = runA;
   runB.run = "B";
   const FixtureCase cases[] = {
-      {"settings_block.txt", "settings_block.expected", block, "blanks, tabs or commas, decimal point", 11, 12, 1, 11,
-       0, 0, "n-type", ""},
+      {"settings_block.txt", "settings_block.expected", block, "tabs, decimal point", 11, 12, 1, 11, 0, 0, "n-type",
+       ""},
       {"semicolon_decimal_comma.csv", "semicolon_decimal_comma.expected", semicolon, "semicolons, decimal comma", 0, 3,
        2, 0, 0, 0, "", ""},
       {"two_runs.txt", "two_runs_A.expected", runA, "blanks, tabs or commas, decimal point", 0, 2, 1, 0, 20, 0,
@@ -204,6 +204,8 @@ TEST(InstrumentImport, SmallInputs) {
       {"slash comment", "  // exported\n300 1e15\n", plain, 1, 300, 1e15, 1, 0, 0, "", ""},
       {"comment between points", "300 1e15\n# pause\n310 2e15\n", plain, 2, 300, 1e15, 1, 0, 0, "", ""},
       {"names row", "T [K], n [cm^-3]\n300, 1e15\n", plain, 1, 300, 1e15, 0, 1, 0, "", ""},
+      {"commas and tabs mixed", "index, T [K], n\n0,\t35, 1.29e13\n", columns("T [K]", "3"), 1, 35, 1.29e13, 0, 1, 0,
+       "", ""},
       {"names and units rows", "T\tn\nK\tcm-3\n300\t1e15\n", byName, 1, 300, 1e15, 0, 2, 0, "", ""},
       {"names chosen in any case", "t;N\n300;1e15\n", byName, 1, 300, 1e15, 0, 1, 0, "", ""},
       {"unknown name", "T;n\n300;1e15\n", unknownName, 0, 0, 0, 0, 0, 0, "",
@@ -219,6 +221,8 @@ TEST(InstrumentImport, SmallInputs) {
       {"negative reliability", "300 1e15 -1\n", reliability, 0, 0, 0, 0, 0, 0, "negative reliability", ""},
       {"empty lines and separators", "\n300 1e15\n , ,\n;;\n", plain, 1, 300, 1e15, 0, 0, 3, "", ""},
       {"semicolons keep empty cells", "300;;1e15\n", columns("1", "3"), 1, 300, 1e15, 0, 0, 0, "", ""},
+      {"time stamp with a blank in a tab file", "time\tT\tn\n2025-01-01 10:00\t300\t1e15\n", byName, 1, 300, 1e15, 0, 1,
+       0, "", ""},
       {"decimal comma with tabs", "77,5\t1,5e16\n", plain, 1, 77.5, 1.5e16, 0, 0, 0, "", ""},
       {"tabs with decimal point keep commas as separators", "77.5\t1.5e16\n0,5 2\n", plain, 1, 77.5, 1.5e16, 0, 0, 0,
        "temperature not above 0 K", ""},
