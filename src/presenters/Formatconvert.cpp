@@ -129,7 +129,7 @@ std::string lineOf(const std::string& text, int line) {
 std::string refusalMessage(const ImportedPoint& p) {
   if (p.refusal == Refusal::Temperature) return kTemperatureBelowZero;
   if (p.refusal == Refusal::Concentration) return kConcentrationNotPositive;
-  return "The reliability of a point must be a number not below 0: " + p.reason;
+  return "Reliability is not a number of 0 or more (" + p.reason + ") \n Check the Data!";
 }
 
 // Skipped lines worth a word after saving: those that may hold data.

@@ -10,9 +10,9 @@
 #include "presenters/datawin_fakeview.h"
 
 using namespace korv::ui;
-using korv::test::FakeDataView;
 using korv::LeadingNumber;
 using korv::SplitTokens;
+using korv::test::FakeDataView;
 
 TEST(ConvertTokens, LeadingNumericPartOfEachToken) {
   struct Case {
@@ -123,7 +123,8 @@ TEST_F(Convert, LoadsAForeignCsvAndSavesItWithItsCommentAndNamesLinesSkipped) {
   EXPECT_EQ(preview.rfind("Read 60 points: T [K] from column 1 \"T_K\", n [cm^-3] from column 2 \"n_cm3\".", 0), 0u)
       << preview;
   EXPECT_NE(preview.find("Skipped: 1 comment line, 1 header line."), std::string::npos) << preview;
-  EXPECT_NE(preview.find("\n3      35           1.29523e+13    35         1.29523e+13\n"), std::string::npos) << preview;
+  EXPECT_NE(preview.find("\n3      35           1.29523e+13    35         1.29523e+13\n"), std::string::npos)
+      << preview;
   EXPECT_NE(preview.find("\n1          comment\n2          column names"), std::string::npos) << preview;
   EXPECT_EQ(preview.find("cannot be saved"), std::string::npos) << preview;
 
@@ -248,6 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
                                      "Temprature is below 0 K \n Check the Data!\nLine 1: -20 1e15"},
                       ConvertRefusal{"current", "300 1e15", "1", "2", "n-type", "1 mA",
                                      "'1 mA' is not a valid floating point value"}));
+
+TEST_F(Convert, AReliabilityColumnGivesTheWeightsAndANegativeOneIsRefused) {
+  view.SetText(kConvertText, "300 1e15 0.5\n200 2e15 1\n");
+  describe("n-type");
+  view.SetText("ComboBoxColumnReliability", "3");
+  columns("1", "2");
+  view.saveReplies.push_back(target("weights.nT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors[0];
+  EXPECT_EQ(record.Reliability, (std::vector<double>{1, 0.5}));
+
+  view.SetText(kConvertText, "300 1e15 -1\n");
+  view.saveReplies.push_back(target("refused.nT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0],
+            "Reliability is not a number of 0 or more (negative reliability) \n Check the Data!\nLine 1: 300 1e15 -1");
+}
 
 TEST_F(Convert, AFailedWriteKeepsTheWindowOpenAndTheRecordEmpty) {
   view.SetText(kConvertText, "300 1e15");
