@@ -84,7 +84,9 @@ int main(int argc, char** argv) {
           std::cerr << "korv-batch: " << report.failure << "\n";
           return report.exitStatus;
         }
-        if (!command.convert.quiet) std::cout << "Wrote " << report.output << " (" << report.points << " points)\n";
+        if (!command.convert.quiet)
+          std::cout << "Wrote " << report.output << " (" << report.points
+                    << (report.points == 1 ? " point)\n" : " points)\n");
         return 0;
       }
     }
