@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "core/Error.h"
@@ -344,14 +345,13 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn, int skipLines) 
   layout.runColumn = runColumn;
   if (runColumn >= 0) {
     constexpr std::size_t kMaxRuns = 1000;
+    std::set<std::string, std::less<>> seen;
     for (std::size_t k = firstData; k < content.size(); ++k) {
       auto cells = layout.Cells(lines[content[k]], static_cast<std::size_t>(runColumn) + 1);
-      if (static_cast<int>(cells.size()) <= runColumn) continue;
-      std::string label(cells[runColumn]);
-      if (std::find(layout.runs.begin(), layout.runs.end(), label) == layout.runs.end()) {
-        if (layout.runs.size() == kMaxRuns) break;
-        layout.runs.push_back(label);
-      }
+      if (static_cast<int>(cells.size()) <= runColumn || seen.count(cells[runColumn])) continue;
+      if (layout.runs.size() == kMaxRuns) break;
+      seen.emplace(cells[runColumn]);
+      layout.runs.emplace_back(cells[runColumn]);
     }
   }
   return layout;
@@ -409,9 +409,11 @@ const ImportedPoint* ImportResult::FirstRefused() const {
   return nullptr;
 }
 
-std::string LineList(const std::vector<int>& lines) {
+std::string LineList(const std::vector<int>& lines, std::size_t maxRanges) {
   std::string s;
+  std::size_t ranges = 0;
   for (std::size_t i = 0; i < lines.size();) {
+    if (ranges++ == maxRanges) return s + ", ...";
     std::size_t j = i;
     while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1) ++j;
     if (!s.empty()) s += ", ";
@@ -460,10 +462,11 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
     bool refused;
   };
   std::vector<Note> notes;
+  std::map<std::string, int, std::less<>> reasonIndex;
   auto note = [&](int line, const std::string& reason, bool refused = false) {
-    auto it = std::find(reasons.begin(), reasons.end(), reason);
-    if (it == reasons.end()) it = reasons.insert(reasons.end(), reason);
-    notes.push_back({line, static_cast<int>(it - reasons.begin()), refused});
+    auto [it, added] = reasonIndex.try_emplace(reason, static_cast<int>(reasons.size()));
+    if (added) reasons.push_back(reason);
+    notes.push_back({line, it->second, refused});
   };
 
   bool bom = false;
@@ -663,14 +666,17 @@ std::string ImportResult::Report(const ImportSettings& settings) const {
     skipped.push_back(plural(outOfRangeLines, "line", "lines") + " with a value too large for a number");
   if (signLines)
     skipped.push_back(plural(signLines, "row", "rows") + " whose R_H sign disagrees with " + conductionType +
-                      " (lines " + LineList(signLineNumbers) + ")");
+                      " (lines " + LineList(signLineNumbers, 50) + ")");
   s += "Skipped: ";
   if (skipped.empty()) s += "none";
   for (std::size_t i = 0; i < skipped.size(); ++i) s += (i ? ", " : "") + skipped[i];
   s += ".\nRefused: ";
   s += Refused() == 0 ? "none.\n" : plural(Refused(), "line", "lines") + ":";
+  constexpr int kListed = 50;
+  int listed = 0;
   for (const auto& p : points)
-    if (p.refusal != Refusal::None) s += "\n  line " + std::to_string(p.line) + ": " + p.reason;
+    if (p.refusal != Refusal::None && listed++ < kListed) s += "\n  line " + std::to_string(p.line) + ": " + p.reason;
+  if (listed > kListed) s += "\n  ... (" + std::to_string(listed - kListed) + " more)";
   if (Refused() > 0) s += "\n";
   return s;
 }

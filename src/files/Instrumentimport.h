@@ -141,7 +141,7 @@ struct ImportResult {
 // quantity, a Hall factor not above 0).
 ImportResult ImportMeasurement(std::string_view text, const ImportSettings& settings);
 
-// The text of a compact list of line numbers: "48-54, 60".
-std::string LineList(const std::vector<int>& lines);
+// The text of a compact list of line numbers: "48-54, 60"; after `maxRanges` ranges, "...".
+std::string LineList(const std::vector<int>& lines, std::size_t maxRanges = SIZE_MAX);
 
 }  // namespace korv

@@ -268,6 +268,12 @@ TEST(InstrumentImport, SmallInputs) {
   }
 }
 
+TEST(InstrumentImport, LineListsAreCompact) {
+  EXPECT_EQ(LineList({3, 4, 5, 9, 11, 12}), "3-5, 9, 11-12");
+  EXPECT_EQ(LineList({}), "");
+  EXPECT_EQ(LineList({1, 3, 5, 7}, 2), "1, 3, ...");
+}
+
 TEST(InstrumentImport, ALineOfManyCellsCostsNoMemory) {
   std::string line;
   for (int i = 0; i < 200000; ++i) line += "7,";
