@@ -1,6 +1,8 @@
 // libFuzzer target for the file readers: any input must either load or fail with
 // korv::Error, never crash, hang or allocate without bound. The first byte chooses
-// the reader (0 measurement, 1 spline, 2 Fermi level, modulo 3); the rest is the file.
+// the reader (0 measurement, 1 spline, 2 Fermi level, modulo 3; with its high bit set,
+// the reader of instrument exports, its low bits choosing the quantity, unit, Celsius and
+// reliability column); the rest is the file.
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "files/Instrumentimport.h"
 
 namespace {
 std::string scratchPath() {
@@ -19,6 +22,26 @@ std::string scratchPath() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  if (data[0] & 0x80) {
+    const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+    korv::ImportSettings s;
+    s.temperatureColumn = (data[0] & 1) ? "2" : "1";
+    s.concentrationColumn = (data[0] & 1) ? "3" : "2";
+    if (data[0] & 2) {
+      s.quantity = korv::ImportQuantity::HallCoefficient;
+      s.unit = (data[0] & 4) ? korv::ImportUnit::CubicMetrePerCoulomb : korv::ImportUnit::CubicCentimetrePerCoulomb;
+    } else {
+      s.unit = (data[0] & 4) ? korv::ImportUnit::PerCubicMetre : korv::ImportUnit::PerCubicCentimetre;
+    }
+    s.celsius = data[0] & 8;
+    if (data[0] & 16) s.reliabilityColumn = "4";
+    try {
+      korv::ImportResult r = korv::ImportMeasurement(text, s);
+      (void)r.Report(s);
+    } catch (const korv::Error&) {
+    }
+    return 0;
+  }
   const std::string path = scratchPath();
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data + 1, 1, size - 1, f);

@@ -14,9 +14,6 @@ namespace korv::ui {
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // `path` with its extension replaced by `extension`; a name without one gets it appended.
 std::string withExtension(const std::string& path, const std::string& extension) {
   std::size_t slash = path.find_last_of("/\\");
@@ -24,8 +21,6 @@ std::string withExtension(const std::string& path, const std::string& extension)
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + extension;
   return path.substr(0, dot) + extension;
 }
-
-std::string plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
 }  // namespace
 
@@ -36,12 +31,6 @@ const std::vector<std::string>& ColumnItems() {
     return v;
   }();
   return items;
-}
-
-int ChosenColumn(const std::string& boxText) {
-  const auto& items = ColumnItems();
-  auto it = std::find(items.begin(), items.end(), boxText);
-  return it == items.end() ? -1 : static_cast<int>(it - items.begin());
 }
 
 const std::vector<Control>& ConvertControls() {
@@ -89,114 +78,91 @@ const std::vector<Control>& ConvertControls() {
       {"LabelCurrent", ControlKind::Label, "Current"},
       {"EditCurrent", ControlKind::Edit, "0"},
       {"LabelCurrentUnit", ControlKind::Label, "A"},
+      {"GroupBoxImport", ControlKind::GroupBox, "Quantities, Units and Runs"},
+      {"LabelQuantity", ControlKind::Label, "Quantity"},
+      {"ComboBoxQuantity", ControlKind::ComboBox, kQuantityConcentration},
+      {"LabelUnit", ControlKind::Label, "Unit"},
+      {"ComboBoxUnit", ControlKind::ComboBox, "cm^-3"},
+      {"LabelHallFactor", ControlKind::Label, "Hall factor r_H"},
+      {"EditHallFactor", ControlKind::Edit, "1"},
+      {"CheckBoxCelsius", ControlKind::CheckBox, "Temperature in °C"},
+      {"LabelRun", ControlKind::Label, "Run"},
+      {"ComboBoxRun", ControlKind::ComboBox, ""},
+      {"LabelColumnReliability", ControlKind::Label, "Column of Reliability"},
+      {"ComboBoxColumnReliability", ControlKind::ComboBox, kNoReliabilityColumn},
       {"GroupBoxPreview", ControlKind::GroupBox, "Preview"},
       {kConvertPreview, ControlKind::Memo, ""},
   };
   return controls;
 }
 
-// ---- Tokens and columns ---------------------------------------------------------------------
+// ---- Choices ------------------------------------------------------------------------------
 
-std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t limit) {
-  std::vector<std::string_view> tokens;
-  std::size_t i = 0;
-  while (i < line.size() && tokens.size() < limit) {
-    while (i < line.size() && isSeparator(line[i])) ++i;
-    std::size_t start = i;
-    while (i < line.size() && !isSeparator(line[i])) ++i;
-    if (i > start) tokens.push_back(line.substr(start, i - start));
-  }
-  return tokens;
+namespace {
+
+const std::vector<std::string>& unitItems(bool hall) {
+  static const std::vector<std::string> concentration{"cm^-3", "m^-3"}, coefficient{"cm^3/C", "m^3/C"};
+  return hall ? coefficient : concentration;
 }
 
-double LeadingNumber(std::string_view token, bool& outOfRange) {
-  outOfRange = false;
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-  std::size_t start = i;
-  std::size_t digits = 0;
-  while (i < token.size() && isDigit(token[i])) ++i, ++digits;
-  if (i < token.size() && token[i] == '.') {
-    ++i;
-    while (i < token.size() && isDigit(token[i])) ++i, ++digits;
-  }
-  if (digits == 0) return 0;
-  std::size_t end = i;
-  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < token.size() && (token[j] == '+' || token[j] == '-')) ++j;
-    if (j < token.size() && isDigit(token[j])) {
-      while (j < token.size() && isDigit(token[j])) ++j;
-      end = j;
-    }
-  }
-  double value = 0;
-  auto [ptr, ec] = std::from_chars(token.data() + start, token.data() + end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) {
-    // Too small rounds to zero as reading does elsewhere; too large is no number.
-    std::string_view exponent = token.substr(0, end);
-    bool tiny = exponent.find("e-") != std::string_view::npos || exponent.find("E-") != std::string_view::npos;
-    if (!tiny) outOfRange = true;
-    return 0;
-  }
-  if (ec != std::errc()) return 0;
-  return negative ? -value : value;
+std::vector<std::string> withNames(std::vector<std::string> items, const std::vector<std::string>& names) {
+  for (const auto& n : names)
+    if (!n.empty() && std::find(items.begin(), items.end(), n) == items.end()) items.push_back(n);
+  return items;
 }
 
-ConvertedText ConvertColumns(std::string_view text, int columnT, int columnC) {
-  ConvertedText out;
-  if (text.empty()) return out;
-  const int needed = std::max(columnT, columnC);
-  int lineNumber = 0;
-  std::size_t pos = 0;
-  while (pos <= text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    ++lineNumber;
-    pos = end + 1;
-    if (end == text.size() && line.empty() && lineNumber > 1) break;  // no line after the last line end
-
-    // Only the tokens up to the chosen columns matter: a line of millions of tokens costs no memory.
-    std::vector<std::string_view> tokens = SplitTokens(line, static_cast<std::size_t>(std::max(needed, 0)) + 1);
-    if (tokens.empty()) {
-      ++out.emptyLines;
-      continue;
-    }
-    if (columnT < 0 || columnC < 0 || static_cast<int>(tokens.size()) <= needed) {
-      if (out.shortLines++ == 0) out.firstShortLine = lineNumber;
-      continue;
-    }
-    bool bigT = false, bigC = false;
-    Point p;
-    p.temperature = LeadingNumber(tokens[columnT], bigT);
-    p.concentration = LeadingNumber(tokens[columnC], bigC);
-    p.reliability = 1.0;
-    if (bigT || bigC) {
-      ++out.outOfRangeLines;
-      continue;
-    }
-    out.points.push_back(p);
-    out.lines.push_back(lineNumber);
+// The text of line `line` (1-based) of `text`, empty past the end.
+std::string lineOf(const std::string& text, int line) {
+  std::size_t begin = 0;
+  for (int l = 1; l < line && begin != std::string::npos; ++l) {
+    begin = text.find('\n', begin);
+    if (begin != std::string::npos) ++begin;
   }
-  return out;
+  if (begin == std::string::npos) return "";
+  std::string s = text.substr(begin, text.find('\n', begin) - begin);
+  if (line == 1 && s.rfind("\xEF\xBB\xBF", 0) == 0) s.erase(0, 3);
+  if (!s.empty() && s.back() == '\r') s.pop_back();
+  return s;
 }
 
-std::string ConvertedText::SkippedSummary() const {
-  if (Skipped() == 0) return "";
-  std::string s = plural(Skipped(), "line", "lines") + " skipped:";
-  std::string sep = " ";
-  if (emptyLines > 0) {
-    s += sep + std::to_string(emptyLines) + " empty or separators only";
-    sep = ", ";
-  }
-  if (shortLines > 0) {
-    s += sep + std::to_string(shortLines) + " with fewer values than the chosen columns (first: line " +
-         std::to_string(firstShortLine) + ")";
-    sep = ", ";
-  }
-  if (outOfRangeLines > 0) s += sep + std::to_string(outOfRangeLines) + " with a value too large for a number";
+// The data sheet's message for a refused point, else the reader's reason.
+std::string refusalMessage(const ImportedPoint& p) {
+  if (p.refusal == Refusal::Temperature) return kTemperatureBelowZero;
+  if (p.refusal == Refusal::Concentration) return kConcentrationNotPositive;
+  return "Reliability is not a number of 0 or more (" + p.reason + ") \n Check the Data!";
+}
+
+// Skipped lines worth a word after saving: those that may hold data.
+bool worthANotice(const ImportResult& r) { return r.shortLines + r.outOfRangeLines + r.signLines > 0; }
+
+std::string skippedSentence(const std::string& report) {
+  std::size_t at = report.find("Skipped: ");
+  if (at == std::string::npos) return "";
+  return report.substr(at, report.find('\n', at) - at);
+}
+
+std::string padded(std::string s, std::size_t width) {
+  if (s.size() < width) s.append(width - s.size(), ' ');
+  return s + " ";
+}
+
+}  // namespace
+
+ImportSettings ImportSettingsFromView(const View& view) {
+  ImportSettings s;
+  s.temperatureColumn = view.Text("ComboBoxColumnT");
+  s.concentrationColumn = view.Text("ComboBoxColumnC");
+  std::string reliability = view.Text("ComboBoxColumnReliability");
+  if (reliability != kNoReliabilityColumn) s.reliabilityColumn = reliability;
+  s.run = view.Text("ComboBoxRun");
+  s.quantity = view.Text("ComboBoxQuantity") == kQuantityHallCoefficient ? ImportQuantity::HallCoefficient
+                                                                         : ImportQuantity::Concentration;
+  const bool hall = s.quantity == ImportQuantity::HallCoefficient;
+  if (!ParseImportUnit(view.Text("ComboBoxUnit"), s.unit) || !UnitFits(s.quantity, s.unit))
+    s.unit = hall ? ImportUnit::CubicCentimetrePerCoulomb : ImportUnit::PerCubicCentimetre;
+  s.hallFactor = hall ? ParseReal(view.Text("EditHallFactor")) : 1.0;
+  s.celsius = view.IsChecked("CheckBoxCelsius");
+  s.conductionType = view.Text("ComboBoxConductionType");
   return s;
 }
 
@@ -208,16 +174,38 @@ ConvertPresenter::ConvertPresenter(Analysis& record, View& view, bool& converted
   view_.SetItems("ComboBoxColumnC", ColumnItems());
   view_.SetItems("ComboBoxSemiconductor", SemiconductorItems());
   view_.SetItems("ComboBoxConductionType", kConductionTypeItems);
+  view_.SetItems("ComboBoxQuantity", {kQuantityConcentration, kQuantityHallCoefficient});
+  view_.SetItems("ComboBoxColumnReliability", withNames({kNoReliabilityColumn}, ColumnItems()));
+  view_.SetItems("ComboBoxRun", {});
   Prepare();
+}
+
+ImportSettings ConvertPresenter::Settings() const {
+  ImportSettings s = ImportSettingsFromView(view_);
+  s.skipLines = skipLines_;
+  return s;
 }
 
 void ConvertPresenter::Prepare() {
   path_.clear();
+  skipLines_ = 0;
   for (const char* c :
        {"ComboBoxColumnT", "ComboBoxColumnC", "EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
         "EditDateOfAnalysis", "ComboBoxSemiconductor", "ComboBoxConductionType", "EditSampleNumber"})
     view_.SetText(c, "");
   for (const char* c : {"EditThickness", "EditMagneticField", "EditCurrent", "EditComment"}) view_.SetText(c, "0");
+  view_.SetText("ComboBoxQuantity", kQuantityConcentration);
+  ComboBoxQuantityChange();
+  view_.SetText("EditHallFactor", "1");
+  view_.SetChecked("CheckBoxCelsius", false);
+  view_.SetText("ComboBoxColumnReliability", kNoReliabilityColumn);
+  names_.clear();
+  runs_.clear();
+  view_.SetItems("ComboBoxColumnT", ColumnItems());
+  view_.SetItems("ComboBoxColumnC", ColumnItems());
+  view_.SetItems("ComboBoxColumnReliability", withNames({kNoReliabilityColumn}, ColumnItems()));
+  view_.SetItems("ComboBoxRun", {});
+  view_.SetText("ComboBoxRun", "");
   view_.SetText(kConvertText, "");
   view_.SetCaption(kConvertCaption);
   UpdatePreview();
@@ -241,61 +229,113 @@ void ConvertPresenter::ButtonLoadAnotherDataClick() {
   }
 }
 
+void ConvertPresenter::ComboBoxQuantityChange() {
+  const bool hall = view_.Text("ComboBoxQuantity") == kQuantityHallCoefficient;
+  const auto& units = unitItems(hall);
+  std::string unit = view_.Text("ComboBoxUnit");
+  view_.SetItems("ComboBoxUnit", units);
+  if (std::find(units.begin(), units.end(), unit) == units.end()) view_.SetText("ComboBoxUnit", units.front());
+  view_.SetEnabled("EditHallFactor", hall);
+}
+
+void ConvertPresenter::offerLayout(const ImportLayout& layout) {
+  if (layout.names != names_) {
+    names_ = layout.names;
+    for (const char* box : {"ComboBoxColumnT", "ComboBoxColumnC"}) {
+      std::string chosen = view_.Text(box);
+      view_.SetItems(box, withNames(ColumnItems(), names_));
+      view_.SetText(box, chosen);
+    }
+    std::string chosen = view_.Text("ComboBoxColumnReliability");
+    view_.SetItems("ComboBoxColumnReliability", withNames(withNames({kNoReliabilityColumn}, ColumnItems()), names_));
+    view_.SetText("ComboBoxColumnReliability", chosen);
+  }
+  if (layout.runs != runs_) {
+    runs_ = layout.runs;
+    std::string chosen = view_.Text("ComboBoxRun");
+    view_.SetItems("ComboBoxRun", runs_);
+    if (std::find(runs_.begin(), runs_.end(), chosen) == runs_.end()) chosen = runs_.empty() ? "" : runs_.front();
+    view_.SetText("ComboBoxRun", chosen);
+  }
+  view_.SetEnabled("ComboBoxRun", !runs_.empty());
+}
+
 void ConvertPresenter::UpdatePreview() {
-  int columnT = ChosenColumn(view_.Text("ComboBoxColumnT"));
-  int columnC = ChosenColumn(view_.Text("ComboBoxColumnC"));
-  if (columnT < 0 || columnC < 0) {
+  const std::string text = view_.Text(kConvertText);
+  offerLayout(AnalyseLayout(text, -1, skipLines_));
+  if (Trim(view_.Text("ComboBoxColumnT")).empty() || Trim(view_.Text("ComboBoxColumnC")).empty()) {
     view_.SetText(kConvertPreview, "Choose the columns of the temperature and of the concentration.");
     return;
   }
-  std::string text = view_.Text(kConvertText);
-  ConvertedText c = ConvertColumns(text, columnT, columnC);
-  std::string out = plural(static_cast<int>(c.points.size()), "point", "points") + " with T from column " +
-                    std::to_string(columnT + 1) + " and n from column " + std::to_string(columnC + 1) + ".";
-  if (c.Skipped() > 0) out += "\n" + c.SkippedSummary() + ".";
-  std::string refusal;
-  int refused = FirstRefusedPoint(c.points, refusal);
-  if (refused >= 0) {
-    std::string first = refusal.substr(0, refusal.find('\n'));
-    while (!first.empty() && first.back() == ' ') first.pop_back();
-    out += "\nLine " + std::to_string(c.lines[refused]) + " cannot be saved: " + first + ".";
+  std::string out;
+  try {
+    ImportSettings settings = Settings();
+    ImportResult r = ImportMeasurement(text, settings);
+    // The sign of R_H proposes the conduction type while none is chosen.
+    if (!r.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
+      view_.SetText("ComboBoxConductionType", r.proposedType);
+    out = r.Report(settings);
+    if (const ImportedPoint* p = r.FirstRefused()) {
+      std::string first = refusalMessage(*p);
+      first = first.substr(0, first.find('\n'));
+      while (!first.empty() && first.back() == ' ') first.pop_back();
+      out += "Line " + std::to_string(p->line) + " cannot be saved: " + first + ".\n";
+    }
+    if (!r.points.empty()) {
+      const bool hall = settings.quantity == ImportQuantity::HallCoefficient;
+      out += "\n" + padded("Line", 6) + padded("T cell", 12) + padded(hall ? "R_H cell" : "n cell", 14) +
+             padded("T [K]", 10) + "n [cm^-3]\n";
+      std::size_t shown = std::min<std::size_t>(r.points.size(), kPreviewPoints);
+      for (std::size_t i = 0; i < shown; ++i) {
+        const ImportedPoint& p = r.points[i];
+        out += padded(std::to_string(p.line), 6) + padded(p.rawTemperature, 12) + padded(p.rawConcentration, 14);
+        out += p.refusal == Refusal::None ? padded(FormatPoint(p.temperature), 10) + FormatPoint(p.concentration) + "\n"
+                                          : "refused: " + p.reason + "\n";
+      }
+      if (r.points.size() > shown) out += "... (" + std::to_string(r.points.size() - shown) + " more)\n";
+    }
+    if (!r.notes.empty()) {
+      out += "\nLines left out:\n";
+      constexpr std::size_t kListed = 200;
+      for (std::size_t i = 0; i < r.notes.size() && i < kListed; ++i) {
+        const LineRange& n = r.notes[i];
+        std::string lines = std::to_string(n.first) + (n.last > n.first ? "-" + std::to_string(n.last) : "");
+        out += padded(lines, 10) + (n.refused ? "refused: " : "") + n.reason + "\n";
+      }
+      if (r.notes.size() > kListed) out += "... (" + std::to_string(r.notes.size() - kListed) + " more)\n";
+    }
+  } catch (const korv::Error& e) {
+    out = e.what();
   }
-  if (!c.points.empty()) {
-    out += "\n\nLine\tT [K]\tn [cm^-3]";
-    std::size_t shown = std::min<std::size_t>(c.points.size(), kPreviewPoints);
-    for (std::size_t i = 0; i < shown; ++i)
-      out += "\n" + std::to_string(c.lines[i]) + "\t" + FormatPoint(c.points[i].temperature) + "\t" +
-             FormatPoint(c.points[i].concentration);
-    if (c.points.size() > shown) out += "\n...";
-  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
   view_.SetText(kConvertPreview, out);
 }
 
 void ConvertPresenter::ButtonSaveDataClick() {
   try {
-    int columnT = ChosenColumn(view_.Text("ComboBoxColumnT"));
-    int columnC = ChosenColumn(view_.Text("ComboBoxColumnC"));
-    if (columnT < 0) throw korv::Error(kSelectTemperatureColumn);
-    if (columnC < 0) throw korv::Error(kSelectConcentrationColumn);
-    std::string text = view_.Text(kConvertText);
-    ConvertedText converted = ConvertColumns(text, columnT, columnC);
+    if (Trim(view_.Text("ComboBoxColumnT")).empty()) throw korv::Error(kSelectTemperatureColumn);
+    if (Trim(view_.Text("ComboBoxColumnC")).empty()) throw korv::Error(kSelectConcentrationColumn);
+    const std::string text = view_.Text(kConvertText);
+    ImportSettings settings = Settings();
+    ImportResult converted = ImportMeasurement(text, settings);
     if (converted.points.empty()) throw korv::Error(kNoPointsInText);
-    std::string refusal;
-    int refused = FirstRefusedPoint(converted.points, refusal);
-    if (refused >= 0) {
+    if (const ImportedPoint* p = converted.FirstRefused()) {
       // Name the line so that a header or comment left in the text is easy to find.
-      int line = converted.lines[refused];
-      std::size_t begin = 0;
-      for (int l = 1; l < line && begin != std::string::npos; ++l) {
-        begin = text.find('\n', begin);
-        if (begin != std::string::npos) ++begin;
-      }
-      std::string lineText = begin == std::string::npos ? "" : text.substr(begin, text.find('\n', begin) - begin);
-      throw korv::Error(refusal + "\nLine " + std::to_string(line) + ": " + korv::Printable(lineText));
+      throw korv::Error(refusalMessage(*p) + "\nLine " + std::to_string(p->line) + ": " +
+                        korv::Printable(lineOf(text, p->line)));
     }
-    std::vector<Point> points = converted.points;
+    std::vector<Point> points;
+    for (const auto& p : converted.points) points.push_back({p.temperature, p.concentration, p.reliability});
     SortByTemperature(points);
+    if (!converted.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
+      view_.SetText("ComboBoxConductionType", converted.proposedType);
     SampleDescription sample = SampleDescription::FromView(view_);
+    if (settings.quantity == ImportQuantity::HallCoefficient) {
+      // The remark line says how the densities were made.
+      std::string how = "n = r_H/(q*|R_H|) from R_H [" + ImportUnitText(settings.unit) +
+                        "], Hall factor r_H = " + FormatGeneral(settings.hallFactor);
+      sample.Remark = sample.Remark.empty() || sample.Remark == "0" ? how : sample.Remark + "; " + how;
+    }
 
     FileDialog dialog;
     dialog.title = "Save";
@@ -321,7 +361,7 @@ void ConvertPresenter::ButtonSaveDataClick() {
       throw;
     }
     convertedDataSaved_ = true;
-    if (converted.Skipped() > 0) view_.ShowNotice(converted.SkippedSummary() + ".");
+    if (worthANotice(converted)) view_.ShowNotice(skippedSentence(converted.Report(settings)));
     view_.CloseWindow();
   } catch (const korv::Error& e) {
     view_.ShowError(e.what());

@@ -1,14 +1,14 @@
 // The format conversion (TFormConvert): a measurement kept in a foreign column file is
-// loaded into an editable text, the user picks the column of the temperature and of the
-// concentration, describes the sample and saves it as *.nT or *.pT with reliability 1 for
-// every point; the file becomes the record's measurement.
+// loaded into an editable text, the user picks the columns of the temperature and of the
+// concentration (by number or by the name in the file's row of column names), describes
+// the sample and saves it as *.nT or *.pT; the file becomes the record's measurement.
 //
-// Lines are split into tokens at runs of blanks, tabs and commas; each token counts with
-// its leading numeric part ("1.5e16cm-3" is 1.5e16, "abc" is 0). A line without any token
-// (empty, or separators only) is skipped, and so is a line with fewer tokens than a chosen
-// column, so that temperatures and concentrations never get out of step. Points the data
-// sheet would refuse (temperature or concentration not above 0, as a header line left in
-// the text gives) are refused here too, with the data sheet's messages.
+// The text is read by the engine's reader of instrument exports (files/Instrumentimport.h):
+// comment lines, a settings block up to a "[Data]" marker, a row of column names, a run
+// column, a decimal comma and a Hall coefficient R_H in place of the concentration are
+// understood and accounted for in the preview. Points the data sheet would refuse
+// (temperature or concentration not above 0) are refused here too, with the data sheet's
+// messages.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/Hallanalysis.h"
+#include "files/Instrumentimport.h"
 #include "presenters/Datasheet.h"
 #include "presenters/View.h"
 
@@ -34,34 +35,17 @@ inline constexpr int kConvertColumns = 15;
 // Points listed by the preview.
 inline constexpr int kPreviewPoints = 10;
 
+inline constexpr const char* kQuantityConcentration = "Carrier concentration";
+inline constexpr const char* kQuantityHallCoefficient = "Hall coefficient R_H";
+inline constexpr const char* kNoReliabilityColumn = "None";
+
 const std::vector<Control>& ConvertControls();
 // Items "1" to "15" of the two column boxes.
 const std::vector<std::string>& ColumnItems();
 
-// The leading numeric part of a token: optional sign, digits with an optional point, an
-// optional exponent. 0 when the token does not start with a number. `outOfRange` is set
-// when the number does not fit a double.
-double LeadingNumber(std::string_view token, bool& outOfRange);
-// The tokens of one line, at most `limit` of them (the first ones).
-std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t limit = SIZE_MAX);
-
-// What the text gives with the chosen columns (0-based; -1 for none).
-struct ConvertedText {
-  std::vector<Point> points;  // in the order of the text
-  std::vector<int> lines;     // 1-based line of the text each point came from
-  int emptyLines = 0;         // no token at all: empty or separators only
-  int shortLines = 0;         // fewer tokens than a chosen column
-  int outOfRangeLines = 0;    // a chosen value too large for a number
-  int firstShortLine = 0;     // 1-based, 0 when none
-  int Skipped() const { return emptyLines + shortLines + outOfRangeLines; }
-  // "2 lines skipped: 1 empty or separators only, 1 with fewer values than the chosen columns
-  // (first: line 3)"; empty when nothing was skipped.
-  std::string SkippedSummary() const;
-};
-ConvertedText ConvertColumns(std::string_view text, int columnT, int columnC);
-
-// The column a box's text chooses: "1" gives 0, ... "15" gives 14; any other text -1.
-int ChosenColumn(const std::string& boxText);
+// The reader's choices as the window's controls hold them. A Hall factor that is not a
+// number throws korv::Error.
+ImportSettings ImportSettingsFromView(const View& view);
 
 class ConvertPresenter {
  public:
@@ -75,16 +59,28 @@ class ConvertPresenter {
   void ButtonSaveDataClick();
   // Cut1, Copy1, Paste1 of the text's context menu.
   void ClipboardClick(ClipboardAction action);
-  // The text or a column box changed: shows the first points that saving would read.
+  // The text or a choice changed: shows what saving would read, skip and refuse.
   void UpdatePreview();
+  // The quantity changed: the unit box offers the units of that quantity.
+  void ComboBoxQuantityChange();
 
   const std::string& LoadedPath() const { return path_; }
+  // Leading lines of the text that the reader leaves out whatever they hold (the command
+  // line's --skip-lines; the window's user deletes such lines by hand). Reset by Prepare.
+  void SetSkipLines(int lines) { skipLines_ = lines; }
+  // The reader's choices of the window, skipped lines included.
+  ImportSettings Settings() const;
 
  private:
   Analysis& record_;
   View& view_;
   bool& convertedDataSaved_;
+  // Fills the column and run boxes from the text's layout (only when it changed).
+  void offerLayout(const ImportLayout& layout);
+
   std::string path_;
+  std::vector<std::string> names_, runs_;
+  int skipLines_ = 0;
 };
 
 }  // namespace korv::ui

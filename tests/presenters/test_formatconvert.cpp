@@ -10,6 +10,8 @@
 #include "presenters/datawin_fakeview.h"
 
 using namespace korv::ui;
+using korv::LeadingNumber;
+using korv::SplitTokens;
 using korv::test::FakeDataView;
 
 TEST(ConvertTokens, LeadingNumericPartOfEachToken) {
@@ -41,70 +43,6 @@ TEST(ConvertTokens, SeparatorsAreRunsOfBlanksTabsAndCommas) {
   EXPECT_EQ(SplitTokens(""), V{});
   EXPECT_EQ(SplitTokens(" , \t,"), V{});
   EXPECT_EQ(SplitTokens("1 2 3 4", 2), (V{"1", "2"}));
-}
-
-TEST(ConvertColumns, ALineOfManyTokensGivesOnePoint) {
-  std::string line;
-  for (int i = 0; i < 200000; ++i) line += "7,";
-  ConvertedText c = ConvertColumns(line + "\n8 9", 0, 1);
-  ASSERT_EQ(c.points.size(), 2u);
-  EXPECT_EQ(c.points[0].concentration, 7);
-  EXPECT_EQ(c.points[1].temperature, 8);
-}
-
-TEST(ConvertColumns, CommaSeparatedLineWithColumnsOneAndTwo) {
-  ConvertedText c = ConvertColumns("300,1.5e16", ChosenColumn("1"), ChosenColumn("2"));
-  ASSERT_EQ(c.points.size(), 1u);
-  EXPECT_EQ(c.points[0].temperature, 300);
-  EXPECT_EQ(c.points[0].concentration, 1.5e16);
-  EXPECT_EQ(c.points[0].reliability, 1.0);
-  EXPECT_EQ(c.Skipped(), 0);
-  EXPECT_EQ(c.SkippedSummary(), "");
-}
-
-TEST(ConvertColumns, ChosenColumnsOfTheBoxes) {
-  EXPECT_EQ(ChosenColumn("1"), 0);
-  EXPECT_EQ(ChosenColumn("15"), 14);
-  EXPECT_EQ(ChosenColumn(""), -1);
-  EXPECT_EQ(ChosenColumn("16"), -1);
-  EXPECT_EQ(ChosenColumn("01"), -1);
-}
-
-TEST(ConvertColumns, ALineShortOfAChosenColumnIsSkippedSoColumnsStayInStep) {
-  ConvertedText c = ConvertColumns("300,1e15,7\n400,2e15\n500,3e15,9\n", 0, 2);
-  ASSERT_EQ(c.points.size(), 2u);
-  EXPECT_EQ(c.points[0].temperature, 300);
-  EXPECT_EQ(c.points[0].concentration, 7);
-  EXPECT_EQ(c.points[1].temperature, 500);
-  EXPECT_EQ(c.points[1].concentration, 9);
-  EXPECT_EQ(c.lines, (std::vector<int>{1, 3}));
-  EXPECT_EQ(c.shortLines, 1);
-  EXPECT_EQ(c.SkippedSummary(), "1 line skipped: 1 with fewer values than the chosen columns (first: line 2)");
-}
-
-TEST(ConvertColumns, TheSameColumnForTAndNGivesNEqualToT) {
-  ConvertedText c = ConvertColumns("10 1e15\n20 2e15", 1, 1);
-  ASSERT_EQ(c.points.size(), 2u);
-  for (const auto& p : c.points) EXPECT_EQ(p.temperature, p.concentration);
-  EXPECT_EQ(c.points[1].temperature, 2e15);
-}
-
-TEST(ConvertColumns, EmptyAndSeparatorOnlyLinesAreSkippedAndCounted) {
-  ConvertedText c = ConvertColumns("\n300 1e15\n , ,\n\t\n400 2e15 \n", 0, 1);
-  ASSERT_EQ(c.points.size(), 2u);
-  EXPECT_EQ(c.lines, (std::vector<int>{2, 5}));
-  EXPECT_EQ(c.emptyLines, 3);  // the line end after the last line adds no line
-  EXPECT_EQ(c.SkippedSummary(), "3 lines skipped: 3 empty or separators only");
-  EXPECT_EQ(ConvertColumns("", 0, 1).Skipped(), 0);
-}
-
-TEST(ConvertColumns, ACommentLineGivesAPointAtZeroKelvin) {
-  ConvertedText c = ConvertColumns("% Temperature Concentration\n300 1e15", 0, 1);
-  ASSERT_EQ(c.points.size(), 2u);
-  EXPECT_EQ(c.points[0].temperature, 0);
-  std::string message;
-  EXPECT_EQ(FirstRefusedPoint(c.points, message), 0);
-  EXPECT_EQ(message, "Temprature is below 0 K \n Check the Data!");
 }
 
 namespace {
@@ -167,7 +105,7 @@ TEST_F(Convert, PrepareClearsEverythingAndSetsTheDefaults) {
   EXPECT_EQ(convert.LoadedPath(), "");
 }
 
-TEST_F(Convert, LoadsAForeignCsvAndSavesItAfterTheHeaderIsDeleted) {
+TEST_F(Convert, LoadsAForeignCsvAndSavesItWithItsCommentAndNamesLinesSkipped) {
   loadForeign();
   const std::string csv = std::string(KORV_TEST_DATA) + "/foreign_si_n.csv";
   ASSERT_EQ(view.openDialogs.size(), 1u);
@@ -175,28 +113,24 @@ TEST_F(Convert, LoadsAForeignCsvAndSavesItAfterTheHeaderIsDeleted) {
   EXPECT_EQ(view.caption, csv);
   EXPECT_EQ(view.Text(kConvertText).substr(0, 7), "# Hall ");
   EXPECT_EQ(view.Text(kConvertText).find('\r'), std::string::npos);
+  // The names of the file's names row join the numbers of the column boxes.
+  EXPECT_EQ(view.Items("ComboBoxColumnT").size(), 18u);
+  EXPECT_EQ(view.Items("ComboBoxColumnT")[15], "T_K");
 
   describe("n-type");
-  columns("1", "2");
+  columns("T_K", "2");
   const std::string preview = view.Text(kConvertPreview);
-  EXPECT_NE(preview.find("62 points"), std::string::npos) << preview;
-  EXPECT_NE(preview.find("Line 1 cannot be saved: Temprature is below 0 K."), std::string::npos) << preview;
-  EXPECT_NE(preview.find("\n3\t35\t1.29523e+13"), std::string::npos) << preview;
+  EXPECT_EQ(preview.rfind("Read 60 points: T [K] from column 1 \"T_K\", n [cm^-3] from column 2 \"n_cm3\".", 0), 0u)
+      << preview;
+  EXPECT_NE(preview.find("Skipped: 1 comment line, 1 header line."), std::string::npos) << preview;
+  EXPECT_NE(preview.find("\n3      35           1.29523e+13    35         1.29523e+13\n"), std::string::npos)
+      << preview;
+  EXPECT_NE(preview.find("\n1          comment\n2          column names"), std::string::npos) << preview;
+  EXPECT_EQ(preview.find("cannot be saved"), std::string::npos) << preview;
 
-  // The header lines are still there: refused with the data sheet's message and the line.
   view.saveReplies.push_back(target("si.nT"));
   convert.ButtonSaveDataClick();
-  ASSERT_EQ(view.errors.size(), 1u);
-  EXPECT_EQ(view.errors[0].rfind("Temprature is below 0 K \n Check the Data!\nLine 1: # Hall run", 0), 0u)
-      << view.errors[0];
-  EXPECT_TRUE(view.saveDialogs.empty());
-  EXPECT_FALSE(saved);
-
-  deleteFirstLines(2);
-  convert.UpdatePreview();
-  EXPECT_NE(view.Text(kConvertPreview).find("60 points"), std::string::npos);
-  convert.ButtonSaveDataClick();
-  ASSERT_EQ(view.errors.size(), 1u) << view.errors.back();
+  ASSERT_TRUE(view.errors.empty()) << view.errors[0];
   ASSERT_EQ(view.saveDialogs.size(), 1u);
   EXPECT_EQ(view.saveDialogs[0].filter, "n-type semiconductor (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT");
   EXPECT_EQ(view.saveDialogs[0].filterIndex, 1);
@@ -221,6 +155,36 @@ TEST_F(Convert, LoadsAForeignCsvAndSavesItAfterTheHeaderIsDeleted) {
   EXPECT_EQ(back.Thickness, 380);
 }
 
+TEST_F(Convert, AHallCoefficientProposesTheTypeLeavesOutDisagreeingRowsAndStatesTheHallFactor) {
+  view.SetText(kConvertText, "run T R_H\nx 100 -2\ny 100 5\nx 150 -4\nx 200 -8\nx 300 6\n");
+  convert.UpdatePreview();
+  EXPECT_EQ(view.Items("ComboBoxRun"), (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(view.Text("ComboBoxRun"), "x");
+  view.SetText("ComboBoxQuantity", kQuantityHallCoefficient);
+  convert.ComboBoxQuantityChange();
+  EXPECT_EQ(view.Items("ComboBoxUnit"), (std::vector<std::string>{"cm^3/C", "m^3/C"}));
+  EXPECT_EQ(view.Text("ComboBoxUnit"), "cm^3/C");
+  EXPECT_TRUE(view.IsEnabled("EditHallFactor"));
+  view.SetText("EditHallFactor", "1.2");
+  columns("T", "R_H");
+  EXPECT_EQ(view.Text("ComboBoxConductionType"), "n-type");
+  const std::string preview = view.Text(kConvertPreview);
+  EXPECT_NE(preview.find("R_H > 0 in 1, R_H < 0 in 3 rows: n-type proposed."), std::string::npos) << preview;
+  EXPECT_NE(preview.find("\n6          R_H > 0 disagrees with n-type"), std::string::npos) << preview;
+  EXPECT_NE(preview.find("\n3          run y"), std::string::npos) << preview;
+
+  view.SetText("ComboBoxSemiconductor", "Si");
+  view.saveReplies.push_back(target("hall.nT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors[0];
+  ASSERT_EQ(record.DataCount, 3);
+  EXPECT_DOUBLE_EQ(record.Concentration[0], 1.2 / (1.6021e-19 * 2));
+  EXPECT_EQ(record.Remark, "n = r_H/(q*|R_H|) from R_H [cm^3/C], Hall factor r_H = 1.2");
+  ASSERT_EQ(view.notices.size(), 1u);
+  EXPECT_EQ(view.notices[0],
+            "Skipped: 1 header line, 1 line of other runs, 1 row whose R_H sign disagrees with n-type (lines 6).");
+}
+
 TEST_F(Convert, SavesAscendingKeepsEqualTemperaturesInOrderAndReportsSkippedLines) {
   view.SetText(kConvertText, "300\t3e15\n\n200\t2e15\n100\t1e15 A\n100\t1.5e15 B\n7\n");
   describe("p-type");
@@ -233,9 +197,7 @@ TEST_F(Convert, SavesAscendingKeepsEqualTemperaturesInOrderAndReportsSkippedLine
   EXPECT_EQ(record.Temperature, (std::vector<double>{100, 100, 200, 300}));
   EXPECT_EQ(record.Concentration, (std::vector<double>{1e15, 1.5e15, 2e15, 3e15}));
   ASSERT_EQ(view.notices.size(), 1u);
-  EXPECT_EQ(view.notices[0],
-            "2 lines skipped: 1 empty or separators only, 1 with fewer values than the chosen columns (first: line "
-            "6).");
+  EXPECT_EQ(view.notices[0], "Skipped: 1 empty line, 1 line with fewer values than the chosen columns.");
   EXPECT_EQ(record.OriginalFile, "");
 }
 
@@ -288,6 +250,24 @@ INSTANTIATE_TEST_SUITE_P(
                       ConvertRefusal{"current", "300 1e15", "1", "2", "n-type", "1 mA",
                                      "'1 mA' is not a valid floating point value"}));
 
+TEST_F(Convert, AReliabilityColumnGivesTheWeightsAndANegativeOneIsRefused) {
+  view.SetText(kConvertText, "300 1e15 0.5\n200 2e15 1\n");
+  describe("n-type");
+  view.SetText("ComboBoxColumnReliability", "3");
+  columns("1", "2");
+  view.saveReplies.push_back(target("weights.nT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors[0];
+  EXPECT_EQ(record.Reliability, (std::vector<double>{1, 0.5}));
+
+  view.SetText(kConvertText, "300 1e15 -1\n");
+  view.saveReplies.push_back(target("refused.nT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0],
+            "Reliability is not a number of 0 or more (negative reliability) \n Check the Data!\nLine 1: 300 1e15 -1");
+}
+
 TEST_F(Convert, AFailedWriteKeepsTheWindowOpenAndTheRecordEmpty) {
   view.SetText(kConvertText, "300 1e15");
   describe("n-type");
@@ -311,9 +291,13 @@ TEST_F(Convert, PreviewListsTheFirstPointsOnly) {
   EXPECT_EQ(view.Text(kConvertPreview), "Choose the columns of the temperature and of the concentration.");
   columns("1", "2");
   const std::string p = view.Text(kConvertPreview);
-  EXPECT_EQ(p.rfind("12 points with T from column 1 and n from column 2.", 0), 0u) << p;
-  EXPECT_NE(p.find("\n10\t100\t1e+15\n..."), std::string::npos) << p;
-  EXPECT_EQ(p.find("\t110\t"), std::string::npos) << p;
+  EXPECT_EQ(p.rfind("Read 12 points: T [K] from column 1, n [cm^-3] from column 2.\n", 0), 0u) << p;
+  EXPECT_NE(p.find("Cells: blanks, tabs or commas, decimal point."), std::string::npos) << p;
+  EXPECT_NE(p.find("\n10     100          1e15           100        1e+15\n... (2 more)"), std::string::npos) << p;
+  EXPECT_EQ(p.find(" 110 "), std::string::npos) << p;
+  // A choice that does not fit the text is said in the preview.
+  columns("T", "2");
+  EXPECT_EQ(view.Text(kConvertPreview), "There is no column named 'T': the text has no row of column names");
 }
 
 TEST_F(Convert, ContextMenuWorksOnTheText) {
@@ -321,17 +305,4 @@ TEST_F(Convert, ContextMenuWorksOnTheText) {
   ASSERT_EQ(view.clipboard.size(), 1u);
   EXPECT_EQ(view.clipboard[0].first, "RichEditConvert");
   EXPECT_EQ(view.clipboard[0].second, ClipboardAction::Paste);
-}
-
-TEST(ConvertColumns, ReadsPointsTheSameUnderAGermanLocale) {
-  const std::string previous = std::setlocale(LC_ALL, nullptr);
-  if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
-    GTEST_SKIP() << "no German locale installed";
-  ConvertedText c = ConvertColumns("77.5\t1.5e16\n0,5 2", 0, 1);
-  std::setlocale(LC_ALL, previous.c_str());
-  ASSERT_EQ(c.points.size(), 2u);
-  EXPECT_EQ(c.points[0].temperature, 77.5);
-  EXPECT_EQ(c.points[0].concentration, 1.5e16);
-  EXPECT_EQ(c.points[1].temperature, 0);  // a decimal comma separates two tokens
-  EXPECT_EQ(c.points[1].concentration, 5);
 }

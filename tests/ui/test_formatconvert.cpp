@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 #include "core/Hallanalysis.h"
 #include "data/Formatconvert.h"
@@ -52,15 +53,12 @@ class ConvertWindowTest : public QObject {
       window.findChild<QComboBox*>("ComboBoxColumnC")->setCurrentIndex(1);
       window.findChild<QComboBox*>("ComboBoxSemiconductor")->setEditText("Si");
       window.findChild<QComboBox*>("ComboBoxConductionType")->setEditText("n-type");
+      // The comment line and the row of column names are skipped, not read as points.
       auto* preview = window.findChild<QPlainTextEdit*>("MemoPreview");
-      QVERIFY2(preview->toPlainText().contains("Line 1 cannot be saved"), qPrintable(preview->toPlainText()));
+      QTRY_VERIFY2(preview->toPlainText().startsWith("Read 60 points"), qPrintable(preview->toPlainText()));
+      QVERIFY2(preview->toPlainText().contains("Skipped: 1 comment line, 1 header line."),
+               qPrintable(preview->toPlainText()));
       korv::test::Screenshot(&window, "formatconvert");
-
-      // The user deletes the two header lines; the preview follows shortly after.
-      QTextCursor cursor(text->document());
-      cursor.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 2);
-      cursor.removeSelectedText();
-      QTRY_VERIFY2(preview->toPlainText().startsWith("60 points"), qPrintable(preview->toPlainText()));
       QTest::mouseClick(window.findChild<QPushButton*>("ButtonSaveData"), Qt::LeftButton);
     });
     QVERIFY2(dialogs.errors.empty(), dialogs.errors.empty() ? "" : dialogs.errors[0].c_str());
@@ -70,6 +68,43 @@ class ConvertWindowTest : public QObject {
     QCOMPARE(record.Temperature.front(), 35.0);
     QCOMPARE(record.OriginalFile, csv.toStdString());
     QVERIFY(QFile::exists(dir.filePath("converted.nT")));
+  }
+
+  // An export with a settings block, a [Data] marker and named columns, converted from R_H.
+  void convertsAHallCoefficientFromASettingsBlockExport() {
+    korv::test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    Analysis record;
+    TFormConvert window(record);
+    dialogs.opens.push_back(KORV_TEST_DATA "/import/settings_block.txt");
+    dialogs.saves.push_back(dir.filePath("block.nT").toStdString());
+    const bool saved = window.Run([&](QDialog*) {
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QTest::mouseClick(window.findChild<QPushButton*>("ButtonLoadAnotherData"), Qt::LeftButton);
+      auto* columnT = window.findChild<QComboBox*>("ComboBoxColumnT");
+      QVERIFY(columnT->findText("Temperature (K)") >= 0);
+      columnT->setCurrentText("Temperature (K)");
+      window.findChild<QComboBox*>("ComboBoxColumnC")->setCurrentText("Hall coefficient (cm3/C)");
+      window.findChild<QComboBox*>("ComboBoxQuantity")->setCurrentText(kQuantityHallCoefficient);
+      QCOMPARE(window.findChild<QComboBox*>("ComboBoxUnit")->currentText(), QStringLiteral("cm^3/C"));
+      QVERIFY(window.findChild<QLineEdit*>("EditHallFactor")->isEnabled());
+      window.findChild<QComboBox*>("ComboBoxSemiconductor")->setEditText("Si");
+      window.findChild<QLineEdit*>("EditSampleNumber")->setText("Si-P-01");
+      auto* preview = window.findChild<QPlainTextEdit*>("MemoPreview");
+      QTRY_VERIFY2(preview->toPlainText().startsWith("Read 60 points"), qPrintable(preview->toPlainText()));
+      for (const char* part : {"Settings block: lines 1-11, up to the marker [Data].",
+                               "R_H > 0 in 0, R_H < 0 in 60 rows: n-type proposed.", "\n13     35.00 "})
+        QVERIFY2(preview->toPlainText().contains(part), qPrintable(preview->toPlainText()));
+      QCOMPARE(window.findChild<QComboBox*>("ComboBoxConductionType")->currentText(), QStringLiteral("n-type"));
+      korv::test::Screenshot(&window, "formatconvert_settings_block");
+      QTest::mouseClick(window.findChild<QPushButton*>("ButtonSaveData"), Qt::LeftButton);
+    });
+    QVERIFY2(dialogs.errors.empty(), dialogs.errors.empty() ? "" : dialogs.errors[0].c_str());
+    QVERIFY(saved);
+    QCOMPARE(record.DataCount, 60);
+    QCOMPARE(record.ConductionType, std::string("n-type"));
+    QVERIFY(std::fabs(record.Concentration.front() / 1.29523e13 - 1) < 1e-5);
   }
 };
 

@@ -1,11 +1,14 @@
 #include "batch/Analyze.h"
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
 #include "batch/Json.h"
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
+#include "core/Textfile.h"
 #include "presenters/MainCharts.h"
 #include "presenters/MainControls.h"
 #include "presenters/Mainpresenter.h"
@@ -88,6 +91,16 @@ class Road {
   bool sFunction() const { return a_.FunctionType == 1; }
   std::string hName(int k) const { return (sFunction() ? "S" : "H") + std::to_string(k); }
 
+  // H1 found its largest value at an end of the grid: no peak, so no level to evaluate.
+  std::string noPeakMessage() const {
+    std::string at;
+    const int p = a_.PeakIndex[0];
+    if (p >= 0 && p < static_cast<int>(a_.SplineTemperature.size()))
+      at = " (at T = " + FormatPattern(a_.SplineTemperature[p], "0.0") + " K)";
+    return "no level could be evaluated: " + hName(1) + " has no peak inside the measured range, its largest value" +
+           " lies at an end of the grid" + at + "; the data hold no freeze-out range of a level";
+  }
+
   void fail(int status, const std::string& reason) {
     r_.exitStatus = status;
     r_.failure = reason;
@@ -105,6 +118,7 @@ class Road {
     if (a_.DataCount < 2) return fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
     r_.conductionType = a_.ConductionType;
     r_.semiconductor = a_.Semiconductor;
+    r_.sample = a_.SampleNumber;
     return true;
   }
 
@@ -145,7 +159,7 @@ class Road {
       if (first && failed) return fail(1, view_.errors.back()), false;
       if (view_.IsEnabled(calc) && view_.Text(calc) == "Calculation again") continue;
       if (!view_.IsEnabled(eval)) {
-        if (first) return fail(1, "the peak of " + hName(1) + " lies at an end of the grid"), false;
+        if (first) return fail(1, noPeakMessage()), false;
         return false;
       }
       if (o_.g[k - 1]) view_.SetText("EditGH" + n, FormatGeneral(*o_.g[k - 1]));
@@ -284,6 +298,56 @@ std::string JsonText(const AnalyzeReport& r) {
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";
+}
+
+namespace {
+
+// The shortest text that reads back as the same double, as the JSON output writes it.
+std::string exact(double v) {
+  if (!std::isfinite(v)) return "";
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, res.ptr);
+}
+
+// A cell never holds the table's own separators.
+std::string cell(std::string s) {
+  for (char& c : s)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return s;
+}
+
+const char* statusText(int exitStatus) { return exitStatus == 0 ? "done" : exitStatus == 1 ? "failed" : "unreadable"; }
+
+}  // namespace
+
+std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports) {
+  std::vector<std::string> lines;
+  std::string head = "file\tsample\tsemiconductor\ttype";
+  for (int k = 1; k <= 3; ++k) head += "\tdensity_" + std::to_string(k) + "_cm-3\tenergy_" + std::to_string(k) + "_eV";
+  head += "\tcompensating_density_cm-3\tstatus\tfirst_message";
+  lines.push_back(head);
+  for (const auto& r : reports) {
+    std::string line =
+        cell(r.input) + "\t" + cell(r.sample) + "\t" + cell(r.semiconductor) + "\t" + cell(r.conductionType);
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (k < r.analyses.size())
+        line += "\t" + exact(r.analyses[k].density) + "\t" + exact(r.analyses[k].energyLevel);
+      else
+        line += "\t\t";
+    }
+    line += "\t" + (r.analyses.empty() ? std::string() : exact(r.compensatingDensity));
+    line += "\t" + std::string(statusText(r.exitStatus));
+    line += "\t" + cell(!r.failure.empty() ? r.failure : r.messages.empty() ? std::string() : r.messages.front());
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports) {
+  TextFileWriter w;
+  for (const auto& line : TableLines(reports)) w.Line(line);
+  w.Commit(path);
 }
 
 }  // namespace korv::batch

@@ -28,6 +28,7 @@ struct AnalyzeReport {
   std::string input;
   std::string conductionType;
   std::string semiconductor;
+  std::string sample;
   std::vector<AnalysisResult> analyses;
   double compensatingDensity = 0;
   bool evaluationFinished = false;
@@ -43,5 +44,12 @@ AnalyzeReport RunAnalyze(const AnalyzeOptions& options, Analysis& record);
 
 std::string SummaryText(const AnalyzeReport& report);
 std::string JsonText(const AnalyzeReport& report);
+
+// The series table: a row of column names, then one row per report (file, sample,
+// semiconductor, type, density and energy of levels 1 to 3, compensating density, status,
+// first message), tab-separated; the numbers as the JSON output writes them.
+std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports);
+// Writes the table (CR LF) atomically; throws korv::Error when it cannot.
+void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports);
 
 }  // namespace korv::batch

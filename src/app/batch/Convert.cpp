@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <map>
 
+#include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "files/Instrumentimport.h"
 #include "presenters/Formatconvert.h"
+#include "presenters/Mainpresenter.h"
 #include "presenters/MemoryView.h"
 
 namespace korv::batch {
@@ -42,6 +45,8 @@ ConvertReport RunConvert(const ConvertOptions& o) {
   }
 
   Analysis record;
+  // The version line names the program that wrote the file, as the main window's record does.
+  record.VersionInformation = korv::ui::kVersionInformation;
   bool saved = false;
   ConvertView view;
   korv::ui::ConvertPresenter window(record, view, saved);
@@ -53,17 +58,19 @@ ConvertReport RunConvert(const ConvertOptions& o) {
     r.failure = "cannot read '" + o.input + "': " + view.errors.back();
     return r;
   }
-  if (o.skipLines > 0) {
-    std::string text = view.Text(korv::ui::kConvertText);
-    std::size_t pos = 0;
-    for (int i = 0; i < o.skipLines && pos != std::string::npos; ++i) {
-      pos = text.find('\n', pos);
-      if (pos != std::string::npos) ++pos;
-    }
-    view.SetText(korv::ui::kConvertText, pos == std::string::npos ? std::string() : text.substr(pos));
-  }
-  view.SetText("ComboBoxColumnT", std::to_string(o.tColumn));
-  view.SetText("ComboBoxColumnC", std::to_string(o.nColumn));
+  window.SetSkipLines(o.skipLines);
+  view.SetText("ComboBoxColumnT", o.tColumn);
+  view.SetText("ComboBoxColumnC", o.nColumn);
+  view.SetText("ComboBoxColumnReliability",
+               o.reliabilityColumn.empty() ? korv::ui::kNoReliabilityColumn : o.reliabilityColumn);
+  view.SetText("ComboBoxQuantity", o.quantity == "hall-coefficient" ? korv::ui::kQuantityHallCoefficient
+                                                                    : korv::ui::kQuantityConcentration);
+  window.ComboBoxQuantityChange();
+  ImportUnit unit{};
+  ParseImportUnit(o.unit, unit);
+  view.SetText("ComboBoxUnit", ImportUnitText(unit));
+  view.SetText("EditHallFactor", o.hallFactor);
+  view.SetChecked("CheckBoxCelsius", o.celsius);
   view.SetText("EditNameOfMeasurement", o.measurementName);
   view.SetText("EditDateOfMeasurement", o.measurementDate);
   view.SetText("EditNameOfAnalysis", o.analysisName);
@@ -75,6 +82,28 @@ ConvertReport RunConvert(const ConvertOptions& o) {
   view.SetText("EditThickness", o.thickness);
   view.SetText("EditMagneticField", o.magneticField);
   view.SetText("EditCurrent", o.current);
+
+  // A file of several runs needs the one to read: the window offers the first, a script says.
+  const std::string text = view.Text(korv::ui::kConvertText);
+  const korv::ImportLayout layout = korv::AnalyseLayout(text, -1, o.skipLines);
+  if (o.run.empty() && layout.runs.size() > 1) {
+    std::string list;
+    for (const auto& l : layout.runs) list += (list.empty() ? "" : ", ") + l;
+    r.exitStatus = 2;
+    r.failure = "the file holds " + std::to_string(layout.runs.size()) + " runs (" + list + "): choose one with --run";
+    return r;
+  }
+  view.SetText("ComboBoxRun", o.run);
+  // The preview proposes the conduction type from the signs of R_H when none was given.
+  window.UpdatePreview();
+  try {
+    const korv::ImportSettings settings = window.Settings();
+    r.report = korv::ImportMeasurement(text, settings).Report(settings);
+  } catch (const korv::Error& e) {
+    r.exitStatus = 2;
+    r.failure = e.what();
+    return r;
+  }
   view.saveAnswers.push_back(o.output);
   window.ButtonSaveDataClick();
   for (const auto& n : view.notices) r.notes += n + "\n";

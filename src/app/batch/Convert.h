@@ -12,7 +12,8 @@ struct ConvertReport {
   std::string failure;
   std::string output;
   int points = 0;
-  std::string notes;  // what the window said (lines skipped, ...)
+  std::string notes;   // what the window said (lines skipped, ...)
+  std::string report;  // what was read, skipped and refused
 };
 
 ConvertReport RunConvert(const ConvertOptions& options);

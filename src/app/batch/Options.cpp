@@ -25,12 +25,15 @@ class Args {
     if (!(x > 0)) throw UsageError("option " + option + " must be greater than 0");
     return x;
   }
-  int Column(const std::string& option) {
+  // A column by number (1 to 15) or by name.
+  std::string Column(const std::string& option) {
     std::string v = Value(option);
+    bool digits = !v.empty() && v.find_first_not_of("0123456789") == std::string::npos;
     int c = 0;
-    if (!TryParseInt(v, c) || c < 1 || c > 15)
+    if (digits && (!TryParseInt(v, c) || c < 1 || c > 15))
       throw UsageError("option " + option + ": '" + v + "' is not a column from 1 to 15");
-    return c;
+    if (Trim(v).empty()) throw UsageError("option " + option + " needs a column name or number");
+    return v;
   }
 
  private:
@@ -83,14 +86,15 @@ AnalyzeOptions parseAnalyze(Args& a) {
       o.json = true;
     } else if (arg == "--quiet") {
       o.quiet = true;
+    } else if (arg == "--table") {
+      o.table = a.Value(arg);
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError("unknown option " + arg + " for analyze");
-    } else if (o.input.empty()) {
-      o.input = arg;
     } else {
-      throw UsageError("analyze takes one measurement file, got also '" + arg + "'");
+      o.inputs.push_back(arg);
     }
   }
+  if (!o.inputs.empty()) o.input = o.inputs.front();
   if (commonG && slotG) throw UsageError("give either --g or --g1/--g2/--g3, not both");
   if (o.input.empty()) throw UsageError("analyze needs a measurement file (*.nT or *.pT)");
   return o;
@@ -110,6 +114,22 @@ ConvertOptions parseConvert(Args& a) {
       o.tColumn = a.Column(arg);
     } else if (arg == "--n-column") {
       o.nColumn = a.Column(arg);
+    } else if (arg == "--reliability-column") {
+      o.reliabilityColumn = a.Column(arg);
+    } else if (arg == "--run") {
+      o.run = a.Value(arg);
+    } else if (arg == "--quantity") {
+      o.quantity = a.Value(arg);
+      if (o.quantity != "concentration" && o.quantity != "hall-coefficient")
+        throw UsageError("option --quantity takes concentration or hall-coefficient, not '" + o.quantity + "'");
+    } else if (arg == "--unit") {
+      o.unit = a.Value(arg);
+      if (o.unit != "cm-3" && o.unit != "m-3" && o.unit != "cm3/C" && o.unit != "m3/C")
+        throw UsageError("option --unit takes cm-3, m-3, cm3/C or m3/C, not '" + o.unit + "'");
+    } else if (arg == "--hall-factor") {
+      o.hallFactor = FormatGeneral(a.Positive(arg));
+    } else if (arg == "--celsius") {
+      o.celsius = true;
     } else if (arg == "--type") {
       o.conductionType = a.Value(arg);
       if (o.conductionType != "n-type" && o.conductionType != "p-type")
@@ -151,8 +171,16 @@ ConvertOptions parseConvert(Args& a) {
     }
   }
   if (o.input.empty()) throw UsageError("convert needs the file to convert");
-  if (o.tColumn == 0 || o.nColumn == 0) throw UsageError("convert needs --t-column and --n-column");
-  if (o.conductionType.empty()) throw UsageError("convert needs --type n-type or --type p-type");
+  if (o.tColumn.empty() || o.nColumn.empty()) throw UsageError("convert needs --t-column and --n-column");
+  const bool hallUnit = o.unit == "cm3/C" || o.unit == "m3/C";
+  if (o.quantity.empty()) o.quantity = hallUnit ? "hall-coefficient" : "concentration";
+  const bool hall = o.quantity == "hall-coefficient";
+  if (o.unit.empty()) o.unit = hall ? "cm3/C" : "cm-3";
+  if (hall != hallUnit) throw UsageError("option --unit " + o.unit + " does not belong to --quantity " + o.quantity);
+  if (o.hallFactor != "1" && !hall) throw UsageError("option --hall-factor belongs to --quantity hall-coefficient");
+  // The sign of a Hall coefficient proposes the type; a concentration says nothing of it.
+  if (o.conductionType.empty() && !hall)
+    throw UsageError("convert needs --type n-type or --type p-type (or a Hall coefficient, whose sign tells)");
   if (o.output.empty()) throw UsageError("convert needs -o FILE.nT or -o FILE.pT");
   return o;
 }
@@ -187,10 +215,14 @@ std::string UsageText() {
   return std::string(R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
 
 Usage:
-  korv-batch analyze FILE.nT|FILE.pT [options]
+  korv-batch analyze FILE.nT|FILE.pT [FILE ...] [options]
       Walks the whole analysis: spline, density of states, Fermi level, H1 (H2, H3 while
       the data allow another analysis), simulation and results report, saving every file
-      under the name the window proposes.
+      under the name the window proposes. Several files are analysed in turn with the same
+      options; one that fails does not stop the others.
+      --table FILE.tsv         one row per file (file, sample, semiconductor, type, density
+                               and energy of each level, compensating density, status, first
+                               message), tab-separated with a row of column names
       --outdir DIR             where the files go (default: beside the measurement)
       --smoothness S           smoothness of the spline (default 5000)
       --mass M                 density-of-states effective mass (default: the material's)
@@ -211,8 +243,22 @@ Usage:
       --presses gives instead the number of "Next Peak" presses of each peak.
       --json prints the inputs, every peak, the messages and the file as one JSON object.
 
-  korv-batch convert FOREIGN.txt --t-column I --n-column J --type n-type|p-type -o FILE.nT [options]
-      Converts a text file of columns (blanks, tabs or commas) into a measurement file.
+  korv-batch convert FOREIGN.txt --t-column COL --n-column COL [--type n-type|p-type] -o FILE.nT [options]
+      Converts a text file of columns into a measurement file, as the conversion window does:
+      cells separated by blanks, tabs, commas or semicolons (a decimal comma where the numbers
+      need it); comment lines (#, %, ;, //), a settings block up to a [Data] marker line and a
+      row of column names are skipped; a column COL is a number (1 to 15) or a name of that row.
+      Prints what was read, skipped and refused.
+      --quantity concentration|hall-coefficient   what the n column holds (default: from --unit,
+                               else concentration); n = r_H/(q*|R_H|) from a Hall coefficient
+      --unit cm-3|m-3|cm3/C|m3/C   unit of the n column (default cm-3, or cm3/C for R_H)
+      --hall-factor R       Hall factor r_H (default 1; stated in the file's remark line)
+      --type n-type|p-type  conduction type; with R_H the signs propose it, and rows whose sign
+                            disagrees with the type are left out and listed
+      --run LABEL           the run to read from a file of several runs (a column named "run", or
+                            the first column of repeated text labels); needed when there are several
+      --celsius             temperatures in degrees Celsius
+      --reliability-column COL   reliability of each point (default 1)
       --semiconductor NAME  --sample NUMBER  --comment TEXT
       --measurement-name TEXT  --measurement-date TEXT  --analysis-name TEXT  --analysis-date TEXT
       --thickness MICRON  --field TESLA  --current AMPERE
@@ -231,7 +277,7 @@ Usage:
   korv-batch --help | --version
 
 Exit status: 0 success, 1 a step of the analysis failed (files written so far are kept),
-2 bad usage or an unreadable input.
+2 bad usage or an unreadable input; for several files, the worst of them.
 )");
 }
 

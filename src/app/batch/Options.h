@@ -17,8 +17,10 @@ class UsageError : public std::runtime_error {
 };
 
 struct AnalyzeOptions {
-  std::string input;
-  std::string outdir;  // empty: beside the input
+  std::string input;                // the file RunAnalyze analyses
+  std::vector<std::string> inputs;  // every file of the command line, in order
+  std::string table;                // one row per file into this TSV file; empty: none
+  std::string outdir;               // empty: beside the input
   double smoothness = 5000;
   std::optional<double> mass;
   std::optional<double> minima;
@@ -33,8 +35,13 @@ struct AnalyzeOptions {
 struct ConvertOptions {
   std::string input;
   std::string output;
-  int tColumn = 0;  // 1-based, as the conversion window offers them
-  int nColumn = 0;
+  // Columns by name or by number (1-based, as the conversion window offers them).
+  std::string tColumn, nColumn, reliabilityColumn;
+  std::string quantity;  // "concentration" or "hall-coefficient"; empty: from the unit
+  std::string unit;      // "cm-3", "m-3", "cm3/C", "m3/C"; empty: the quantity's first
+  std::string hallFactor = "1";
+  std::string run;
+  bool celsius = false;
   std::string conductionType;
   std::string semiconductor;
   std::string sampleNumber;

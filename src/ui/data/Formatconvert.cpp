@@ -1,6 +1,7 @@
 #include "data/Formatconvert.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -55,6 +56,11 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   load->setText(captionOf("ButtonLoadAnotherData"));
   auto* columnT = named<QComboBox>(steps, "ComboBoxColumnT");
   auto* columnC = named<QComboBox>(steps, "ComboBoxColumnC");
+  // Wide enough for a column's name as well as its number.
+  for (QComboBox* box : {columnT, columnC}) {
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(20);
+  }
   auto* save = named<QPushButton>(steps, "ButtonSaveData");
   save->setText(captionOf("ButtonSaveData"));
   for (QPushButton* b : {load, save}) b->setAutoDefault(false);
@@ -68,6 +74,29 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   stepLayout->addWidget(label(steps, "LabelStep5"), 4, 0, 1, 2);
   stepLayout->addWidget(label(steps, "LabelStep6"), 5, 0);
   stepLayout->addWidget(save, 5, 1);
+
+  // What the columns hold: quantity, unit, Hall factor, Celsius, run, reliability column.
+  auto* import = named<QGroupBox>(this, "GroupBoxImport");
+  import->setTitle(captionOf("GroupBoxImport"));
+  auto* importLayout = new QGridLayout(import);
+  auto* quantity = named<QComboBox>(import, "ComboBoxQuantity");
+  auto* unit = named<QComboBox>(import, "ComboBoxUnit");
+  auto* hallFactor = named<QLineEdit>(import, "EditHallFactor");
+  auto* celsius = named<QCheckBox>(import, "CheckBoxCelsius");
+  celsius->setText(captionOf("CheckBoxCelsius"));
+  auto* run = named<QComboBox>(import, "ComboBoxRun");
+  auto* columnR = named<QComboBox>(import, "ComboBoxColumnReliability");
+  importLayout->addWidget(label(import, "LabelQuantity"), 0, 0);
+  importLayout->addWidget(quantity, 0, 1);
+  importLayout->addWidget(label(import, "LabelUnit"), 1, 0);
+  importLayout->addWidget(unit, 1, 1);
+  importLayout->addWidget(label(import, "LabelHallFactor"), 2, 0);
+  importLayout->addWidget(hallFactor, 2, 1);
+  importLayout->addWidget(celsius, 3, 0, 1, 2);
+  importLayout->addWidget(label(import, "LabelRun"), 4, 0);
+  importLayout->addWidget(run, 4, 1);
+  importLayout->addWidget(label(import, "LabelColumnReliability"), 5, 0);
+  importLayout->addWidget(columnR, 5, 1);
 
   // The text with its context menu.
   text_ = named<QPlainTextEdit>(this, kConvertText);
@@ -140,15 +169,16 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
 
   auto* left = new QVBoxLayout;
   left->addWidget(steps);
+  left->addWidget(import);
   left->addWidget(conditions);
   left->addStretch();
   auto* right = new QVBoxLayout;
-  right->addWidget(text_, 3);
-  right->addWidget(previewBox, 2);
+  right->addWidget(text_, 1);
+  right->addWidget(previewBox, 1);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addLayout(right, 1);
-  resize(1000, 640);
+  resize(1180, 760);
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<ConvertPresenter>(record, *view_, convertedDataSaved_);
@@ -159,8 +189,17 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   preview_->setInterval(250);
   connect(preview_, &QTimer::timeout, this, [this] { presenter_->UpdatePreview(); });
   connect(text_, &QPlainTextEdit::textChanged, preview_, qOverload<>(&QTimer::start));
-  for (QComboBox* box : {columnT, columnC})
+  for (QComboBox* box : {columnT, columnC, unit, run, columnR})
     connect(box, &QComboBox::currentIndexChanged, this, [this] { presenter_->UpdatePreview(); });
+  connect(quantity, &QComboBox::currentIndexChanged, this, [this] {
+    presenter_->ComboBoxQuantityChange();
+    presenter_->UpdatePreview();
+  });
+  connect(celsius, &QCheckBox::toggled, this, [this] { presenter_->UpdatePreview(); });
+  connect(hallFactor, &QLineEdit::textChanged, preview_, qOverload<>(&QTimer::start));
+  // The conduction type decides which R_H rows are left out.
+  if (auto* type = findChild<QComboBox*>(QStringLiteral("ComboBoxConductionType")))
+    connect(type, &QComboBox::currentTextChanged, preview_, qOverload<>(&QTimer::start));
   connect(load, &QPushButton::clicked, this, [this] {
     presenter_->ButtonLoadAnotherDataClick();
     preview_->stop();

@@ -1,0 +1,147 @@
+// Measurements from the delimited text files that Hall systems export: a settings block
+// closed by a marker line such as "[Data]", comment lines, a row of column names, cells
+// separated by blanks, tabs, commas or semicolons (with a decimal comma where the numbers
+// need it), a run column holding several runs, and a Hall coefficient R_H instead of a
+// carrier concentration.
+//
+// The reader first looks at the text as a whole (ImportLayout: where the data begin, the
+// separator, the column names, the runs), then turns the rows of one run into points
+// (ImportMeasurement). Every line that gives no point is accounted for: skipped (a comment,
+// the settings block, a header, another run, a row whose R_H sign disagrees with the
+// conduction type, ...) or refused (a row that would be a wrong point: no number, T not
+// above 0 K, a concentration not above 0, a negative reliability).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korv {
+
+// Elementary charge [C] used to turn a Hall coefficient into a concentration.
+inline constexpr double kImportCharge = 1.6021e-19;
+// Largest column number a choice by number may give (the window offers 1 to 15).
+inline constexpr int kImportMaxColumn = 15;
+
+// The leading numeric part of a token: optional sign, digits with an optional point, an
+// optional exponent; 0 when the token does not start with a number. `outOfRange` is set
+// when the number does not fit a double (a number too small for one reads as 0).
+double LeadingNumber(std::string_view token, bool& outOfRange);
+// Whether the whole token is a number (with a point, or a comma when `decimalComma`).
+bool IsNumberCell(std::string_view token, bool decimalComma);
+// Tokens at runs of blanks, tabs and commas, at most `limit` of them (the first ones).
+std::vector<std::string_view> SplitTokens(std::string_view line, std::size_t limit = SIZE_MAX);
+
+enum class ImportSeparator {
+  Mixed,      // any run of blanks, tabs and commas
+  Tab,        // tabs only: a cell may hold blanks, and commas when they are decimal commas
+  Semicolon,  // each semicolon; blanks around a cell are dropped; empty cells count
+};
+
+struct ImportLayout {
+  bool byteOrderMark = false;  // a UTF-8 byte-order mark opened the text
+  int lineCount = 0;
+  int markerLine = 0;  // 1-based line of the "[Data]" marker; 0 when none
+  std::string marker;
+  ImportSeparator separator = ImportSeparator::Mixed;
+  bool decimalComma = false;
+  int namesLine = 0;  // 1-based line of the column names; 0 when none
+  std::vector<std::string> names;
+  std::vector<int> headerLines;   // further lines without any number before the data
+  int runColumn = -1;             // 0-based; -1 when the rows hold one run only
+  std::vector<std::string> runs;  // distinct labels of the run column, in order of appearance
+
+  // The cells of one data line under this layout, at most `limit` of them.
+  std::vector<std::string_view> Cells(std::string_view line, std::size_t limit = SIZE_MAX) const;
+  // "semicolon, decimal comma" and the like.
+  std::string SeparatorText() const;
+};
+
+// Looks at the text as a whole. `runColumn` forces the run column (0-based; -1: a column
+// named "run" or the first column of text labels that repeat, when there is one). The
+// first `skipLines` lines are left out of every judgement.
+ImportLayout AnalyseLayout(std::string_view text, int runColumn = -1, int skipLines = 0);
+
+// Whether a line is a comment: it starts (after blanks) with '#', '%', ';' or "//".
+bool IsCommentLine(std::string_view line);
+
+enum class ImportQuantity { Concentration, HallCoefficient };
+enum class ImportUnit { PerCubicCentimetre, PerCubicMetre, CubicCentimetrePerCoulomb, CubicMetrePerCoulomb };
+
+// "cm-3", "m-3", "cm3/C", "m3/C" (the command line's spelling) and back; false when unknown.
+bool ParseImportUnit(std::string_view text, ImportUnit& unit);
+std::string ImportUnitText(ImportUnit unit);  // "cm^-3", "m^-3", "cm^3/C", "m^3/C"
+bool UnitFits(ImportQuantity quantity, ImportUnit unit);
+
+struct ImportSettings {
+  // A column name of the names row, or the column's number ("1" is the first column).
+  std::string temperatureColumn;
+  std::string concentrationColumn;
+  std::string reliabilityColumn;  // empty: reliability 1 for every point
+  std::string runColumn;          // empty: found by AnalyseLayout
+  std::string run;                // label of the run to read; empty: the first run
+  ImportQuantity quantity = ImportQuantity::Concentration;
+  ImportUnit unit = ImportUnit::PerCubicCentimetre;
+  double hallFactor = 1;
+  bool celsius = false;
+  // "n-type" or "p-type": rows whose R_H sign disagrees are left out. Empty: the type
+  // the signs propose.
+  std::string conductionType;
+  // Leading lines to leave out whatever they hold (a header the reader cannot tell).
+  int skipLines = 0;
+};
+
+// Why a row gives no point.
+enum class Refusal { None, Temperature, Concentration, Reliability };
+
+struct ImportedPoint {
+  int line = 0;  // 1-based
+  std::string rawTemperature, rawConcentration;
+  double temperature = 0;    // K
+  double concentration = 0;  // cm^-3
+  double reliability = 1;
+  Refusal refusal = Refusal::None;
+  std::string reason;  // of the refusal
+};
+
+// Consecutive lines left out for one reason.
+struct LineRange {
+  int first = 0, last = 0;
+  std::string reason;
+  bool refused = false;
+};
+
+struct ImportResult {
+  ImportLayout layout;
+  int temperatureColumn = -1, concentrationColumn = -1, reliabilityColumn = -1;  // 0-based
+  std::string run;  // the run read; empty without a run column
+  // Every row that gave a value pair, refused ones included, in the order of the text.
+  std::vector<ImportedPoint> points;
+  std::vector<LineRange> notes;  // every line that gave no point, in order, with its reason
+  // Counts of the lines left out.
+  int askedLines = 0, commentLines = 0, emptyLines = 0, settingsLines = 0, headerLines = 0, otherRunLines = 0,
+      shortLines = 0, outOfRangeLines = 0, signLines = 0;
+  std::vector<int> signLineNumbers;  // rows left out for their R_H sign
+  // From the signs of R_H: "p-type" when most are positive, "n-type" when most are
+  // negative, empty without a Hall coefficient.
+  std::string proposedType;
+  std::string conductionType;  // the type the rows were checked against
+  int positiveRows = 0, negativeRows = 0;
+
+  int Accepted() const;  // points without refusal
+  int Refused() const;   // points with a refusal
+  const ImportedPoint* FirstRefused() const;
+  // What was read, skipped and refused, in lines of plain text.
+  std::string Report(const ImportSettings& settings) const;
+};
+
+// Reads the points that the settings choose. Throws korv::Error for a choice that does not
+// fit the text (an unknown column name, a run that is not there, a unit of the other
+// quantity, a Hall factor not above 0).
+ImportResult ImportMeasurement(std::string_view text, const ImportSettings& settings);
+
+// The text of a compact list of line numbers: "48-54, 60"; after `maxRanges` ranges, "...".
+std::string LineList(const std::vector<int>& lines, std::size_t maxRanges = SIZE_MAX);
+
+}  // namespace korv
