@@ -297,14 +297,13 @@ void ExcitedStates::CutArrays() {
 void ExcitedStates::CheckInputs() const {
   const Analysis& a = record_;
   if (!(a.DielectricConstant > 0) || !std::isfinite(a.DielectricConstant))
-    throw korv::Error("The dielectric constant must be a positive number, not " +
-                      FormatGeneral(a.DielectricConstant) + ".");
+    throw korv::Error("The dielectric constant must be a positive number, not " + FormatGeneral(a.DielectricConstant) +
+                      ".");
   if (!(a.EffectiveMass > 0) || !std::isfinite(a.EffectiveMass))
     throw korv::Error("The effective mass must be a positive number, not " + FormatGeneral(a.EffectiveMass) + ".");
   const int n = a.GridCount;
-  if (n < 1 || static_cast<int>(a.SplineTemperature.size()) < n ||
-      static_cast<int>(a.SplineConcentration.size()) < n || a.HValues.empty() ||
-      static_cast<int>(a.HValues[0].size()) < n || a.PeakIndex[0] < 0 || a.PeakIndex[0] >= n)
+  if (n < 1 || static_cast<int>(a.SplineTemperature.size()) < n || static_cast<int>(a.SplineConcentration.size()) < n ||
+      a.HValues.empty() || static_cast<int>(a.HValues[0].size()) < n || a.PeakIndex[0] < 0 || a.PeakIndex[0] >= n)
     throw korv::Error("The first analysis (H1) has no curve and peak to work on.");
 }
 
@@ -653,9 +652,8 @@ void ExcitedStates::SimulateFermiDiracConcentration(korv::Progress& progress) {
     const double T = a.SplineTemperature[j];
     const double kT = KT(T);
     const double nc = a.DosCoefficient * std::pow(T, 1.5);
-    const double fermi = SolveFermiLevel([&](double x) {
-      return density / (1.0 + g * std::exp((level - x) / kT)) - (nc * std::exp(-x / kT) + comp);
-    });
+    const double fermi = SolveFermiLevel(
+        [&](double x) { return density / (1.0 + g * std::exp((level - x) / kT)) - (nc * std::exp(-x / kT) + comp); });
     FermiDiracFermiLevel[j] = fermi;
     FermiDiracConcentration[j] = nc * std::exp(-fermi / kT);
     progress.Step(korv::ProgressBar::Main, 1);

@@ -22,8 +22,8 @@ namespace korv::excited {
 
 inline constexpr int kTrialCount = 18;
 inline constexpr int kMaxHighestLevel = 10;
-inline constexpr double kLowestLevel = 0.001;   // eV
-inline constexpr double kHighestLevel = 1.5;    // eV
+inline constexpr double kLowestLevel = 0.001;     // eV
+inline constexpr double kHighestLevel = 1.5;      // eV
 inline constexpr double kCoarseLevelStep = 0.01;  // eV
 
 inline constexpr const char* kShallowMessage = "The energy level might be shallower than 1 meV";
@@ -42,7 +42,7 @@ struct TrialResult {
   int highestLevel = 2;  // r
   int start = 0;         // start index of the fit
   bool succeeded = false;
-  bool valid = false;  // its last level search lay between 1 meV and 1500 meV
+  bool valid = false;   // its last level search lay between 1 meV and 1500 meV
   std::string message;  // that search's message
   double density = 0, level = 0, compensatingDensity = 0;
   double deviation = -1;  // -1: failed; not a number: no positive model point to compare
