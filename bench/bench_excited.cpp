@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include "analyses/Excitedstates.h"
 #include "core/Ports.h"
@@ -70,7 +71,7 @@ void Evaluate(benchmark::State& state, korv::excited::Method method) {
     level = x.ExcitedEnergyLevel;
     benchmark::DoNotOptimize(level);
   }
-  state.counters["level_meV"] = level * 1000;
+  state.SetLabel("level " + std::to_string(level) + " eV");
 }
 
 void BM_ExcitedEvaluationStraightforward(benchmark::State& state) {

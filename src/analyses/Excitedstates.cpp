@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "core/Error.h"
 #include "core/Numbers.h"
@@ -214,44 +217,49 @@ double ScanPeak(const Analysis& a, int j1, int j2, auto&& value) {
 }
 
 // The fast form of the trials of one r: level-free terms per grid point, shared by all
-// trials, and the model rows of the coarse level candidates, reused by every ratio step
-// of the trials with this r. Each value is computed by the same expressions as
-// Model::H, so the results are the same bits.
+// trials, and the model rows (1 / denominator, density 1) of every level already scanned,
+// reused by the later ratio steps of the trials with this r. The coarse candidates recur
+// in every ratio step and the first steps of the level bisection mostly do. Each value is
+// computed by the same expressions as Model::H, so the results are the same bits.
 class FastTrials {
  public:
   FastTrials(const Model& model, const std::vector<PointTerms>& terms, int first, int last)
       : model_(model), terms_(terms), first_(first), last_(last) {}
 
-  double Peak(int j1, int j2, double ratio, double level, int coarse) {
-    if (coarse < 0) {
+  double Peak(int j1, int j2, double ratio, double level) {
+    const std::vector<double>* row = Row(level);
+    if (!row) {
       return ScanPeak(model_.a, j1, j2, [&](int j) {
         const PointTerms& t = terms_[j];
         return Model::H(t, model_.Denominator(t, level), ratio, 1.0);
       });
     }
-    const std::vector<double>& row = Row(coarse, level);
+    const double* r = row->data() - first_;
     return ScanPeak(model_.a, j1, j2, [&](int j) {
       const PointTerms& t = terms_[j];
-      return t.prefactor * (row[j - first_] - ratio * 1.0 * t.q);
+      return t.prefactor * (r[j] - ratio * 1.0 * t.q);
     });
   }
 
  private:
-  // 1 / denominator over [first, last] for coarse candidate k (density 1).
-  const std::vector<double>& Row(int k, double level) {
-    if (static_cast<int>(rows_.size()) <= k) rows_.resize(k + 1);
-    std::vector<double>& row = rows_[k];
-    if (row.empty()) {
-      row.resize(last_ - first_ + 1);
-      for (int j = first_; j <= last_; ++j) row[j - first_] = 1.0 / model_.Denominator(terms_[j], level);
-    }
-    return row;
+  // At most this many rows are kept (about 1 700 points each on a 2 700-point grid).
+  static constexpr std::size_t kMaxRows = 1500;
+
+  const std::vector<double>* Row(double level) {
+    const std::uint64_t key = std::bit_cast<std::uint64_t>(level);
+    auto it = rows_.find(key);
+    if (it != rows_.end()) return &it->second;
+    if (rows_.size() >= kMaxRows) return nullptr;
+    std::vector<double>& row = rows_[key];
+    row.resize(last_ - first_ + 1);
+    for (int j = first_; j <= last_; ++j) row[j - first_] = 1.0 / model_.Denominator(terms_[j], level);
+    return &row;
   }
 
   const Model& model_;
   const std::vector<PointTerms>& terms_;
   int first_, last_;
-  std::vector<std::vector<double>> rows_;
+  std::unordered_map<std::uint64_t, std::vector<double>> rows_;
 };
 
 }  // namespace
@@ -496,7 +504,7 @@ bool ExcitedStates::AutomaticExcitedEvaluation(korv::Progress& progress, korv::M
         results[i] = Fit(
             s, p, hexp[s], hexp[p],
             [&](double ratio) {
-              return SearchLevel(tp, [&](double level, int k) { return fast.Peak(s, e, ratio, level, k); });
+              return SearchLevel(tp, [&](double level, int) { return fast.Peak(s, e, ratio, level); });
             },
             modelH);
         results[i].highestLevel = m.r;
