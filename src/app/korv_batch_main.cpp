@@ -7,6 +7,7 @@
 
 #include "batch/Analyze.h"
 #include "batch/Convert.h"
+#include "batch/Excitedstates.h"
 #include "batch/Options.h"
 
 using namespace korv::batch;
@@ -14,6 +15,8 @@ using namespace korv::batch;
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C");
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "excited-states")
+    return ExcitedStatesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   Command command;
   try {
     command = ParseCommandLine(args);

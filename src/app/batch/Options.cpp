@@ -201,6 +201,12 @@ Usage:
       --json                   print one JSON object instead of the summary
       --quiet                  print nothing but errors
 
+  korv-batch excited-states FILE.nT|FILE.pT [--dielectric-constant E] [--after-h1] [--outdir DIR] [--json]
+      Walks the road of analyze (with --after-h1 only up to saving H1), then re-evaluates H1
+      in the excited-states window: types E into its dielectric constant (default: the
+      material's), presses "Evaluation" and saves the *.simN and the *.exc.
+      --quiet                  print nothing but errors
+
   korv-batch convert FOREIGN.txt --t-column I --n-column J --type n-type|p-type -o FILE.nT [options]
       Converts a text file of columns (blanks, tabs or commas) into a measurement file.
       --semiconductor NAME  --sample NUMBER  --comment TEXT
