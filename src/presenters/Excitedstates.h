@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Excitedstates.h"
+#include "../analyses/Excitedstates.h"  // the engine (the Qt view has a header of the same name)
 #include "core/Hallanalysis.h"
 #include "presenters/View.h"
 #include "presenters/Windows.h"

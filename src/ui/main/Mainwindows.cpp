@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <QWidget>
 
+#include "analyses/Excitedstates.h"
 #include "analyses/Informationsemiconductor.h"
 #include "data/Automaticevaluationtype.h"
 #include "data/Cautiondeeplevel.h"
@@ -109,6 +110,11 @@ void QtWindows::CreateDataWindows(Analysis& record) {
         results_->Presenter().Build();
       },
       [this] { results_->hide(); }, [this] { return results_->isVisible(); });
+  // The excited-states window: prepared every time it is opened; closing it runs its closing step.
+  auto* excited = own(new TFormExcitedStates(record, *this, progress_));
+  Register(
+      Window::ExcitedStates, [excited] { excited->PrepareAndShow(); }, [excited] { excited->close(); },
+      [excited] { return excited->isVisible(); });
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
