@@ -136,13 +136,6 @@ class ExcitedStatesWindowTest : public QObject {
     QVERIFY(view.Text("LabelEnergyLevel") != "0");
     QVERIFY(view.Chart("ChartH1Excited")->PointCount(1) > 0);
     QVERIFY(!windows.ProgressReport()->isVisible());
-    // Typing a dielectric constant allows another evaluation.
-    auto* edit = excited->findChild<QLineEdit*>("EditDielectricConstant");
-    QTest::keyClick(edit, Qt::Key_End);
-    QTest::keyClicks(edit, "0");
-    QVERIFY(evaluate->isEnabled());
-    edit->setText("8.9");
-
     dialogs_.saves = {path("gan.exc")};
     excited->findChild<QAbstractButton*>("ButtonSaveExcitedStates")->click();
     QVERIFY(QFileInfo::exists(dir_.filePath("gan.exc")));
@@ -158,6 +151,13 @@ class ExcitedStatesWindowTest : public QObject {
         excited->grab().save(QString("%1/excited_tab%2.png").arg(QString(shots)).arg(i + 1));
       }
     }
+
+    // Typing a dielectric constant allows another evaluation.
+    auto* edit = excited->findChild<QLineEdit*>("EditDielectricConstant");
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "0");
+    QVERIFY(evaluate->isEnabled());
+    edit->setText("8.9");
 
     // Recomputing the H1 curve closes the window and empties its charts.
     QVERIFY(click("ButtonCalcH1"));

@@ -230,10 +230,11 @@ void TFormExcitedStates::Build() {
     }
     g->setColumnStretch(2, 1);
   }
+  // The three comment lines, each broken where the window is too narrow for it.
   rows("GroupBoxComment",
-       {{"LabelComment1", "LabelComment2", "LabelComment3"}, {"LabelComment4", "LabelComment5"}, {"LabelComment6"}});
-  for (const char* n : {"LabelComment3", "LabelComment5", "LabelComment6"})
-    static_cast<QLabel*>(W(n))->setWordWrap(true);
+       {{"LabelComment1", "LabelComment2"}, {"LabelComment3"}, {"LabelComment4"}, {"LabelComment5"}});
+  static_cast<QLabel*>(W("LabelComment6"))->setWordWrap(true);
+  W("GroupBoxComment")->layout()->addWidget(W("LabelComment6"));
   {
     auto* left = new QVBoxLayout;
     for (const char* n : {"GroupBoxFermiDirac", "GroupBoxNormalResults", "GroupBoxComment"}) left->addWidget(W(n));
