@@ -298,7 +298,7 @@ bool ExcitedStatesPresenter::PrepareWindow() {
   if (usesMainSimulation_) {
     curveConcentration_ = a.SimulatedConcentration;
     curveFermiLevel_ = a.SimulatedFermiLevel;
-  } else if (grid > 0 && static_cast<int>(a.SplineConcentration.size()) >= grid) {
+  } else if (grid > 0 && grid == a.GridCount && static_cast<int>(a.SplineConcentration.size()) >= grid) {
     engine_.SimulateFermiDiracConcentration(view_.ProgressPort());
     curveConcentration_ = engine_.FermiDiracConcentration;
     curveFermiLevel_ = engine_.FermiDiracFermiLevel;
@@ -341,6 +341,10 @@ void ExcitedStatesPresenter::ButtonAutoClick() {
     const double dielectric = ParseReal(view_.Text("EditDielectricConstant"));
     if (!(dielectric > 0))
       throw korv::Error("The dielectric constant must be a positive number, not " + FormatGeneral(dielectric) + ".");
+    // Row 0 of the H values holds S1 after an analysis with the S function; the model here
+    // is that of H1.
+    if (record_.FunctionType == 1)
+      throw korv::Error("The excited states are evaluated with the H function only; analyse H1 with the H function.");
     if (!(record_.EffectiveMass > 0))
       throw korv::Error("The effective mass must be a positive number, not " + FormatGeneral(record_.EffectiveMass) +
                         ".");

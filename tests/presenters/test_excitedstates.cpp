@@ -136,7 +136,8 @@ TEST_F(ExcitedWindow, BadDielectricConstantOrMassIsRefusedBeforeAnythingChanges)
   for (const Case& c : {Case{"abc", 1.5, "'abc' is not a valid floating point value"},
                         Case{"0", 1.5, "The dielectric constant must be a positive number, not 0."},
                         Case{"-2", 1.5, "The dielectric constant must be a positive number, not -2."},
-                        Case{"8.9", 0, "The effective mass must be a positive number, not 0."}}) {
+                        Case{"8.9", 0, "The effective mass must be a positive number, not 0."},
+                        Case{"8.9", -1.5, "The effective mass must be a positive number, not -1.5."}}) {
     a.EffectiveMass = c.mass;
     view.SetText("EditDielectricConstant", c.text);
     view.ClearLog();
@@ -148,6 +149,16 @@ TEST_F(ExcitedWindow, BadDielectricConstantOrMassIsRefusedBeforeAnythingChanges)
     EXPECT_TRUE(view.IsEnabled("ButtonAuto"));
     EXPECT_EQ(view.cursor, Cursor::Normal);
   }
+}
+
+TEST_F(ExcitedWindow, AnS1CurveIsNotTakenForH1) {
+  a.FunctionType = 1;
+  Prepare();
+  presenter.ButtonAutoClick();
+  EXPECT_EQ(view.errors,
+            std::vector<std::string>{
+                "The excited states are evaluated with the H function only; analyse H1 with the H function."});
+  EXPECT_TRUE(presenter.Engine().Trials.empty());
 }
 
 TEST_F(ExcitedWindow, FailedEvaluationKeepsTheCurvesAndAllowsAnotherTry) {
