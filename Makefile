@@ -30,7 +30,7 @@ test: build
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKORV_SANITIZE=ON -DKORV_WITH_QT=OFF -DKORV_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target korv_core_tests korv_numerics_tests korv_files_tests \
-	  korv_analyses_tests korv_curvefit_tests korv_dhes_tests korv_relativefit_tests
+	  korv_analyses_tests korv_curvefit_tests korv_dhes_tests korv_relativefit_tests korv_excited_tests
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS) -L engine
 
 # The file readers under libFuzzer for a bounded time (FUZZ_SECONDS, default 60).

@@ -10,6 +10,7 @@
 #include "batch/Convert.h"
 #include "batch/Dhes.h"
 #include "batch/Curvefit.h"
+#include "batch/Excitedstates.h"
 #include "batch/Options.h"
 #include "core/Error.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   if (!args.empty() && args[0] == "dhes") return RunDhesCommand({args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "curve-fit")
     return RunCurveFitCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (!args.empty() && args[0] == "excited-states")
+    return ExcitedStatesCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   Command command;
   try {
     command = ParseCommandLine(args);

@@ -49,14 +49,20 @@ class ScriptedView : public MemoryView {
 
 class Road {
  public:
-  Road(const AnalyzeOptions& o, AnalyzeReport& r, Analysis& a)
-      : o_(o), r_(r), a_(a), view_(r.messages), presenter_(a_) {
+  Road(const AnalyzeOptions& o, AnalyzeReport& r, Analysis& a, const RoadEnd* end = nullptr)
+      : o_(o), r_(r), end_(end), a_(a), view_(r.messages), presenter_(a_) {
     presenter_.Attach(view_, windows_);
     presenter_.FormCreate(true);
   }
 
   void Run() {
     if (!load()) return;
+    walk();
+    if (end_ && end_->then) end_->then(a_, r_);
+  }
+
+ private:
+  void walk() {
     namespace fs = std::filesystem;
     // Without --outdir every file goes where the window proposes it: beside the measurement.
     const std::string folder = o_.outdir;
@@ -78,6 +84,7 @@ class Road {
     if (o_.functionType != a_.FunctionType) presenter_.RadioButtonFunctionClick(o_.functionType);
 
     if (!analysis(1, true)) return;
+    if (end_ && end_->stopAfterH1) return;
     for (int k = 2; k <= 3; ++k)
       if (!analysis(k, false)) break;
     if (r_.exitStatus != 0) return;
@@ -87,7 +94,6 @@ class Road {
     saveReport(folder);
   }
 
- private:
   bool sFunction() const { return a_.FunctionType == 1; }
   std::string hName(int k) const { return (sFunction() ? "S" : "H") + std::to_string(k); }
 
@@ -212,6 +218,7 @@ class Road {
 
   const AnalyzeOptions& o_;
   AnalyzeReport& r_;
+  const RoadEnd* end_;
   Analysis& a_;
   ScriptedView view_;
   korv::ui::RecordingWindows windows_;
@@ -238,6 +245,14 @@ AnalyzeReport RunAnalyze(const AnalyzeOptions& options, Analysis& record) {
   AnalyzeReport report;
   report.input = options.input;
   Road(options, report, record).Run();
+  return report;
+}
+
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options, const RoadEnd& end) {
+  AnalyzeReport report;
+  report.input = options.input;
+  Analysis record;
+  Road(options, report, record, &end).Run();
   return report;
 }
 

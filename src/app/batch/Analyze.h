@@ -3,12 +3,15 @@
 // window's.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "batch/Options.h"
 #include "core/Hallanalysis.h"
+
+class Analysis;
 
 namespace korv::batch {
 
@@ -41,6 +44,15 @@ struct AnalyzeReport {
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);
 // The same road over a record of the caller's, which holds every stage afterwards.
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options, Analysis& record);
+
+// The road of `analyze` for a command that goes on in a side window: with `stopAfterH1` it
+// ends after saving H1; `then` runs at the end of the road with its record and report
+// (not when the input could not be read).
+struct RoadEnd {
+  bool stopAfterH1 = false;
+  std::function<void(Analysis& record, AnalyzeReport& report)> then;
+};
+AnalyzeReport RunAnalyze(const AnalyzeOptions& options, const RoadEnd& end);
 
 std::string SummaryText(const AnalyzeReport& report);
 std::string JsonText(const AnalyzeReport& report);

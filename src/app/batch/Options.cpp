@@ -243,6 +243,12 @@ Usage:
       --presses gives instead the number of "Next Peak" presses of each peak.
       --json prints the inputs, every peak, the messages and the file as one JSON object.
 
+  korv-batch excited-states FILE.nT|FILE.pT [--dielectric-constant E] [--after-h1] [--outdir DIR] [--json]
+      Walks the road of analyze (with --after-h1 only up to saving H1), then re-evaluates H1
+      in the excited-states window: types E into its dielectric constant (default: the
+      material's), presses "Evaluation" and saves the *.simN and the *.exc.
+      --quiet                  print nothing but errors
+
   korv-batch convert FOREIGN.txt --t-column COL --n-column COL [--type n-type|p-type] -o FILE.nT [options]
       Converts a text file of columns into a measurement file, as the conversion window does:
       cells separated by blanks, tabs, commas or semicolons (a decimal comma where the numbers

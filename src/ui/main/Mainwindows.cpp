@@ -8,6 +8,7 @@
 #include "analyses/Conventionalanalysis.h"
 #include "analyses/Conventionalanalysis2.h"
 #include "analyses/Curvefitting.h"
+#include "analyses/Excitedstates.h"
 #include "analyses/Informationsemiconductor.h"
 #include "analyses/Onedonoroneacceptorconfirmation.h"
 #include "data/Automaticevaluationtype.h"
@@ -120,6 +121,11 @@ void QtWindows::CreateDataWindows(Analysis& record) {
   dhes->showHelp = [this] { Show(Window::Help); };
   Register(
       Window::Dhes, [dhes] { dhes->PrepareAndShow(); }, [dhes] { dhes->hide(); }, [dhes] { return dhes->isVisible(); });
+  // The excited-states window: prepared every time it is opened; closing it runs its closing step.
+  auto* excited = own(new TFormExcitedStates(record, *this, progress_));
+  Register(
+      Window::ExcitedStates, [excited] { excited->PrepareAndShow(); }, [excited] { excited->close(); },
+      [excited] { return excited->isVisible(); });
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
