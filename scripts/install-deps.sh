@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqcustomplot-dev libgl-dev
   clang libclang-rt-14-dev
   libgsl-dev
+  desktop-file-utils libxml2-utils dpkg-dev file
   xvfb xauth locales
 )
 

@@ -8,6 +8,7 @@
 #include "batch/Analyze.h"
 #include "batch/Convert.h"
 #include "batch/Curvefit.h"
+#include "batch/Dhes.h"
 #include "batch/Options.h"
 
 using namespace korv::batch;
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "curve-fit")
     return RunCurveFitCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (!args.empty() && args[0] == "dhes") return RunDhesCommand({args.begin() + 1, args.end()});
   Command command;
   try {
     command = ParseCommandLine(args);

@@ -4,6 +4,7 @@
 //   korv [--advanced] [measurement.nT | measurement.pT]
 //
 // A measurement file named on the command line is loaded as "Load Data" would load it.
+// --guide-path prints where the help viewer finds the user's guide (for installs and packages).
 // --advanced starts with DeveloperOptionsHidden = 0, which makes the Option menu (Normal
 // and Advanced mode, the evaluation type and the function type) reachable.
 #include <QApplication>
@@ -12,14 +13,16 @@
 #include <cstdio>
 
 #include "core/Hallanalysis.h"
+#include "help/Html.h"
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 
 int main(int argc, char* argv[]) {
   QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
   QApplication app(argc, argv);
+  // The application title. No display name is set: Qt would append it to every window title,
+  // and the captions of the windows are the program's own ("Korvan (KORV) by Telmar Lab.").
   QApplication::setApplicationName(QStringLiteral("KORV"));
-  QApplication::setApplicationDisplayName(QStringLiteral("KORV"));
   QApplication::setApplicationVersion(QStringLiteral("1.51"));
 
   QCommandLineParser parser;
@@ -32,9 +35,21 @@ int main(int argc, char* argv[]) {
       QStringLiteral("advanced"),
       QStringLiteral("Start with the Option menu shown, so that Advanced mode can be entered."));
   parser.addOption(advanced);
+  QCommandLineOption guidePath(QStringLiteral("guide-path"),
+                               QStringLiteral("Print the path of the user's guide that the help viewer opens, and exit."));
+  parser.addOption(guidePath);
   parser.addPositionalArgument(QStringLiteral("measurement"), QStringLiteral("A measurement file (*.nT or *.pT)."),
                                QStringLiteral("[measurement]"));
   parser.process(app);
+  if (parser.isSet(guidePath)) {
+    const QString guide = korv::ui::TFormHtml::DefaultHelpFile();
+    if (guide.isEmpty()) {
+      std::fputs("korv: the user's guide KORVWinHelp.html was not found\n", stderr);
+      return 1;
+    }
+    std::printf("%s\n", qPrintable(guide));
+    return 0;
+  }
 
   Analysis& record = C;
   korv::ui::QtWindows windows;

@@ -111,7 +111,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QApplication::setApplicationDisplayName("KORV");
+    QApplication::setApplicationName("KORV");  // as korv sets it; no display name, so titles stay as given
     SetDialogs(&dialogs_);
     QVERIFY(dir_.isValid());
   }

@@ -201,6 +201,13 @@ Usage:
       --json                   print one JSON object instead of the summary
       --quiet                  print nothing but errors
 
+  korv-batch dhes FILE.nT|FILE.pT [--peaks N] [--presses P1,P2,...] [--outdir DIR] [--json]
+      Walks the analysis up to the saved Fermi level, then finds and evaluates N successive
+      peaks of the differential Hall-effect spectrum (default 2, at most 4) and saves the
+      *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one;
+      --presses gives instead the number of "Next Peak" presses of each peak.
+      --json prints the inputs, every peak, the messages and the file as one JSON object.
+
   korv-batch convert FOREIGN.txt --t-column I --n-column J --type n-type|p-type -o FILE.nT [options]
       Converts a text file of columns (blanks, tabs or commas) into a measurement file.
       --semiconductor NAME  --sample NUMBER  --comment TEXT

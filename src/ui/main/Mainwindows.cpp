@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "analyses/Curvefitting.h"
+#include "analyses/Dhes.h"
 #include "analyses/Informationsemiconductor.h"
 #include "data/Automaticevaluationtype.h"
 #include "data/Cautiondeeplevel.h"
@@ -110,6 +111,10 @@ void QtWindows::CreateDataWindows(Analysis& record) {
         results_->Presenter().Build();
       },
       [this] { results_->hide(); }, [this] { return results_->isVisible(); });
+  auto* dhes = own(new TFormDHES(record));
+  dhes->showHelp = [this] { Show(Window::Help); };
+  Register(
+      Window::Dhes, [dhes] { dhes->PrepareAndShow(); }, [dhes] { dhes->hide(); }, [dhes] { return dhes->isVisible(); });
   Register(
       Window::InformationSemiconductor, [this] { information_->FillAndShow(); }, [this] { information_->hide(); },
       [this] { return information_->isVisible(); });
