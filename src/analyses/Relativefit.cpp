@@ -233,10 +233,12 @@ std::vector<UnresolvedLevel> CheckResolution(const std::vector<RelativeDopant>& 
   for (size_t j = 0; j < dopants.size(); ++j)
     if (!hardlyIonised(j)) largest = std::max(largest, dopants[j].density);
   for (size_t j = 0; j < dopants.size(); ++j) {
-    if (LevelAtBound(dopants[j].level))
-      found.push_back({int(j), -1, "level at a bound of the fit"});
-    else if (hardlyIonised(j))
+    // A hardly ionised level (a deep one at the upper bound, too) is removed by Merge: added
+    // to a neighbour, its density would drag that level by its weight.
+    if (hardlyIonised(j))
       found.push_back({int(j), -1, "ionised fraction below 1e-3 over the whole fit range", true});
+    else if (LevelAtBound(dopants[j].level))
+      found.push_back({int(j), -1, "level at a bound of the fit"});
     else if (dopants[j].density < 1e-3 * largest)
       found.push_back({int(j), -1, "density below 1e-3 of the largest"});
   }

@@ -533,8 +533,14 @@ void CurveFittingPresenter::ButtonMergeClick() {
     FitParameters p;
     for (const auto& d : merged) p.dopants.push_back({d.density, d.level, d.g, true});
     p.compensatingDensity = analyses::CompensationBelow(merged, lastRelative_->compensatingDensity);
-    // The table shows the merged set only once its fit has succeeded.
+    // The table shows the merged set only once its fit has succeeded. The merged fits go on
+    // from the first one: its starting deviation stays the one shown.
+    const int merges = lastRelative_->merges;
+    const double before = lastRelative_->deviationBefore;
     fitRelative(p);
+    lastRelative_->merges = merges + 1;
+    lastRelative_->deviationBefore = before;
+    if (lastFit_) lastFit_->deviationBefore = before;
   });
 }
 
