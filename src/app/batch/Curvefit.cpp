@@ -223,8 +223,12 @@ std::string summaryText(const Outcome& o) {
     auto error = [&](int i) {
       return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
     };
-    out << "Adjusted (" << r.acceptedSteps << " accepted steps, " << FormatPoint(o.lowTemperature) << " K to "
-        << FormatPoint(o.highTemperature) << " K):\n";
+    if (o.relative)
+      out << "Adjusted (relative deviation, bounded; " << r.acceptedSteps << " iterations, " << o.relative->merges
+          << " merges, ";
+    else
+      out << "Adjusted (" << r.acceptedSteps << " accepted steps, ";
+    out << FormatPoint(o.lowTemperature) << " K to " << FormatPoint(o.highTemperature) << " K):\n";
     for (int k = 0; k < L; ++k)
       out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
           << withError(r.adjusted.dopants[k].level, error(1 + L + k), "0.#####") << " eV\n";
