@@ -237,7 +237,7 @@ TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative)
   EXPECT_EQ(m["adjusted"]["levels"].array.size(), 2u);
   EXPECT_EQ(m["merges"].number, 1);
   EXPECT_TRUE(m["unresolved"].array.empty());
-  // The specified fit has none of the relative fields but its deviation.
+  // The Gauss-Newton fit has none of the relative fields but its deviation.
   const auto a =
       minijson::Parser(run("'" + dataset("13_gan_n_two_donors.nT") + "' --outdir '" + dir_.string() + "' --json").out)
           .Parse();

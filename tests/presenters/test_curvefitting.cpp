@@ -444,7 +444,7 @@ TEST_F(CurveFitting, AbsoluteIsTheDefaultAndTheRelativeChoiceFitsTheRangeWithThe
   EXPECT_EQ(view.Text("ButtonCurveFitting"), "Curve Fitting");
   EXPECT_TRUE(view.IsEnabled("ButtonSave"));
 
-  // Back to absolute: the specified fit again, and the relative findings are gone.
+  // Back to absolute: the Gauss-Newton fit again, and the relative findings are gone.
   ChooseRelative(false);
   EXPECT_EQ(view.Text("LabelReducedChi2"), "");
   presenter.ButtonCurveFittingClick();
@@ -528,7 +528,7 @@ TEST_F(CurveFitting, MergeReplacesTheUnresolvedPairByOneLevelAndFitsAgain) {
 }
 
 // The *.cft keeps its lines; after a relative fit line 19 names the deviation and line 21 gives
-// weight 1, after the specified fit both read as always.
+// weight 1, after the Gauss-Newton fit both read as always.
 TEST_F(CurveFitting, TheCftHeadingAndWeightFollowTheDeviationOfTheLastFit) {
   struct Case {
     bool relative;
