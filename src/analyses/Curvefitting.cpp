@@ -311,7 +311,8 @@ void WriteCftFile(const std::string& path, const Analysis& a, const CftContents&
       w, [&](int s) { return a.SimDensity[s]; }, [&](int s) { return a.SimEnergyLevel[s]; });
   w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(a.SimCompensatingDensity));
   w.Line(files::DashLine());
-  w.Line("% Simulation result by KORV using curve-fitting adjustment");
+  w.Line(std::string("% Simulation result by KORV using curve-fitting adjustment") +
+         (c.relative ? " (relative deviation, bounded)" : ""));
   w.Line(files::DashLine());
   w.Line("% Weight for curve fitting: " + FormatHeaderReal(c.weight));
   w.Line("% Times of curve fitting procedures: " + std::to_string(c.fittingCounter));

@@ -129,6 +129,9 @@ struct CftContents {
   double lowTemperature = 0, highTemperature = 0;
   FitParameters entered;  // up to three rows; missing rows are written as 0
   std::vector<double> gridConcentration, gridFermiLevel;
+  // The adjusted set comes from the bounded fit in relative deviations: the heading of the
+  // adjusted block says so.
+  bool relative = false;
 };
 // Writes the *.cft file atomically. Throws korv::Error when the arrays do not cover the grid or
 // the file cannot be written.

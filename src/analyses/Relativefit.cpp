@@ -23,6 +23,8 @@ constexpr double kCharge = 1.6021e-19;      // C
 constexpr double kStartMargin = 1e-6;
 // A logistic parameter this close to 0 or 1 has run to its bound.
 constexpr double kBoundMargin = 1e-6;
+// A level whose ionised fraction stays below this at every fit point holds no carriers there.
+constexpr double kHardlyIonised = 1e-3;
 
 double Logistic(double t) { return t >= 0 ? 1.0 / (1.0 + std::exp(-t)) : std::exp(t) / (1.0 + std::exp(t)); }
 double Logit(double p) { return std::log(p / (1.0 - p)); }
@@ -203,6 +205,12 @@ bool LevelAtBound(double level) {
 
 }  // namespace
 
+double CompensationBelow(const std::vector<RelativeDopant>& dopants, double compensatingDensity) {
+  double total = 0;
+  for (const RelativeDopant& d : dopants) total += d.density;
+  return std::min(compensatingDensity, 0.5 * total);
+}
+
 double ModelLogConcentration(double temperature, double dosCoefficient, const std::vector<RelativeDopant>& dopants,
                              double compensatingDensity) {
   Solution s;
@@ -215,12 +223,21 @@ double ModelLogConcentration(double temperature, double dosCoefficient, const st
   return s.x;
 }
 
-std::vector<UnresolvedLevel> CheckResolution(const std::vector<RelativeDopant>& dopants, double lowestTemperature) {
+std::vector<UnresolvedLevel> CheckResolution(const std::vector<RelativeDopant>& dopants, double lowestTemperature,
+                                             const std::vector<double>& maxIonised) {
   std::vector<UnresolvedLevel> found;
+  auto hardlyIonised = [&](size_t j) { return j < maxIonised.size() && maxIonised[j] < kHardlyIonised; };
+  // A level that never holds carriers can take any density (only N e^(-E/kT) counts): it would
+  // make every real level look faint.
   double largest = 0;
-  for (const RelativeDopant& d : dopants) largest = std::max(largest, d.density);
+  for (size_t j = 0; j < dopants.size(); ++j)
+    if (!hardlyIonised(j)) largest = std::max(largest, dopants[j].density);
   for (size_t j = 0; j < dopants.size(); ++j) {
-    if (LevelAtBound(dopants[j].level))
+    // A hardly ionised level (a deep one at the upper bound, too) is removed by Merge: added
+    // to a neighbour, its density would drag that level by its weight.
+    if (hardlyIonised(j))
+      found.push_back({int(j), -1, "ionised fraction below 1e-3 over the whole fit range", true});
+    else if (LevelAtBound(dopants[j].level))
       found.push_back({int(j), -1, "level at a bound of the fit"});
     else if (dopants[j].density < 1e-3 * largest)
       found.push_back({int(j), -1, "density below 1e-3 of the largest"});
@@ -239,6 +256,10 @@ std::vector<RelativeDopant> MergeUnresolved(const std::vector<RelativeDopant>& d
   int a = finding.first;
   int b = finding.second;
   if (a < 0 || a >= int(dopants.size())) return out;
+  if (b < 0 && finding.hardlyIonised && dopants.size() > 1) {
+    out.erase(out.begin() + a);
+    return out;
+  }
   if (b < 0) {  // a single level goes into its nearest neighbour
     double best = std::numeric_limits<double>::infinity();
     for (int j = 0; j < int(dopants.size()); ++j)
@@ -428,7 +449,19 @@ RelativeFitResult FitRelative(const RelativeFitInput& input) {
       result.compensatingError = error(2 * L);
     }
   }
-  result.unresolved = CheckResolution(dopants, lowest);
+  // At a bound the transform flattens, so the error carried back says nothing: none is given.
+  for (size_t j = 0; j < L; ++j)
+    if (LevelAtBound(dopants[j].level)) result.levelError[j].reset();
+  if (result.compensationAtBound) result.compensatingError.reset();
+  // The largest ionised fraction of each level over the fit points, at the adjusted values.
+  std::vector<double> maxIonised(L, 0.0);
+  {
+    Solution s;
+    for (size_t i = 0; i < M; ++i)
+      if (SolveLogConcentration(model.points[i], dopants, comp, model.lastX[i], s))
+        for (size_t j = 0; j < L; ++j) maxIonised[j] = std::max(maxIonised[j], s.ionised[j]);
+  }
+  result.unresolved = CheckResolution(dopants, lowest, maxIonised);
   result.ok = true;
   return result;
 }
@@ -442,7 +475,7 @@ RelativeFitResult FitRelativeMerging(RelativeFitInput input) {
     if (merged.size() == result.dopants.size()) break;
     const double before = result.deviationBefore;
     input.dopants = merged;
-    input.compensatingDensity = result.compensatingDensity;
+    input.compensatingDensity = CompensationBelow(merged, result.compensatingDensity);
     RelativeFitResult next = FitRelative(input);
     if (!next.ok) break;
     next.deviationBefore = before;

@@ -42,6 +42,9 @@ struct UnresolvedLevel {
   int first = -1;   // dopant index
   int second = -1;  // the other level of a pair closer than 3 kT, or -1 for a single level
   std::string reason;
+  // The level is hardly ionised anywhere in the fit range: it holds no carriers there, so
+  // Merge removes it instead of adding its density to a neighbour.
+  bool hardlyIonised = false;
 };
 
 struct RelativeFitResult {
@@ -73,12 +76,21 @@ RelativeFitResult FitRelative(const RelativeFitInput& input);
 
 // A level whose density is below 1e-3 of the largest, two levels closer than 3 kT at the
 // lowest fit temperature, and a level that ran to a bound are not resolved by the data.
-std::vector<UnresolvedLevel> CheckResolution(const std::vector<RelativeDopant>& dopants, double lowestTemperature);
+// With `maxIonised` (per level, the largest ionised fraction over the fit points) a level
+// whose fraction stays below 1e-3 everywhere is not resolved either: only the product of its
+// density and e^(-E/kT) reaches the data. Such a level does not count as the largest.
+std::vector<UnresolvedLevel> CheckResolution(const std::vector<RelativeDopant>& dopants, double lowestTemperature,
+                                             const std::vector<double>& maxIonised = {});
 
 // Replaces the levels of one finding by one: densities added, level density-weighted,
 // the degeneracy factor of the denser. A single level is merged into the nearest other
-// level; with no other level it is kept. Returns the new, level-sorted dopant list.
+// level; a hardly ionised one is removed; with no other level it is kept. Returns the new,
+// level-sorted dopant list.
 std::vector<RelativeDopant> MergeUnresolved(const std::vector<RelativeDopant>& dopants, const UnresolvedLevel& finding);
+
+// The compensating density kept for a fit after a merge: a removed level may leave the sum
+// of the densities below it, and then half the sum is taken.
+double CompensationBelow(const std::vector<RelativeDopant>& dopants, double compensatingDensity);
 
 // Fits, then merges the first unresolved finding and fits again, until every level is
 // resolved or one level is left (at most as many rounds as there are dopants).

@@ -1,5 +1,6 @@
 #include "presenters/Curvefitting.h"
 
+#include <cmath>
 #include <exception>
 #include <stdexcept>
 
@@ -62,6 +63,7 @@ const std::vector<Control>& CurveFittingControls() {
       c.push_back({"EditCFDensity" + n(k), K::Edit, ""});
       c.push_back({"LabelErrorCFDensity" + n(k), K::Label, ""});
       c.push_back({"CheckBox" + n(k), K::CheckBox, "Use this dopant"});
+      c.push_back({"LabelResolved" + n(k), K::Label, ""});
     }
     for (const Control& more : std::vector<Control>{
              {"LabelSymbolSCDensity", K::Label, "N_com"},
@@ -71,6 +73,13 @@ const std::vector<Control>& CurveFittingControls() {
              {"LabelErrorCFCDensity", K::Label, ""},
              {"ButtonInitialize", K::Button, "Initialize"},
              {"ButtonCurveFitting", K::Button, "Curve Fitting"},
+             {"LabelResolvedCDensity", K::Label, ""},
+             {"LabelDeviation", K::Label, "Deviation:"},
+             {"RadioButtonAbsolute", K::RadioButton, kAbsoluteDeviationCaption},
+             {"RadioButtonRelative", K::RadioButton, kRelativeDeviationCaption},
+             {"LabelReducedChi2", K::Label, ""},
+             {"LabelResolution", K::Label, ""},
+             {"ButtonMerge", K::Button, "Merge"},
              {"Label8", K::Label, "Temperature range "},
              {"ButtonIncreaseLow", K::Button, "<"},
              {"ButtonDecreaseLow", K::Button, ">"},
@@ -115,7 +124,8 @@ CurveFittingPresenter::CurveFittingPresenter(const Analysis& record, View& view)
       view_(view),
       fitter_([](const Model& m, const FitParameters& p, const FitPoints& pts, FitRange r, double w) {
         return Fit(m, p, pts, r, w);
-      }) {
+      }),
+      relativeFitter_([](const analyses::RelativeFitInput& in) { return analyses::FitRelative(in); }) {
   view_.SetCaption(kCurveFittingCaption);
   view_.SetText("LabelVersion", a_.ProgramCaption);
 }
@@ -151,6 +161,9 @@ void CurveFittingPresenter::PrepareWindow() {
     counter_ = 1;
     file_.clear();
     weight_ = kDefaultWeight;
+    view_.SetChecked("RadioButtonAbsolute", true);
+    view_.SetChecked("RadioButtonRelative", false);
+    clearRelative();
     view_.SetEnabled("ButtonCurveFitting", true);
     view_.SetText("ButtonCurveFitting", "Curve Fitting");
     for (const char* b : {"ButtonSave", "ButtonSaveFigureSimulation", "ButtonSaveFigureCurveFitting"})
@@ -224,7 +237,32 @@ void CurveFittingPresenter::simulateGrid(const FitParameters& p) {
   grid_ = Simulate(model_, p, T, &view_.ProgressPort());
 }
 
-void CurveFittingPresenter::showStartingInEdits() { showRows(starting_); }
+// The adjusted curve of the relative fit: its own model, solved to full precision, so the
+// chart shows exactly the curve that was fitted.
+void CurveFittingPresenter::simulateGridRelative(const analyses::RelativeFitResult& r) {
+  const std::size_t count = std::min(a_.SplineTemperature.size(), static_cast<std::size_t>(std::max(a_.GridCount, 0)));
+  korv::Progress& progress = view_.ProgressPort();
+  progress.Show(korv::ProgressBar::Main, static_cast<int>(count));
+  Simulated s;
+  for (std::size_t j = 0; j < count; ++j) {
+    progress.Step(korv::ProgressBar::Main);
+    const double T = a_.SplineTemperature[j];
+    if (!(T > 0)) throw korv::Error(kSimulationFailed);
+    const double x = analyses::ModelLogConcentration(T, a_.DosCoefficient, r.dopants, r.compensatingDensity);
+    const double kt = korv::phys::K_BOLTZMANN * T / korv::phys::Q_ELEMENTARY;
+    const double c = std::exp(x), e = kt * (std::log(a_.DosCoefficient * std::pow(T, 1.5)) - x);
+    if (!std::isfinite(c) || !std::isfinite(e)) throw korv::Error(kSimulationFailed);
+    s.concentration.push_back(c);
+    s.fermiLevel.push_back(e);
+  }
+  progress.Close(korv::ProgressBar::Main);
+  grid_ = std::move(s);
+}
+
+void CurveFittingPresenter::showStartingInEdits() {
+  FitParameters rows = starting_;
+  showRows(rows);
+}
 
 // Rows 1 .. L show the dopants of `packed`; the rows below them show zeros.
 void CurveFittingPresenter::showRows(const FitParameters& packed) {
@@ -254,6 +292,18 @@ void CurveFittingPresenter::clearErrors() {
   view_.SetText("LabelErrorCFCDensity", "");
 }
 
+// The relative fit's findings and its reduced chi^2 are cleared; Merge waits for a fit.
+void CurveFittingPresenter::clearRelative() {
+  lastRelative_.reset();
+  for (int k = 1; k <= 3; ++k) view_.SetText("LabelResolved" + n(k), "");
+  view_.SetText("LabelResolvedCDensity", "");
+  view_.SetText("LabelReducedChi2", "");
+  view_.SetText("LabelResolution", "");
+  view_.SetEnabled("ButtonMerge", false);
+}
+
+bool CurveFittingPresenter::RelativeChosen() const { return view_.IsChecked("RadioButtonRelative"); }
+
 void CurveFittingPresenter::showErrors(const FitResult& r) {
   clearErrors();
   const int L = static_cast<int>(r.adjusted.dopants.size());
@@ -281,6 +331,7 @@ void CurveFittingPresenter::initialize(bool resetRange) {
     view_.SetEnabled(b, false);
   counter_ = 1;
   lastFit_.reset();
+  clearRelative();
   entered_ = {};
   for (int k = 0; k < 3; ++k) rowG_[k] = k < static_cast<int>(starting_.dopants.size()) ? starting_.dopants[k].g : 1.0;
   showStartingInEdits();
@@ -339,6 +390,10 @@ FitParameters CurveFittingPresenter::readTable() {
 
 void CurveFittingPresenter::ButtonCurveFittingClick() {
   command([&] {
+    if (RelativeChosen()) {
+      fitRelative(readTable());
+      return;
+    }
     double w = weight_;
     if (!a_.DeveloperOptionsHidden) w = ParseReal(view_.Text("EditWeight"));
     const FitParameters entered = readTable();
@@ -354,11 +409,8 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
     }
     // Everything computed: the window takes the result.
     weight_ = w;
-    entered_ = r.adjusted;
-    lastFit_ = r;
+    clearRelative();
     counter_ += r.acceptedSteps;
-    const int L = static_cast<int>(entered_.dopants.size());
-    for (int k = 0; k < 3; ++k) rowG_[k] = k < L ? entered_.dopants[k].g : 1.0;
     if (r.stepRejected) {
       counter_ -= 1;
       view_.SetText("ButtonCurveFitting", "Curve Fitting " + std::to_string(counter_) + " times");
@@ -367,19 +419,126 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
       // All steps improved: a further click goes on from here.
       view_.SetEnabled("ButtonCurveFitting", true);
     }
-    setCheckBoxesByCount(L, false);
-    showRows(entered_);
-    showErrors(r);
-    view_.ClearSeries(kChartCurveFitting, cfseries::kAdjustedCurve);
-    std::vector<double> gx, gy;
-    for (std::size_t j = 0; j < grid_.concentration.size(); ++j) {
-      gx.push_back(1000 / a_.SplineTemperature[j]);
-      gy.push_back(grid_.concentration[j]);
+    showFit(r);
+  });
+}
+
+// The adjusted set in the table, its errors and its curve on the grid (simulated already).
+void CurveFittingPresenter::showFit(const FitResult& r) {
+  entered_ = r.adjusted;
+  lastFit_ = r;
+  const int L = static_cast<int>(entered_.dopants.size());
+  for (int k = 0; k < 3; ++k) rowG_[k] = k < L ? entered_.dopants[k].g : 1.0;
+  setCheckBoxesByCount(L, false);
+  showRows(entered_);
+  showErrors(r);
+  view_.ClearSeries(kChartCurveFitting, cfseries::kAdjustedCurve);
+  std::vector<double> gx, gy;
+  for (std::size_t j = 0; j < grid_.concentration.size(); ++j) {
+    gx.push_back(1000 / a_.SplineTemperature[j]);
+    gy.push_back(grid_.concentration[j]);
+  }
+  view_.AddPoints(kChartCurveFitting, cfseries::kAdjustedCurve, gx, gy);
+  view_.SetEnabled("ButtonSaveFigureSimulation", false);
+  view_.SetEnabled("ButtonSaveFigureCurveFitting", false);
+  view_.SetEnabled("ButtonSave", true);
+}
+
+// The bounded fit of ln n over the fit points of the range, from the table's values.
+void CurveFittingPresenter::fitRelative(const FitParameters& entered) {
+  analyses::RelativeFitInput in;
+  for (int i = low_; i <= high_ && i < points_.Count(); ++i) {
+    in.temperature.push_back(points_.temperature[i]);
+    in.concentration.push_back(points_.concentration[i]);
+  }
+  in.dosCoefficient = a_.DosCoefficient;
+  for (const Dopant& d : entered.dopants) in.dopants.push_back({d.density, d.level, d.g});
+  in.compensatingDensity = entered.compensatingDensity;
+  view_.SetCursor(Cursor::Busy);
+  const analyses::RelativeFitResult rel = relativeFitter_(in);
+  if (!rel.ok) throw korv::Error(rel.message.empty() ? kFitFailed : rel.message);
+  FitResult r;
+  for (std::size_t j = 0; j < rel.dopants.size(); ++j)
+    r.adjusted.dopants.push_back({rel.dopants[j].density, rel.dopants[j].level, rel.dopants[j].g, true});
+  r.adjusted.compensatingDensity = rel.compensatingDensity;
+  const std::size_t L = rel.dopants.size();
+  r.standardErrors.assign(2 * L + 1, std::nullopt);
+  r.standardErrors[0] = rel.compensatingError;
+  for (std::size_t j = 0; j < L; ++j) {
+    if (j < rel.densityError.size()) r.standardErrors[1 + j] = rel.densityError[j];
+    if (j < rel.levelError.size()) r.standardErrors[1 + L + j] = rel.levelError[j];
+  }
+  r.deviationBefore = rel.deviationBefore;
+  r.deviationAfter = rel.deviationAfter;
+  r.acceptedSteps = rel.iterations;
+  simulateGridRelative(rel);
+  // Everything computed: the window takes the result. Each relative fit counts once.
+  counter_ = lastFit_ ? counter_ + 1 : 1;
+  view_.SetText("ButtonCurveFitting", "Curve Fitting");
+  view_.SetEnabled("ButtonCurveFitting", true);
+  showFit(r);
+  lastRelative_ = rel;
+  showResolution(rel);
+}
+
+void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r) {
+  const std::string letter = a_.ConductionType == "n-type" ? "D" : "A";
+  for (int k = 1; k <= 3; ++k) view_.SetText("LabelResolved" + n(k), "");
+  std::string findings;
+  auto add = [&](const std::string& what, const std::string& why) {
+    findings += (findings.empty() ? "" : "\n") + what + ": " + why;
+  };
+  for (const analyses::UnresolvedLevel& u : r.unresolved) {
+    if (u.first < 0 || u.first >= 3) continue;
+    view_.SetText("LabelResolved" + n(u.first + 1), kNotResolved);
+    std::string what = letter + n(u.first + 1);
+    if (u.second >= 0 && u.second < 3) {
+      view_.SetText("LabelResolved" + n(u.second + 1), kNotResolved);
+      what += " and " + letter + n(u.second + 1);
     }
-    view_.AddPoints(kChartCurveFitting, cfseries::kAdjustedCurve, gx, gy);
-    view_.SetEnabled("ButtonSaveFigureSimulation", false);
-    view_.SetEnabled("ButtonSaveFigureCurveFitting", false);
-    view_.SetEnabled("ButtonSave", true);
+    add(what, u.reason);
+  }
+  view_.SetText("LabelResolvedCDensity", r.compensationAtBound ? kNotResolved : "");
+  if (r.compensationAtBound) add("N_com", "compensating density at a bound of the fit");
+  view_.SetText("LabelResolution", findings);
+  view_.SetText("LabelReducedChi2", r.reducedChi2
+                                        ? "Reduced \xCF\x87\xC2\xB2 = " + FormatPattern(*r.reducedChi2, "0.000E+00")
+                                        : "Reduced \xCF\x87\xC2\xB2 = " + std::string(kNoError));
+  view_.SetEnabled("ButtonMerge", mergeable().has_value());
+}
+
+// The first finding that Merge can act on: a pair, or a single level with a neighbour.
+std::optional<analyses::UnresolvedLevel> CurveFittingPresenter::mergeable() const {
+  if (!lastRelative_ || lastRelative_->dopants.size() < 2) return std::nullopt;
+  for (const analyses::UnresolvedLevel& u : lastRelative_->unresolved)
+    if (u.first >= 0 && u.first < static_cast<int>(lastRelative_->dopants.size())) return u;
+  return std::nullopt;
+}
+
+void CurveFittingPresenter::RadioButtonDeviationClick() {
+  command([&] {
+    clearRelative();
+    view_.SetEnabled("ButtonCurveFitting", true);
+    view_.SetText("ButtonCurveFitting", "Curve Fitting");
+  });
+}
+
+void CurveFittingPresenter::ButtonMergeClick() {
+  command([&] {
+    const auto finding = mergeable();
+    if (!finding) return;
+    const std::vector<analyses::RelativeDopant> merged = analyses::MergeUnresolved(lastRelative_->dopants, *finding);
+    FitParameters p;
+    for (const auto& d : merged) p.dopants.push_back({d.density, d.level, d.g, true});
+    p.compensatingDensity = analyses::CompensationBelow(merged, lastRelative_->compensatingDensity);
+    // The table shows the merged set only once its fit has succeeded. The merged fits go on
+    // from the first one: its starting deviation stays the one shown.
+    const int merges = lastRelative_->merges;
+    const double before = lastRelative_->deviationBefore;
+    fitRelative(p);
+    lastRelative_->merges = merges + 1;
+    lastRelative_->deviationBefore = before;
+    if (lastFit_) lastFit_->deviationBefore = before;
   });
 }
 
@@ -392,7 +551,9 @@ void CurveFittingPresenter::ButtonSaveClick() {
     const auto path = view_.AskSaveFile(FileDialog{"", kCurveFittingFilter, 1, cftName()});
     if (!path) return;
     CftContents c;
-    c.weight = weight_;
+    // The relative fit has no step weight: every step is taken in full.
+    c.weight = lastRelative_ ? 1.0 : weight_;
+    c.relative = lastRelative_.has_value();
     c.fittingCounter = counter_;
     if (low_ >= 0 && low_ < points_.Count()) c.lowTemperature = points_.temperature[low_];
     if (high_ >= 0 && high_ < points_.Count()) c.highTemperature = points_.temperature[high_];

@@ -12,6 +12,7 @@
 
 // By its path from here: the views' include path also holds a ui/analyses/Curvefitting.h.
 #include "../analyses/Curvefitting.h"
+#include "analyses/Relativefit.h"
 #include "core/Hallanalysis.h"
 #include "presenters/View.h"
 
@@ -22,6 +23,9 @@ inline constexpr const char* kCurveFittingFilter = "Curve fitting data (*.cft)|*
 inline constexpr const char* kChartSimulation = "ChartSimulation";
 inline constexpr const char* kChartCurveFitting = "ChartCurveFitting";
 inline constexpr std::uint32_t kBlue = 0x0000FF;
+inline constexpr const char* kAbsoluteDeviationCaption = "absolute (Gauss-Newton, as originally specified)";
+inline constexpr const char* kRelativeDeviationCaption = "relative, bounded";
+inline constexpr const char* kNotResolved = "not resolved by these data";
 
 // Series indices of the two charts.
 namespace cfseries {
@@ -40,6 +44,10 @@ inline constexpr const char* kStandardErrorExplanation =
     "Standard error: sqrt of the diagonal of (J^T J)^-1 times s, with s^2 = S/(M - P): S the sum of squared "
     "deviations, M the fit points in the range, P the fitted parameters, J the Jacobian at the adjusted values. "
     "\xE2\x80\x94 where M <= P or J^T J is singular.";
+inline constexpr const char* kRelativeErrorExplanation =
+    "Relative, bounded: the fit minimises S = sum of (ln n_sim - ln n_meas)^2. Standard error: from s^2 (J^T J)^-1 "
+    "of the bounded parameters, carried back to the densities and levels, with s^2 = S/(M - P), the reduced chi^2. "
+    "\xE2\x80\x94 where M <= P, J^T J is singular or the parameter lies at a bound.";
 
 class CurveFittingPresenter {
  public:
@@ -47,6 +55,9 @@ class CurveFittingPresenter {
   // "Curve Fitting" calls the fit only through this, so another method can take its place.
   using Fitter = std::function<curvefit::FitResult(const curvefit::Model&, const curvefit::FitParameters&,
                                                    const curvefit::FitPoints&, curvefit::FitRange, double)>;
+
+  // The bounded fit in relative deviations, called with the fit points of the range.
+  using RelativeFitter = std::function<analyses::RelativeFitResult(const analyses::RelativeFitInput&)>;
 
   CurveFittingPresenter(const Analysis& record, View& view);
 
@@ -59,12 +70,18 @@ class CurveFittingPresenter {
   void ButtonDecreaseHighClick();
   void ButtonIncreaseHighClick();
   void ButtonCurveFittingClick();
+  // A click on either deviation: "Curve Fitting" goes on from the table with the chosen one.
+  void RadioButtonDeviationClick();
+  // "Merge": the first unresolved pair (or single level and its nearest neighbour) of the last
+  // relative fit becomes one level, then the relative fit runs again.
+  void ButtonMergeClick();
   void ButtonSaveClick();
   void ButtonSaveFigureSimulationClick();
   void ButtonSaveFigureCurveFittingClick();
   void ButtonPrintClick();
 
   void SetFitter(Fitter fitter) { fitter_ = std::move(fitter); }
+  void SetRelativeFitter(RelativeFitter fitter) { relativeFitter_ = std::move(fitter); }
   // Printer set-up, then the window's image on the page; false when cancelled.
   std::function<bool()> printWindow;
 
@@ -73,6 +90,9 @@ class CurveFittingPresenter {
   // The table as the last fit left it (packed, checked dopants only).
   const curvefit::FitParameters& Entered() const { return entered_; }
   const std::optional<curvefit::FitResult>& LastFit() const { return lastFit_; }
+  // The last relative fit, empty after an absolute one, Initialize or a range command.
+  const std::optional<analyses::RelativeFitResult>& LastRelativeFit() const { return lastRelative_; }
+  bool RelativeChosen() const;
   int FitLow() const { return low_; }
   int FitHigh() const { return high_; }
   int FittingCounter() const { return counter_; }
@@ -88,9 +108,15 @@ class CurveFittingPresenter {
   void showRows(const curvefit::FitParameters& packed);
   void setCheckBoxesByCount(int count, bool starting);
   void clearErrors();
+  void clearRelative();
+  void fitRelative(const curvefit::FitParameters& entered);
+  void showFit(const curvefit::FitResult& r);
+  void showResolution(const analyses::RelativeFitResult& r);
+  std::optional<analyses::UnresolvedLevel> mergeable() const;
   void showErrors(const curvefit::FitResult& r);
   void marker(int series, int index);
   void simulateGrid(const curvefit::FitParameters& p);
+  void simulateGridRelative(const analyses::RelativeFitResult& r);
   curvefit::FitParameters readTable();
   std::string cftName() const;
   void saveFigure(const std::string& button, const std::string& chart, const std::string& suffix);
@@ -98,12 +124,14 @@ class CurveFittingPresenter {
   const Analysis& a_;
   View& view_;
   Fitter fitter_;
+  RelativeFitter relativeFitter_;
   curvefit::Model model_;
   curvefit::FitPoints points_;
   curvefit::FitParameters starting_;  // L0 dopants, sorted by level
   curvefit::FitParameters entered_;
   std::array<double, 3> rowG_{1.0, 1.0, 1.0};  // degeneracy factor of each table row
   std::optional<curvefit::FitResult> lastFit_;
+  std::optional<analyses::RelativeFitResult> lastRelative_;
   curvefit::Simulated grid_;
   int low_ = 0, high_ = 0;
   int counter_ = 1;

@@ -217,6 +217,41 @@ TEST(RelativeFitResolution, FindingsAndMerges) {
   EXPECT_EQ(MergeUnresolved({{1e16, 1.4999999, 2}}, found[0]).size(), 1u);
 }
 
+// A level that holds no carriers anywhere in the range can take any density: it neither
+// counts as the largest nor is it added to a neighbour; Merge removes it.
+TEST(RelativeFitResolution, AHardlyIonisedLevelIsRemovedNotMerged) {
+  const std::vector<RelativeDopant> reservoir{{5e16, 0.018, 2}, {3e16, 0.064, 2}, {1.5e25, 1.18, 2}};
+  auto found = CheckResolution(reservoir, 25, {1.0, 0.9, 1e-10});
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].first, 2);
+  EXPECT_TRUE(found[0].hardlyIonised);
+  const auto removed = MergeUnresolved(reservoir, found[0]);
+  ASSERT_EQ(removed.size(), 2u);
+  EXPECT_EQ(removed[0].density, 5e16);
+  EXPECT_EQ(removed[1].density, 3e16);
+  EXPECT_EQ(CompensationBelow(removed, 1.5e16), 1.5e16);
+  EXPECT_EQ(CompensationBelow(removed, 9e16), 4e16);
+  // Without the fractions the same set flags the two real levels as faint.
+  EXPECT_EQ(CheckResolution(reservoir, 25).size(), 2u);
+  // Exactly 1e-3 counts as ionised.
+  EXPECT_TRUE(CheckResolution(reservoir, 25, {1.0, 0.9, 1e-3}).size() == 2u);
+}
+
+// A deep level added to a one-donor set runs to a reservoir that never ionises; the fit says so
+// and the merging fit removes it and recovers the donor.
+TEST(RelativeFitResolution, MergingRemovesADeepReservoir) {
+  const std::vector<RelativeDopant> truth{{1e16, 0.045, 2}};
+  RelativeFitInput in = ModelData(truth, 1e14, 30, 350, 60);
+  in.dopants = {{1.1e16, 0.05, 2}, {5e15, 1.2, 2}};
+  in.compensatingDensity = 2e14;
+  const RelativeFitResult r = FitRelativeMerging(in);
+  ASSERT_TRUE(r.ok) << r.message;
+  ASSERT_EQ(r.dopants.size(), 1u);
+  EXPECT_NEAR(r.dopants[0].level, 0.045, 1e-6);
+  EXPECT_NEAR(r.dopants[0].density / 1e16, 1, 1e-5);
+  EXPECT_TRUE(r.unresolved.empty());
+}
+
 TEST(RelativeFitResolution, MergingRefitsASplitLevel) {
   // One donor fitted with two nearly equal levels: the merge gives one level and the truth.
   const std::vector<RelativeDopant> truth{{1e16, 0.0456, 2}};

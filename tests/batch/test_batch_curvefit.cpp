@@ -49,6 +49,10 @@ class CurveFitBatch : public ::testing::Test {
 
 double value(const minijson::Value& v) { return v["value"].number; }
 
+minijson::Value truthOf(const std::string& path) {
+  return minijson::Parser(slurp(path.substr(0, path.rfind('.')) + ".json")).Parse();
+}
+
 }  // namespace
 
 // After the whole road and one "Curve Fitting" the deviation never rises and every parameter
@@ -121,12 +125,123 @@ TEST_F(CurveFitBatch, TheRangeAndTheCompensatingDensityGoThroughTheWindow) {
 
 TEST_F(CurveFitBatch, BadUsageIsExitTwo) {
   const std::string in = "'" + dataset("07_sic4h_n_N_two_sites.nT") + "' --outdir '" + dir_.string() + "'";
-  for (const std::string& args : {in + " --low-index 3", in + " --low-index 9 --high-index 9",
-                                  in + " --low-index 0 --high-index 60", in + " --compensating-density x",
-                                  std::string("'") + (dir_ / "missing.nT").string() + "'", in + " --weight 1"}) {
+  for (const std::string& args :
+       {in + " --low-index 3", in + " --low-index 9 --high-index 9", in + " --low-index 0 --high-index 60",
+        in + " --compensating-density x", std::string("'") + (dir_ / "missing.nT").string() + "'", in + " --weight 1",
+        in + " --merge-unresolved"}) {
     SCOPED_TRACE(args);
     const auto r = run(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("korv-batch: "), std::string::npos);
   }
+}
+
+// The relative fit from analyze's simulation, merging until every level is resolved: the
+// main level (the densest of the truth) within 2 meV and its density within 10 % on the
+// datasets the model describes. GaN:Mg has excited states the model does not hold: its level
+// is found, its density is not. No parameter at or beyond a bound is ever reported resolved.
+TEST_F(CurveFitBatch, TheRelativeFitFindsTheMainLevelAndNeverCallsABoundResolved) {
+  struct Case {
+    const char* file;
+    bool mainLevel, mainDensity;  // within 2 meV, within 10 %
+  };
+  const Case cases[] = {
+      {"01_si_n_P_lightcomp.nT", true, true},         {"02_si_p_B_comp20.pT", true, true},
+      {"04_si_p_Ga_badpoints.pT", true, true},        {"07_sic4h_n_N_two_sites.nT", true, true},
+      {"09_sic4h_p_Al_heavy.pT", true, true},         {"13_gan_n_two_donors.nT", true, true},
+      {"17_gan_p_Mg_excited_states.pT", true, false},
+  };
+  int recovered = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const auto r =
+        run("'" + dataset(c.file) + "' --relative --merge-unresolved --outdir '" + dir_.string() + "' --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto j = minijson::Parser(r.out).Parse();
+    EXPECT_EQ(j["deviation"].string, "relative");
+    EXPECT_EQ(j["reduced_chi2"].type, minijson::Value::Type::Number);
+    EXPECT_GT(j["reduced_chi2"].number, 0);
+    EXPECT_LE(j["deviation_after"].number, j["deviation_before"].number);
+    const auto& levels = j["adjusted"]["levels"].array;
+    ASSERT_FALSE(levels.empty());
+
+    // The level nearest to the true main level.
+    const auto truth = truthOf(dataset(c.file));
+    const minijson::Value* main = nullptr;
+    for (const auto& l : truth["levels"].array)
+      if (!main || l["density"].number > (*main)["density"].number) main = &l;
+    const minijson::Value* nearest = nullptr;
+    for (const auto& l : levels)
+      if (!nearest || std::abs(value(l["energy_level"]) - (*main)["energy"].number) <
+                          std::abs(value((*nearest)["energy_level"]) - (*main)["energy"].number))
+        nearest = &l;
+    const double dE = std::abs(value((*nearest)["energy_level"]) - (*main)["energy"].number);
+    const double dN = std::abs(value((*nearest)["density"]) / (*main)["density"].number - 1);
+    EXPECT_EQ(dE <= 2e-3, c.mainLevel) << dE;
+    EXPECT_EQ(dN <= 0.10, c.mainDensity) << dN;
+    recovered += dE <= 2e-3 && dN <= 0.10;
+
+    // Every level and the compensating density at a bound is listed as unresolved.
+    auto listed = [&](int k) {
+      for (const auto& u : j["unresolved"].array)
+        for (const auto& i : u["levels"].array)
+          if (static_cast<int>(i.number) == k) return true;
+      return false;
+    };
+    double total = 0;
+    for (std::size_t k = 0; k < levels.size(); ++k) {
+      const double E = value(levels[k]["energy_level"]);
+      total += value(levels[k]["density"]);
+      if (E <= 1.5e-6 || E >= 1.5 * (1 - 1e-6)) EXPECT_TRUE(listed(static_cast<int>(k))) << E;
+    }
+    const double fraction = value(j["adjusted"]["compensating_density"]) / total;
+    if (fraction <= 1e-6 || fraction >= 1 - 1e-6) {
+      bool compListed = false;
+      for (const auto& u : j["unresolved"].array)
+        compListed = compListed || (u.Has("parameter") && u["parameter"].string == "compensating_density");
+      EXPECT_TRUE(compListed) << fraction;
+    }
+    // With merging the fits end resolved here.
+    EXPECT_TRUE(j["unresolved"].array.empty());
+    for (const auto& l : levels)
+      for (const char* p : {"density", "energy_level"})
+        if (l[p]["standard_error"].type == minijson::Value::Type::Number) {
+          EXPECT_GT(l[p]["standard_error"].number, 0);
+        }
+  }
+  EXPECT_GE(recovered, 5);
+}
+
+// Without merging the findings come in the JSON: GaN's third start level runs deep and never
+// ionises, and is listed as a single level; the *.cft heading names the relative deviation.
+TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative) {
+  const auto r = run("'" + dataset("13_gan_n_two_donors.nT") + "' --relative --outdir '" + dir_.string() + "' --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = minijson::Parser(r.out).Parse();
+  ASSERT_EQ(j["adjusted"]["levels"].array.size(), 3u);
+  EXPECT_EQ(j["merges"].number, 0);
+  const auto& unresolved = j["unresolved"].array;
+  ASSERT_GE(unresolved.size(), 1u);
+  ASSERT_EQ(unresolved[0]["levels"].array.size(), 1u);
+  EXPECT_EQ(unresolved[0]["levels"][0].number, 2);
+  EXPECT_EQ(unresolved[0]["reason"].string, "ionised fraction below 1e-3 over the whole fit range");
+  const std::string text = slurp(j["files"]["cft"].string);
+  EXPECT_NE(
+      text.find("\r\n% Simulation result by KORV using curve-fitting adjustment (relative deviation, bounded)\r\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("\r\n% Weight for curve fitting: 1\r\n"), std::string::npos);
+
+  const auto merged = run("'" + dataset("13_gan_n_two_donors.nT") + "' --relative --merge-unresolved --outdir '" +
+                          dir_.string() + "' --json");
+  const auto m = minijson::Parser(merged.out).Parse();
+  EXPECT_EQ(m["adjusted"]["levels"].array.size(), 2u);
+  EXPECT_EQ(m["merges"].number, 1);
+  EXPECT_TRUE(m["unresolved"].array.empty());
+  // The Gauss-Newton fit has none of the relative fields but its deviation.
+  const auto a =
+      minijson::Parser(run("'" + dataset("13_gan_n_two_donors.nT") + "' --outdir '" + dir_.string() + "' --json").out)
+          .Parse();
+  EXPECT_EQ(a["deviation"].string, "absolute");
+  EXPECT_FALSE(a.Has("reduced_chi2"));
+  EXPECT_FALSE(a.Has("unresolved"));
 }

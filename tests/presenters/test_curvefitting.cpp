@@ -92,11 +92,50 @@ class CurveFitting : public ::testing::Test {
         });
   }
 
+  void ChooseRelative(bool relative = true) {
+    view.SetChecked("RadioButtonAbsolute", !relative);
+    view.SetChecked("RadioButtonRelative", relative);
+    presenter.RadioButtonDeviationClick();
+  }
+  // A relative fit that records its input and answers with it, plus `findings` the first time.
+  void ScriptedRelative(std::vector<korv::analyses::UnresolvedLevel> findings) {
+    presenter.SetRelativeFitter([this, findings](const korv::analyses::RelativeFitInput& in) {
+      givenRelative.push_back(in);
+      korv::analyses::RelativeFitResult r;
+      r.ok = true;
+      r.dopants = in.dopants;
+      r.compensatingDensity = in.compensatingDensity;
+      const std::size_t L = in.dopants.size();
+      r.densityError.assign(L, 1e13);
+      r.levelError.assign(L, 2e-4);
+      r.compensatingError = 3e12;
+      r.reducedChi2 = 1.25e-4;
+      r.iterations = 7;
+      if (givenRelative.size() == 1) r.unresolved = findings;
+      return r;
+    });
+  }
+  std::vector<std::string> CftLines() {
+    std::ifstream in(dir / "sample.cft", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    std::vector<std::string> lines;
+    const std::string text = s.str();
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find("\r\n", at);
+      if (end == std::string::npos) break;
+      lines.push_back(text.substr(at, end - at));
+      at = end + 2;
+    }
+    return lines;
+  }
+
   Analysis a;
   MemoryView view;
   CurveFittingPresenter presenter;
   std::filesystem::path dir;
   std::vector<FitParameters> given;
+  std::vector<korv::analyses::RelativeFitInput> givenRelative;
   FitRange givenRange;
   double givenWeight = -1;
 };
@@ -366,4 +405,186 @@ TEST_F(CurveFitting, PrintGoesThroughTheWindowImage) {
   presenter.PrepareWindow();
   presenter.ButtonPrintClick();
   EXPECT_EQ(printed, 1);
+}
+
+// ---- The bounded fit in relative deviations ---------------------------------------------------
+
+TEST_F(CurveFitting, AbsoluteIsTheDefaultAndTheRelativeChoiceFitsTheRangeWithTheRelativeFit) {
+  presenter.PrepareWindow();
+  EXPECT_TRUE(view.IsChecked("RadioButtonAbsolute"));
+  EXPECT_FALSE(view.IsChecked("RadioButtonRelative"));
+  EXPECT_EQ(view.Text("RadioButtonAbsolute"), "absolute (Gauss-Newton, as originally specified)");
+  EXPECT_EQ(view.Text("RadioButtonRelative"), "relative, bounded");
+  EXPECT_EQ(view.Text("LabelDeviation"), "Deviation:");
+  EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+  Scripted(2, true);
+  ScriptedRelative({});
+  presenter.ButtonIncreaseLowClick();
+  presenter.ButtonDecreaseHighClick();
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  EXPECT_TRUE(given.empty());
+  ASSERT_EQ(givenRelative.size(), 1u);
+  const auto& in = givenRelative[0];
+  const int M = presenter.Points().Count();
+  ASSERT_EQ(in.temperature.size(), static_cast<std::size_t>(M - 2));
+  for (int i = 0; i < M - 2; ++i) {
+    EXPECT_EQ(in.temperature[i], presenter.Points().temperature[1 + i]);
+    EXPECT_EQ(in.concentration[i], presenter.Points().concentration[1 + i]);
+  }
+  EXPECT_EQ(in.dosCoefficient, kDos);
+  ASSERT_EQ(in.dopants.size(), 3u);
+  EXPECT_EQ(in.dopants[0].level, 0.047);
+  EXPECT_EQ(in.dopants[2].density, 2.3e15);
+  EXPECT_EQ(in.dopants[1].g, 2);
+  EXPECT_EQ(in.compensatingDensity, 1.5e14);
+  // "Curve Fitting" stays available: a further click fits again from the result.
+  EXPECT_TRUE(view.IsEnabled("ButtonCurveFitting"));
+  EXPECT_EQ(view.Text("ButtonCurveFitting"), "Curve Fitting");
+  EXPECT_TRUE(view.IsEnabled("ButtonSave"));
+
+  // Back to absolute: the Gauss-Newton fit again, and the relative findings are gone.
+  ChooseRelative(false);
+  EXPECT_EQ(view.Text("LabelReducedChi2"), "");
+  presenter.ButtonCurveFittingClick();
+  EXPECT_EQ(given.size(), 1u);
+  EXPECT_EQ(givenRelative.size(), 1u);
+  EXPECT_FALSE(presenter.LastRelativeFit());
+}
+
+// From the simulation's values, somewhat off, the exact data give back the true set; every
+// parameter shows its standard error, the reduced chi^2 is shown, and the adjusted curve is
+// the model solved to full precision (15 bisections would leave it percent off).
+TEST_F(CurveFitting, TheRelativeFitRecoversTheExactSetWithAStandardErrorForEveryParameter) {
+  presenter.PrepareWindow();
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  ASSERT_TRUE(presenter.LastRelativeFit());
+  const auto& r = *presenter.LastRelativeFit();
+  ASSERT_EQ(r.dopants.size(), 3u);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(r.dopants[k].level / kTrueLevel[k], 1, 1e-5);
+    EXPECT_NEAR(r.dopants[k].density / kTrueDensity[k], 1, 1e-4);
+  }
+  EXPECT_NEAR(r.compensatingDensity / 1e14, 1, 1e-3);
+  for (int k = 1; k <= 3; ++k) {
+    const std::string s = std::to_string(k);
+    EXPECT_EQ(view.Text("LabelErrorCFEnergy" + s).rfind("\xC2\xB1 ", 0), 0u) << view.Text("LabelErrorCFEnergy" + s);
+    EXPECT_EQ(view.Text("LabelErrorCFDensity" + s).rfind("\xC2\xB1 ", 0), 0u);
+    EXPECT_EQ(view.Text("LabelResolved" + s), "");
+    EXPECT_EQ(view.Text("EditCFEnergy" + s), korv::FormatPattern(kTrueLevel[k - 1], "0.####"));
+  }
+  EXPECT_EQ(view.Text("LabelErrorCFCDensity").rfind("\xC2\xB1 ", 0), 0u);
+  EXPECT_EQ(view.Text("LabelReducedChi2").rfind("Reduced \xCF\x87\xC2\xB2 = ", 0), 0u);
+  EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+  const auto curve = view.Series(kChartCurveFitting, cfseries::kAdjustedCurve);
+  ASSERT_EQ(curve.size(), static_cast<std::size_t>(a.GridCount));
+  for (int j = 0; j < a.GridCount; j += 13)
+    EXPECT_NEAR(curve[j].second / ExactConcentration(a.SplineTemperature[j]), 1, 1e-5) << a.SplineTemperature[j];
+}
+
+// Unresolved levels are marked next to their values; Merge puts one level in place of the pair
+// (densities added, level density-weighted) and fits again from there.
+TEST_F(CurveFitting, MergeReplacesTheUnresolvedPairByOneLevelAndFitsAgain) {
+  presenter.PrepareWindow();
+  ScriptedRelative({{0, 1, "levels closer than 3 kT at the lowest fit temperature"}});
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  EXPECT_EQ(view.Text("LabelResolved1"), kNotResolved);
+  EXPECT_EQ(view.Text("LabelResolved2"), "not resolved by these data");
+  EXPECT_EQ(view.Text("LabelResolved3"), "");
+  EXPECT_EQ(view.Text("LabelResolution"), "D1 and D2: levels closer than 3 kT at the lowest fit temperature");
+  EXPECT_EQ(view.Text("LabelReducedChi2"), "Reduced \xCF\x87\xC2\xB2 = 1.250E-04");
+  EXPECT_EQ(view.Text("LabelErrorCFEnergy2"), "\xC2\xB1 2.0E-04");
+  EXPECT_EQ(view.Text("LabelErrorCFDensity1"), "\xC2\xB1 1.00E+13");
+  ASSERT_TRUE(view.IsEnabled("ButtonMerge"));
+
+  presenter.ButtonMergeClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  ASSERT_EQ(givenRelative.size(), 2u);
+  const auto& in = givenRelative[1];
+  ASSERT_EQ(in.dopants.size(), 2u);
+  EXPECT_DOUBLE_EQ(in.dopants[0].density, 1.15e16 + 2.8e15);
+  EXPECT_DOUBLE_EQ(in.dopants[0].level, (1.15e16 * 0.047 + 2.8e15 * 0.112) / (1.15e16 + 2.8e15));
+  EXPECT_EQ(in.dopants[1].level, 0.195);
+  EXPECT_EQ(in.compensatingDensity, 1.5e14);
+  EXPECT_EQ(in.temperature.size(), static_cast<std::size_t>(presenter.Points().Count()));
+  // The table shows the two levels; the third row is emptied and unchecked.
+  EXPECT_EQ(view.Text("EditCFDensity1"), "1.43E+16");
+  EXPECT_EQ(view.Text("EditCFEnergy2"), "0.195");
+  EXPECT_EQ(view.Text("EditCFEnergy3"), "0");
+  EXPECT_TRUE(view.IsChecked("CheckBox1") && view.IsChecked("CheckBox2"));
+  EXPECT_FALSE(view.IsChecked("CheckBox3"));
+  EXPECT_EQ(view.Text("LabelErrorCFEnergy3"), "");
+  for (const char* label : {"LabelResolved1", "LabelResolved2", "LabelResolution"}) EXPECT_EQ(view.Text(label), "");
+  EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+  EXPECT_EQ(presenter.LastRelativeFit()->merges, 1);
+  // Nothing left to merge: a further click changes nothing.
+  presenter.ButtonMergeClick();
+  EXPECT_EQ(givenRelative.size(), 2u);
+}
+
+// The *.cft keeps its lines; after a relative fit line 19 names the deviation and line 21 gives
+// weight 1, after the Gauss-Newton fit both read as always.
+TEST_F(CurveFitting, TheCftHeadingAndWeightFollowTheDeviationOfTheLastFit) {
+  struct Case {
+    bool relative;
+    const char* heading;
+    const char* weight;
+  };
+  for (const Case& c :
+       {Case{true, "% Simulation result by KORV using curve-fitting adjustment (relative deviation, bounded)",
+             "% Weight for curve fitting: 1"},
+        Case{false, "% Simulation result by KORV using curve-fitting adjustment", "% Weight for curve fitting: 0.1"}}) {
+    SCOPED_TRACE(c.relative);
+    presenter.PrepareWindow();
+    ChooseRelative(c.relative);
+    presenter.ButtonCurveFittingClick();
+    view.AcceptProposedNames();
+    presenter.ButtonSaveClick();
+    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+    const auto lines = CftLines();
+    ASSERT_GT(lines.size(), 32u);
+    EXPECT_EQ(lines[18], c.heading);
+    EXPECT_EQ(lines[17], lines[19]);
+    EXPECT_EQ(lines[20], c.weight);
+    EXPECT_EQ(lines[21].rfind("% Times of curve fitting procedures: ", 0), 0u);
+    EXPECT_EQ(static_cast<int>(lines.size()), 32 + a.GridCount);
+  }
+}
+
+TEST_F(CurveFitting, AFailedRelativeFitLeavesTheTableAsItWas) {
+  struct Case {
+    std::string edit, text, message;
+    bool scripted;
+  };
+  for (const Case& c : {Case{"EditCFCDensity", "1E+17",
+                             "The entered values lie outside the physical range: densities above 0, compensating "
+                             "density not below 0, levels between 0 and 1.5 eV.",
+                             false},
+                        Case{"EditCFEnergy1", "0.047", "The fit needs at least two points.", true}}) {
+    SCOPED_TRACE(c.message);
+    presenter.PrepareWindow();
+    view.ClearLog();
+    if (c.scripted)
+      presenter.SetRelativeFitter([](const korv::analyses::RelativeFitInput&) {
+        korv::analyses::RelativeFitResult r;
+        r.message = "The fit needs at least two points.";
+        return r;
+      });
+    ChooseRelative();
+    view.SetText(c.edit, c.text);
+    presenter.ButtonCurveFittingClick();
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0], c.message);
+    EXPECT_EQ(view.Text("EditCFDensity1"), "1.15E+16");
+    EXPECT_FALSE(view.IsEnabled("ButtonSave"));
+    EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+    EXPECT_FALSE(presenter.LastRelativeFit());
+    EXPECT_EQ(view.PointCount(kChartCurveFitting, cfseries::kAdjustedCurve), 0);
+    EXPECT_EQ(view.cursor, Cursor::Normal);
+  }
 }

@@ -163,6 +163,21 @@ class CurveFittingWindowTest : public QObject {
     QVERIFY(!window->findChild<QLabel*>("LabelErrorCFEnergy1")->text().isEmpty());
     QVERIFY(!window->findChild<QLabel*>("LabelErrorCFEnergy1")->toolTip().isEmpty());
 
+    // The relative deviation: the radio buttons exclude each other, the fit shows its reduced chi^2.
+    auto* absolute = window->findChild<QAbstractButton*>("RadioButtonAbsolute");
+    auto* relative = window->findChild<QAbstractButton*>("RadioButtonRelative");
+    QVERIFY(absolute && relative && absolute->isChecked() && !relative->isChecked());
+    relative->click();
+    QVERIFY(!absolute->isChecked());
+    QVERIFY(fitButton->isEnabled());
+    fitButton->click();
+    QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
+    QVERIFY(window->Presenter().LastRelativeFit());
+    QVERIFY(window->findChild<QLabel*>("LabelReducedChi2")->text().startsWith("Reduced"));
+    QVERIFY(window->findChild<QLabel*>("LabelErrorCFDensity1")->text().startsWith(QString::fromUtf8("\xC2\xB1")));
+    QCOMPARE(fit->PointCount(cfseries::kAdjustedCurve), record.GridCount);
+    QVERIFY(window->findChild<QAbstractButton*>("ButtonMerge"));
+
     const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
     if (!shots.isEmpty()) {
       QDir().mkpath(shots);

@@ -40,6 +40,7 @@ struct Outcome {
   AnalyzeReport road;
   FitParameters starting;
   std::optional<FitResult> fit;
+  std::optional<korv::analyses::RelativeFitResult> relative;
   double lowTemperature = 0, highTemperature = 0;
   int exitStatus = 0;
   std::string failure;
@@ -86,10 +87,21 @@ Outcome run(const CurveFitOptions& opt) {
   o.lowTemperature = window.Points().temperature[window.FitLow()];
   o.highTemperature = window.Points().temperature[window.FitHigh()];
 
+  if (opt.relative) {
+    view.SetChecked("RadioButtonAbsolute", false);
+    view.SetChecked("RadioButtonRelative", true);
+    window.RadioButtonDeviationClick();
+  }
   const std::size_t before = view.errors.size();
   window.ButtonCurveFittingClick();
   if (view.errors.size() > before) return fail(o, 1, view.errors.back()), o;
+  // Each merge leaves one level fewer, so at most two rounds for three levels.
+  for (int round = 0; opt.mergeUnresolved && round < 3 && view.IsEnabled("ButtonMerge"); ++round) {
+    window.ButtonMergeClick();
+    if (view.errors.size() > before) return fail(o, 1, view.errors.back()), o;
+  }
   o.fit = window.LastFit();
+  o.relative = window.LastRelativeFit();
   view.AcceptProposedNames(opt.outdir);
   window.ButtonSaveClick();
   if (view.errors.size() > before) return fail(o, 1, view.errors.back()), o;
@@ -151,6 +163,35 @@ std::string jsonText(const Outcome& o) {
     j.Key("deviation_after").Number(r.deviationAfter);
     j.Key("accepted_steps").Integer(r.acceptedSteps);
     j.Key("fit_range_K").BeginArray().Number(o.lowTemperature).Number(o.highTemperature).EndArray();
+    j.Key("deviation").String(o.relative ? "relative" : "absolute");
+    if (o.relative) {
+      const auto& rel = *o.relative;
+      j.Key("reduced_chi2");
+      if (rel.reducedChi2)
+        j.Number(*rel.reducedChi2);
+      else
+        j.Null();
+      j.Key("merges").Integer(rel.merges);
+      // Pairs and single levels by their index in "levels"; a compensating density at its
+      // bound is listed with an empty pair.
+      j.Key("unresolved").BeginArray();
+      for (const auto& u : rel.unresolved) {
+        j.BeginObject();
+        j.Key("levels").BeginArray().Integer(u.first);
+        if (u.second >= 0) j.Integer(u.second);
+        j.EndArray();
+        j.Key("reason").String(u.reason);
+        j.EndObject();
+      }
+      if (rel.compensationAtBound) {
+        j.BeginObject();
+        j.Key("levels").BeginArray().EndArray();
+        j.Key("parameter").String("compensating_density");
+        j.Key("reason").String("compensating density at a bound of the fit");
+        j.EndObject();
+      }
+      j.EndArray();
+    }
   } else {
     j.Key("adjusted").Null();
   }
@@ -182,13 +223,26 @@ std::string summaryText(const Outcome& o) {
     auto error = [&](int i) {
       return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
     };
-    out << "Adjusted (" << r.acceptedSteps << " accepted steps, " << FormatPoint(o.lowTemperature) << " K to "
-        << FormatPoint(o.highTemperature) << " K):\n";
+    if (o.relative)
+      out << "Adjusted (relative deviation, bounded; " << r.acceptedSteps << " iterations, " << o.relative->merges
+          << " merges, ";
+    else
+      out << "Adjusted (" << r.acceptedSteps << " accepted steps, ";
+    out << FormatPoint(o.lowTemperature) << " K to " << FormatPoint(o.highTemperature) << " K):\n";
     for (int k = 0; k < L; ++k)
       out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
           << withError(r.adjusted.dopants[k].level, error(1 + L + k), "0.#####") << " eV\n";
     out << "  N_com   " << withError(r.adjusted.compensatingDensity, error(0), "0.00E+00") << " cm^-3\n";
-    out << "Deviation:    " << FormatPoint(r.deviationBefore) << " -> " << FormatPoint(r.deviationAfter) << "\n";
+    out << "Deviation:    " << (o.relative ? "relative, " : "absolute, ") << FormatPoint(r.deviationBefore) << " -> "
+        << FormatPoint(r.deviationAfter) << "\n";
+    if (o.relative) {
+      const auto& rel = *o.relative;
+      out << "Reduced chi2: " << (rel.reducedChi2 ? FormatPoint(*rel.reducedChi2) : std::string("-")) << "\n";
+      for (const auto& u : rel.unresolved)
+        out << "  not resolved by these data: level " << u.first + 1
+            << (u.second >= 0 ? " and " + std::to_string(u.second + 1) : std::string()) << " (" << u.reason << ")\n";
+      if (rel.compensationAtBound) out << "  not resolved by these data: N_com (at a bound of the fit)\n";
+    }
   }
   if (!o.road.messages.empty()) {
     out << "Messages:\n";
@@ -228,6 +282,10 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
       o.outdir = value();
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--relative") {
+      o.relative = true;
+    } else if (arg == "--merge-unresolved") {
+      o.mergeUnresolved = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError("unknown option " + arg + " for curve-fit");
     } else if (o.input.empty()) {
@@ -237,6 +295,7 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
     }
   }
   if (o.lowIndex.has_value() != o.highIndex.has_value()) throw UsageError("give --low-index and --high-index together");
+  if (o.mergeUnresolved && !o.relative) throw UsageError("--merge-unresolved needs --relative");
   if (o.input.empty()) throw UsageError("curve-fit needs a measurement file (*.nT or *.pT)");
   return o;
 }

@@ -1,6 +1,8 @@
 // korv-batch curve-fit: the road of analyze, then the fine adjustment in the curve-fitting
 // window's own presenter: the range reached with its range commands, an optional
-// compensating density typed into its edit, one "Curve Fitting" and the *.cft saved.
+// compensating density typed into its edit, one "Curve Fitting" and the *.cft saved. With
+// --relative the window's relative deviation is chosen, and --merge-unresolved presses
+// "Merge" while the fit leaves two levels (or a level and its neighbour) unresolved.
 #pragma once
 
 #include <iosfwd>
@@ -16,6 +18,8 @@ struct CurveFitOptions {
   std::optional<int> lowIndex, highIndex;          // indices into the fit points
   std::optional<std::string> compensatingDensity;  // typed into the edit as given
   bool json = false;
+  bool relative = false;         // the bounded fit in relative deviations
+  bool mergeUnresolved = false;  // with it: Merge until every level is resolved
 };
 
 // Throws UsageError (batch/Options.h) for a bad command line (`args` follow "curve-fit").

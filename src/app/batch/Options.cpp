@@ -273,12 +273,15 @@ Usage:
 )" + ConventionalUsage() +
                      R"(
   korv-batch curve-fit FILE.nT|FILE.pT [--low-index I --high-index J] [--compensating-density X]
-                       [--outdir DIR] [--json]
+                       [--relative [--merge-unresolved]] [--outdir DIR] [--json]
       Walks the road of analyze, then the fine adjustment by curve fitting: the fit range
       I..J (indices into the points of reliability above 0.95, default all of them), X typed
       as the compensating density, one "Curve Fitting" (at most 100 accepted steps) and the
       *.cft file saved beside the simulation. --json prints the starting and the adjusted
       values with their standard errors.
+      --relative          the bounded fit of ln n instead (relative deviations); the JSON adds
+                          "reduced_chi2" and "unresolved" (pairs or single levels)
+      --merge-unresolved  merge unresolved levels and fit again until every level is resolved
 
   korv-batch --help | --version
 

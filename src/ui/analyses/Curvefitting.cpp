@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 #include <map>
 
@@ -42,6 +43,9 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
       case ControlKind::CheckBox:
         widget = new QCheckBox(CaptionToQt(c.caption), this);
         break;
+      case ControlKind::RadioButton:
+        widget = new QRadioButton(CaptionToQt(c.caption), this);
+        break;
       case ControlKind::GroupBox:
         widget = new QGroupBox(Q(c.caption), this);
         break;
@@ -60,6 +64,13 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   const QString errorTip = Q(kStandardErrorExplanation);
   for (auto& [name, widget] : w)
     if (name.rfind("LabelError", 0) == 0 || name == "LabelStandardError") widget->setToolTip(errorTip);
+  const QString relativeTip = Q(kRelativeErrorExplanation);
+  for (const char* name : {"RadioButtonRelative", "LabelReducedChi2", "ButtonMerge"}) w[name]->setToolTip(relativeTip);
+  w["RadioButtonAbsolute"]->setToolTip(
+      QStringLiteral("Damped Gauss-Newton steps on the sum of squared deviations of the concentrations."));
+  for (auto& [name, widget] : w)
+    if (name.rfind("LabelResolved", 0) == 0 || name == "LabelResolution")
+      widget->setStyleSheet(QStringLiteral("color: #b00000;"));
   for (int k = 1; k <= 3; ++k) {
     static_cast<QLineEdit*>(w["EditCFEnergy" + n(k)])->setMaximumWidth(90);
     static_cast<QLineEdit*>(w["EditCFDensity" + n(k)])->setMaximumWidth(90);
@@ -100,10 +111,12 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
     fg->addWidget(w["EditCFDensity" + n(k)], k, 4);
     fg->addWidget(w["LabelErrorCFDensity" + n(k)], k, 5);
     fg->addWidget(w["CheckBox" + n(k)], k, 6);
+    fg->addWidget(w["LabelResolved" + n(k)], k, 7);
   }
   fg->addWidget(w["LabelSymbolCFCDensity"], 4, 3);
   fg->addWidget(w["EditCFCDensity"], 4, 4);
   fg->addWidget(w["LabelErrorCFCDensity"], 4, 5);
+  fg->addWidget(w["LabelResolvedCDensity"], 4, 7);
   auto* range = new QHBoxLayout;
   range->addWidget(w["Label8"]);
   range->addWidget(new QLabel(QStringLiteral("low T:"), fit));
@@ -114,14 +127,25 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   range->addWidget(w["ButtonIncreaseHigh"]);
   range->addWidget(w["ButtonDecreaseHigh"]);
   range->addStretch();
-  fg->addLayout(range, 5, 0, 1, 7);
+  fg->addLayout(range, 5, 0, 1, 8);
+  auto* deviation = new QHBoxLayout;
+  deviation->addWidget(w["LabelDeviation"]);
+  deviation->addWidget(w["RadioButtonAbsolute"]);
+  deviation->addWidget(w["RadioButtonRelative"]);
+  deviation->addStretch();
+  fg->addLayout(deviation, 6, 0, 1, 8);
   auto* actions = new QHBoxLayout;
   actions->addWidget(w["ButtonInitialize"]);
   actions->addWidget(w["ButtonCurveFitting"]);
+  actions->addWidget(w["ButtonMerge"]);
+  actions->addSpacing(12);
+  actions->addWidget(w["LabelReducedChi2"]);
   actions->addStretch();
   actions->addWidget(w["LabelWeight"]);
   actions->addWidget(w["EditWeight"]);
-  fg->addLayout(actions, 6, 0, 1, 7);
+  fg->addLayout(actions, 7, 0, 1, 8);
+  static_cast<QLabel*>(w["LabelResolution"])->setWordWrap(true);
+  fg->addWidget(w["LabelResolution"], 8, 0, 1, 8);
 
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel(QStringLiteral("Sample:"), this));
@@ -169,6 +193,10 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   click("ButtonIncreaseHigh", &CurveFittingPresenter::ButtonIncreaseHighClick);
   click("ButtonDecreaseHigh", &CurveFittingPresenter::ButtonDecreaseHighClick);
   click("ButtonCurveFitting", &CurveFittingPresenter::ButtonCurveFittingClick);
+  click("ButtonMerge", &CurveFittingPresenter::ButtonMergeClick);
+  for (const char* radio : {"RadioButtonAbsolute", "RadioButtonRelative"})
+    connect(static_cast<QRadioButton*>(w[radio]), &QRadioButton::clicked, this,
+            [this] { presenter_->RadioButtonDeviationClick(); });
   click("ButtonSave", &CurveFittingPresenter::ButtonSaveClick);
   click("ButtonPrint", &CurveFittingPresenter::ButtonPrintClick);
   click("ButtonSaveFigureSimulation", &CurveFittingPresenter::ButtonSaveFigureSimulationClick);
