@@ -46,13 +46,13 @@ enum class Marker { None, Circle, Square, Cross };
 enum class LineStyle { None, Solid, Dotted };
 
 struct SeriesStyle {
-  Marker marker = Marker::None;    // points when not None
+  Marker marker = Marker::None;      // points when not None
   LineStyle line = LineStyle::None;  // polyline through the points in the order added
-  std::uint32_t color = 0x000000;  // 0xRRGGBB
-  bool whiteFill = false;          // markers filled white instead of with their colour
-  int size = 4;                    // marker size in pixels (horizontal)
-  int verticalSize = 0;            // vertical marker size when it differs (0 = as size)
-  int width = 1;                   // line width in pixels
+  std::uint32_t color = 0x000000;    // 0xRRGGBB
+  bool whiteFill = false;            // markers filled white instead of with their colour
+  int size = 4;                      // marker size in pixels (horizontal)
+  int verticalSize = 0;              // vertical marker size when it differs (0 = as size)
+  int width = 1;                     // line width in pixels
 };
 
 inline constexpr std::uint32_t kRed = 0xFF0000;
@@ -143,6 +143,11 @@ class View {
   }
   virtual std::string Cell(const std::string& grid, int row, int column) const {
     Unsupported("Cell " + grid + " " + std::to_string(row) + "," + std::to_string(column));
+  }
+  // Number of rows of a string grid, the header row included; cells of rows dropped
+  // when it shrinks are lost, new rows are empty.
+  virtual void SetRowCount(const std::string& grid, int rows) {
+    Unsupported("SetRowCount " + grid + " " + std::to_string(rows));
   }
   // Cut, copy or paste on a text control through the system clipboard.
   virtual void Clipboard(const std::string& control, ClipboardAction action) {

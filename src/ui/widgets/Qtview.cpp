@@ -1,5 +1,7 @@
 #include "widgets/Qtview.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QTextEdit>
 #include <QtDebug>
 
+#include "core/Textencoding.h"
 #include "widgets/Chartwidget.h"
 
 namespace korv::ui {
@@ -31,7 +34,9 @@ namespace {
 
 DialogHost* installedHost = nullptr;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Texts from the engine are bytes as files held them: what is not valid UTF-8 is shown as
+// Windows-1252 rather than as replacement characters.
+QString Q(const std::string& s) { return QString::fromStdString(korv::DisplayText(s)); }
 
 std::vector<std::pair<QString, QStringList>> ParseFilter(const std::string& filter) {
   const QStringList parts = Q(filter).split('|');
@@ -466,6 +471,11 @@ std::string QtView::Cell(const std::string& grid, int row, int column) const {
   if (row > table->rowCount()) return {};
   const QTableWidgetItem* item = table->item(row - 1, column);
   return item ? item->text().toStdString() : std::string();
+}
+
+void QtView::SetRowCount(const std::string& grid, int rows) {
+  // Row 0 is the header row, which the table keeps apart from its rows.
+  if (auto* table = qobject_cast<QTableWidget*>(Require(grid))) table->setRowCount(std::max(rows - 1, 0));
 }
 
 void QtView::Clipboard(const std::string& control, ClipboardAction action) {
