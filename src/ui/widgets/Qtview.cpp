@@ -329,7 +329,13 @@ std::string QtView::Text(const std::string& control) const {
   if (auto* label = qobject_cast<QLabel*>(object)) return label->text().toStdString();
   if (auto* combo = qobject_cast<QComboBox*>(object)) return combo->currentText().toStdString();
   if (auto* group = qobject_cast<QGroupBox*>(object)) return CaptionFromQt(group->title());
-  if (auto* plain = qobject_cast<QPlainTextEdit*>(object)) return plain->toPlainText().toStdString();
+  if (auto* plain = qobject_cast<QPlainTextEdit*>(object)) {
+    // toPlainText() would turn no-break spaces into blanks; the raw text keeps them.
+    QString text = plain->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text.toStdString();
+  }
   if (auto* rich = qobject_cast<QTextEdit*>(object)) return rich->toPlainText().toStdString();
   if (auto* widget = qobject_cast<QWidget*>(object)) {
     if (QTabWidget* tabs = TabOf(widget)) return CaptionFromQt(tabs->tabText(tabs->indexOf(widget)));
