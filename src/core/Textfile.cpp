@@ -155,7 +155,9 @@ bool TextFileReader::ReadLine(std::string& line) {
   while (len > 0 && text_[pos_ + len - 1] == '\r') --len;
   line.assign(text_, pos_, std::min(len, kMaxLineLength));
   pos_ = end + 1;
+  lineStart_ = pos_;
   line_ = nextLine_++;
+  lastLineStart_ = npos;
   current_ = line;
   pastEnd_ = false;
   return true;
@@ -182,11 +184,15 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 bool TextFileReader::ReadToken(std::string& token) {
   token.clear();
   while (pos_ < text_.size() && isSpace(text_[pos_])) {
-    if (text_[pos_] == '\n') ++nextLine_;
+    if (text_[pos_] == '\n') {
+      ++nextLine_;
+      lineStart_ = pos_ + 1;
+    }
     ++pos_;
   }
   if (pos_ >= text_.size()) {
     line_ = nextLine_;
+    lastLineStart_ = npos;
     current_.clear();
     pastEnd_ = true;
     return false;
@@ -194,16 +200,22 @@ bool TextFileReader::ReadToken(std::string& token) {
   std::size_t start = pos_;
   while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
   token.assign(text_, start, std::min<std::size_t>(pos_ - start, 4096));
-  // The line the token stands in, for messages.
-  std::size_t lineStart = text_.rfind('\n', start);
-  lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
-  std::size_t lineEnd = text_.find('\n', start);
-  if (lineEnd == std::string::npos) lineEnd = text_.size();
-  while (lineEnd > lineStart && text_[lineEnd - 1] == '\r') --lineEnd;
-  current_.assign(text_, lineStart, std::min(lineEnd - lineStart, kMaxLineLength));
+  // The line the token stands in is cut out only when a message asks for it.
   line_ = nextLine_;
+  lastLineStart_ = lineStart_;
   pastEnd_ = false;
   return true;
+}
+
+std::string TextFileReader::CurrentLine() const {
+  if (lastLineStart_ == npos) return current_;
+  // At most the longest line kept, without its line end.
+  std::size_t end = lastLineStart_;
+  const std::size_t limit = std::min(text_.size(), lastLineStart_ + kMaxLineLength);
+  while (end < limit && text_[end] != '\n') ++end;
+  std::size_t len = end - lastLineStart_;
+  while (len > 0 && text_[lastLineStart_ + len - 1] == '\r') --len;
+  return text_.substr(lastLineStart_, len);
 }
 
 bool TextFileReader::ReadNumber(double& value, std::string_view what) {
@@ -226,7 +238,7 @@ std::size_t TextFileReader::CountTokensLeft() const {
 }
 
 void TextFileReader::Fail(const std::string& message, const std::string& expected) const {
-  Fail(message, expected, current_);
+  Fail(message, expected, CurrentLine());
 }
 
 void TextFileReader::Fail(const std::string& message, const std::string& expected, const std::string& found) const {

@@ -76,7 +76,7 @@ class TextFileReader {
   // The line the last ReadLine, NextLine, NextValue or token came from (1 = first line;
   // 0 before any read) and that line's text as read; whether that read found the end.
   std::size_t LineNumber() const { return line_; }
-  const std::string& CurrentLine() const { return current_; }
+  std::string CurrentLine() const;
   bool PastEnd() const { return pastEnd_; }
   const std::string& Path() const { return path_; }
 
@@ -93,7 +93,10 @@ class TextFileReader {
   std::size_t pos_ = 0;
   std::size_t line_ = 0;      // line number of the last read
   std::size_t nextLine_ = 1;  // line number at pos_
-  std::string current_;
+  static constexpr std::size_t npos = std::string::npos;
+  std::size_t lineStart_ = 0;         // where the line at pos_ begins
+  std::size_t lastLineStart_ = npos;  // where the last token's line begins (npos: a whole line was read)
+  std::string current_;               // the last line read whole
   bool pastEnd_ = false;
 };
 
