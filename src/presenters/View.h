@@ -46,13 +46,13 @@ enum class Marker { None, Circle, Square, Cross };
 enum class LineStyle { None, Solid, Dotted };
 
 struct SeriesStyle {
-  Marker marker = Marker::None;      // points when not None
+  Marker marker = Marker::None;    // points when not None
   LineStyle line = LineStyle::None;  // polyline through the points in the order added
-  std::uint32_t color = 0x000000;    // 0xRRGGBB
-  bool whiteFill = false;            // markers filled white instead of with their colour
-  int size = 4;                      // marker size in pixels (horizontal)
-  int verticalSize = 0;              // vertical marker size when it differs (0 = as size)
-  int width = 1;                     // line width in pixels
+  std::uint32_t color = 0x000000;  // 0xRRGGBB
+  bool whiteFill = false;          // markers filled white instead of with their colour
+  int size = 4;                    // marker size in pixels (horizontal)
+  int verticalSize = 0;            // vertical marker size when it differs (0 = as size)
+  int width = 1;                   // line width in pixels
 };
 
 inline constexpr std::uint32_t kRed = 0xFF0000;
