@@ -326,3 +326,27 @@ TEST_F(SplineFermiFiles, ReadOnlyFolderNamesTheFile) {
 }
 
 }  // namespace
+
+// A measurement file given where a spline or Fermi-level file belongs: the message names
+// the file, the line and what stands there instead of the expected label.
+TEST_F(SplineFermiFiles, AMeasurementFileInPlaceOfASplineFileNamesTheLine) {
+  a.ExperimentalDataFile = dir.File("m.nT");
+  a.DataCount = 0;
+  ASSERT_TRUE(a.SaveMeasurementFile());
+  const std::string before = ReadBytes(a.ExperimentalDataFile);
+  for (bool fermi : {false, true}) {
+    Analysis b;
+    (fermi ? b.FermiLevelFile : b.AnalysisDataFile) = a.ExperimentalDataFile;
+    try {
+      fermi ? b.LoadFermiLevelFile() : b.LoadSplineFile();
+      ADD_FAILURE() << "a measurement file was read as " << (fermi ? "Fermi-level" : "spline") << " file";
+    } catch (const korv::Error& e) {
+      const std::string line = fermi ? "14" : "13";
+      const std::string found = fermi ? "% Current [A]: 1E-5" : "% Magnetic Field [T]: 0.5";
+      EXPECT_EQ(std::string(e.what()),
+                "'' is not a valid floating point value. In line " + line + " of '" + a.ExperimentalDataFile +
+                    "': expected '% Sample thickness [micron]: ' and a number, found '" + found + "'.");
+    }
+  }
+  EXPECT_EQ(ReadBytes(a.ExperimentalDataFile), before);
+}
