@@ -47,9 +47,22 @@ void WriteDensityOfStatesBlock(TextFileWriter& w, const Analysis& a) {
 
 std::string ReadTextValue(TextFileReader& r, const char* label) { return r.NextValue(std::strlen(label)); }
 
-double ReadRealValue(TextFileReader& r, const char* label) { return ParseReal(ReadTextValue(r, label)); }
+double ReadRealValue(TextFileReader& r, const char* label) {
+  const std::string text = ReadTextValue(r, label);
+  double value = 0;
+  if (!TryParseReal(text, value))
+    r.Fail("'" + Printable(text) + "' is not a valid floating point value",
+           "'" + std::string(label) + "' and a number");
+  return value;
+}
 
-int ReadIntValue(TextFileReader& r, const char* label) { return ParseInt(ReadTextValue(r, label)); }
+int ReadIntValue(TextFileReader& r, const char* label) {
+  const std::string text = ReadTextValue(r, label);
+  int value = 0;
+  if (!TryParseInt(text, value))
+    r.Fail("'" + Printable(text) + "' is not a valid integer value", "'" + std::string(label) + "' and a whole number");
+  return value;
+}
 
 SampleBlock ReadSampleBlock(TextFileReader& r) {
   SampleBlock s;
@@ -72,6 +85,9 @@ SplineBlock ReadSplineBlock(TextFileReader& r) {
   s.FirstIndex = ReadIntValue(r, kFirstIndex);
   s.LastIndex = ReadIntValue(r, kLastIndex);
   s.GridCount = ReadIntValue(r, kGridCount);
+  if (s.GridCount < 0)
+    r.Fail("The number of data for analysis in the file is negative (" + std::to_string(s.GridCount) + ").",
+           "'" + std::string(kGridCount) + "' and a count of 0 or more");
   s.Smoothness = ReadRealValue(r, kSmoothness);
   return s;
 }

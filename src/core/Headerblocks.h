@@ -55,7 +55,8 @@ struct SampleBlock {
   int DataCount = 0;
   void ApplyTo(Analysis& a) const;
 };
-// Reads the eleven lines of the sample block. Throws korv::Error for a number that is not one.
+// Reads the eleven lines of the sample block. Throws korv::Error for a number that is not
+// one, naming the line.
 SampleBlock ReadSampleBlock(TextFileReader& r);
 
 // The spline block as read back.
@@ -64,10 +65,13 @@ struct SplineBlock {
   double Smoothness = 0;
   void ApplyTo(Analysis& a) const;
 };
-// Reads the four lines of the spline block. Throws korv::Error for a number that is not one.
+// Reads the four lines of the spline block. Throws korv::Error, naming the line, for a
+// number that is not one or a negative number of data for analysis.
 SplineBlock ReadSplineBlock(TextFileReader& r);
 
-// Value of the next line with its label length removed, converted.
+// Value of the next line with its label length removed and its trailing blanks dropped,
+// converted. A number that is not one throws korv::Error naming the line, the label and
+// what the line holds.
 double ReadRealValue(TextFileReader& r, const char* label);
 int ReadIntValue(TextFileReader& r, const char* label);
 std::string ReadTextValue(TextFileReader& r, const char* label);

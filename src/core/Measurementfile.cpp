@@ -41,32 +41,25 @@ bool Analysis::LoadMeasurementFile() {
   std::string original = header::ReadTextValue(r, header::kOriginalFile);
   r.NextLine();  // the path stored in the file never overrides the one opened
   header::SampleBlock sample = header::ReadSampleBlock(r);
+  if (sample.DataCount < 0)
+    r.Fail("The number of data in the file is negative (" + std::to_string(sample.DataCount) + ").",
+           "'" + std::string(header::kDataCount) + "' and a count of 0 or more");
+  const std::string countLine = r.CurrentLine();
   std::string remark = r.NextValue(2);
   r.NextLine();  // column names
-  if (sample.DataCount < 0)
-    throw Error("The number of data in the file is negative (" + std::to_string(sample.DataCount) + ").");
 
   // Points across line breaks; the count in the file is not trusted for any allocation.
-  std::vector<double> t, n, w;
-  std::string token;
-  for (int i = 0; i < sample.DataCount; ++i) {
-    double values[3];
-    for (double& v : values) {
-      if (!r.ReadToken(token))
-        throw Error("The file ends after " + std::to_string(i) + " of " + std::to_string(sample.DataCount) +
-                    " points.");
-      v = ParseReal(token);
-    }
-    t.push_back(values[0]);
-    n.push_back(values[1]);
-    w.push_back(values[2]);
-  }
+  std::vector<double> points = ReadPoints(r, sample.DataCount, {"temperature", "concentration", "reliability"});
+  const std::string unread = UnreadPointsNote(r, 3, countLine);
 
   OriginalFile = original;
   sample.ApplyTo(*this);
   Remark = remark;
-  Temperature.insert(Temperature.end(), t.begin(), t.end());
-  Concentration.insert(Concentration.end(), n.begin(), n.end());
-  Reliability.insert(Reliability.end(), w.begin(), w.end());
+  for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
+    Temperature.push_back(points[i]);
+    Concentration.push_back(points[i + 1]);
+    Reliability.push_back(points[i + 2]);
+  }
+  if (!unread.empty()) messages().Notice(unread);
   return true;
 }

@@ -74,7 +74,7 @@ bool Analysis::LoadFermiLevelFile() {
   r.NextLine();  // column names
 
   // Only the Fermi level is kept; the grid temperatures of the file are dropped.
-  std::vector<double> points = files::ReadPoints(r, spline.GridCount, 2);
+  std::vector<double> points = ReadPoints(r, spline.GridCount, {"temperature", "Fermi level"});
   std::vector<double> level(points.size() / 2);
   for (std::size_t j = 0; j < level.size(); ++j) level[j] = points[2 * j + 1];
 

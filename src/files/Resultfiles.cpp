@@ -29,19 +29,4 @@ void RequireLength(std::size_t size, int count, std::string_view file, std::stri
                 " of " + std::to_string(count) + " values; calculate it again before saving.");
 }
 
-std::vector<double> ReadPoints(TextFileReader& r, int count, int columns) {
-  if (count < 0)
-    throw Error("The number of data for analysis in the file is negative (" + std::to_string(count) + ").");
-  std::vector<double> values;
-  std::string token;
-  for (int j = 0; j < count; ++j) {
-    for (int c = 0; c < columns; ++c) {
-      if (!r.ReadToken(token))
-        throw Error("The file ends after " + std::to_string(j) + " of " + std::to_string(count) + " points.");
-      values.push_back(ParseReal(token));
-    }
-  }
-  return values;
-}
-
 }  // namespace korv::files

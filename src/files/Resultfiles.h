@@ -29,10 +29,4 @@ void RequirePath(const std::string& path, std::string_view file);
 // fewer than `count` values (the stage that fills `what` was cleared or never ran).
 void RequireLength(std::size_t size, int count, std::string_view file, std::string_view what);
 
-// Reads `count` points of `columns` numbers each by formatted extraction (line breaks do
-// not matter) and returns them row after row. The count is not trusted for an allocation:
-// the result grows with what the file holds. Throws korv::Error for a negative count, a
-// token that is not a number or a file that ends early.
-std::vector<double> ReadPoints(TextFileReader& r, int count, int columns);
-
 }  // namespace korv::files

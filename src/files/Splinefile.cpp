@@ -43,7 +43,7 @@ bool Analysis::LoadSplineFile() {
   const header::SplineBlock spline = header::ReadSplineBlock(r);
   r.NextLine();  // column names
 
-  std::vector<double> points = files::ReadPoints(r, spline.GridCount, 2);
+  std::vector<double> points = ReadPoints(r, spline.GridCount, {"temperature", "concentration"});
   std::vector<double> t(points.size() / 2), n(points.size() / 2);
   for (std::size_t j = 0; j < t.size(); ++j) {
     t[j] = points[2 * j];

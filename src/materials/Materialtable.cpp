@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Numbers.h"
+#include "core/Textfile.h"
 
 namespace korv {
 
@@ -112,6 +113,16 @@ const MaterialParameters* ApplyMaterialParameters(Analysis& a) {
     a.ElectronMinima = row->ElectronMinima;
     a.HoleMinima = MaterialParameters::HoleMinima;
     a.DielectricConstant = row->DielectricConstant;
+  } else {
+    // The defaults, whatever an earlier material left in the record.
+    const Analysis defaults;
+    a.ConductionBandCoefficient = defaults.ConductionBandCoefficient;
+    a.ValenceBandCoefficient = defaults.ValenceBandCoefficient;
+    a.ElectronMass = defaults.ElectronMass;
+    a.HoleMass = defaults.HoleMass;
+    a.ElectronMinima = defaults.ElectronMinima;
+    a.HoleMinima = defaults.HoleMinima;
+    a.DielectricConstant = defaults.DielectricConstant;
   }
   if (a.ConductionType == "n-type") {
     a.DosCoefficient = a.ConductionBandCoefficient;
@@ -123,6 +134,13 @@ const MaterialParameters* ApplyMaterialParameters(Analysis& a) {
     a.EquivalentMinima = a.HoleMinima;
   }
   return row;
+}
+
+std::string UnknownMaterialNote(std::string_view semiconductor) {
+  if (FindMaterial(semiconductor)) return {};
+  return "The semiconductor '" + Printable(semiconductor) +
+         "' is not in the material table: the effective mass 1, the equivalent minima 1 and the default dielectric "
+         "constant are used.";
 }
 
 std::string EffectiveDensityOfStatesText(double coefficient) {

@@ -29,11 +29,16 @@ std::span<const MaterialParameters> MaterialTable();
 const MaterialParameters* FindMaterial(std::string_view name);
 
 // Looks up `Semiconductor`: a matching row fills the six band fields and
-// `DielectricConstant`; an unknown name leaves them as they are (the defaults of
-// `ClearDensityOfStatesStage`). Then the active triple (`DosCoefficient`,
+// `DielectricConstant`; an unknown name sets them to the record's defaults (those of
+// `ClearDensityOfStatesStage`, and the initial dielectric constant) rather than keep
+// what an earlier material left. Then the active triple (`DosCoefficient`,
 // `EffectiveMass`, `EquivalentMinima`) is taken from the electron columns for "n-type"
 // and from the hole columns for any other conduction type. Returns the row or null.
 const MaterialParameters* ApplyMaterialParameters(Analysis& a);
+
+// "" for a semiconductor of the table; otherwise the notice that says the name is not in
+// it and which defaults are used instead.
+std::string UnknownMaterialNote(std::string_view semiconductor);
 
 // The texts the density-of-states tab shows for the active triple: mass and minima in
 // general number form ("0.32", "6"), and the coefficient N0 of N = N0 (kT)^1.5 with kT

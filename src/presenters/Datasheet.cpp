@@ -36,6 +36,13 @@ std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
+std::string tooManyPoints(std::size_t count) {
+  return "The measurement holds " + std::to_string(count) + " points; the data sheet takes at most " +
+         std::to_string(kMaxDataSheetPoints) +
+         ". It shows none of them and does not save them, so that no point is lost; "
+         "\"Clear Data\" starts an empty sheet.";
+}
+
 }  // namespace
 
 const std::vector<Control>& DataSheetControls() {
@@ -136,7 +143,7 @@ SampleDescription SampleDescription::FromView(const View& view) {
   s.Semiconductor = view.Text("ComboBoxSemiconductor");
   s.ConductionType = view.Text("ComboBoxConductionType");
   s.SampleNumber = view.Text("EditSampleNumber");
-  s.Remark = view.Text("EditComment").substr(0, kRemarkLength);
+  s.Remark = std::string(korv::FirstCharacters(view.Text("EditComment"), kRemarkLength));
   s.Thickness = ParseReal(view.Text("EditThickness"));
   s.MagneticField = ParseReal(view.Text("EditMagneticField"));
   s.Current = ParseReal(view.Text("EditCurrent"));
@@ -211,6 +218,7 @@ DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keybo
       keyboardEntryRequested_(keyboardEntryRequested),
       sheetDataSaved_(sheetDataSaved),
       origin_(kDataSheetRows, -1) {
+  view_.SetRowCount(kDataSheetGrid, kDataSheetRows);
   view_.SetCaption(kDataSheetCaption);
   view_.SetItems("ComboBoxSemiconductor", SemiconductorItems());
   view_.SetItems("ComboBoxConductionType", kConductionTypeItems);
@@ -219,25 +227,37 @@ DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keybo
 }
 
 void DataSheetPresenter::Prepare() {
-  view_.SetText("EditNameOfMeasurement", record_.MeasurementName);
-  view_.SetText("EditDateOfMeasurement", record_.MeasurementDate);
-  view_.SetText("EditNameOfAnalysis", record_.AnalysisName);
-  view_.SetText("EditDateOfAnalysis", record_.AnalysisDate);
-  view_.SetText("ComboBoxSemiconductor", record_.Semiconductor);
-  view_.SetText("ComboBoxConductionType", record_.ConductionType);
-  view_.SetText("EditSampleNumber", record_.SampleNumber);
+  // The texts as the record holds them decide the encoding they are saved in.
+  encoding_ = korv::TextEncoding::Utf8;
+  for (const std::string* text :
+       {&record_.MeasurementName, &record_.MeasurementDate, &record_.AnalysisName, &record_.AnalysisDate,
+        &record_.Semiconductor, &record_.ConductionType, &record_.SampleNumber, &record_.Remark})
+    if (korv::DetectEncoding(*text) == korv::TextEncoding::Windows1252) encoding_ = korv::TextEncoding::Windows1252;
+  auto shown = [&](const std::string& text) { return korv::ToUtf8(text, encoding_); };
+  view_.SetText("EditNameOfMeasurement", shown(record_.MeasurementName));
+  view_.SetText("EditDateOfMeasurement", shown(record_.MeasurementDate));
+  view_.SetText("EditNameOfAnalysis", shown(record_.AnalysisName));
+  view_.SetText("EditDateOfAnalysis", shown(record_.AnalysisDate));
+  view_.SetText("ComboBoxSemiconductor", shown(record_.Semiconductor));
+  view_.SetText("ComboBoxConductionType", shown(record_.ConductionType));
+  view_.SetText("EditSampleNumber", shown(record_.SampleNumber));
   view_.SetText("EditThickness", FormatGeneral(record_.Thickness));
   view_.SetText("EditMagneticField", FormatGeneral(record_.MagneticField));
   view_.SetText("EditCurrent", FormatGeneral(record_.Current));
-  view_.SetText("EditComment", record_.Remark);
+  view_.SetText("EditComment", shown(record_.Remark));
   clearGrid();
   if (keyboardEntryRequested_) {
     keyboardEntryRequested_ = false;
     return;
   }
-  std::size_t count = std::min({record_.Temperature.size(), record_.Concentration.size(), record_.Reliability.size(),
-                                static_cast<std::size_t>(kDataSheetRows - 1)});
+  std::size_t count = std::min({record_.Temperature.size(), record_.Concentration.size(), record_.Reliability.size()});
   if (record_.DataCount >= 0) count = std::min(count, static_cast<std::size_t>(record_.DataCount));
+  if (count > static_cast<std::size_t>(kMaxDataSheetPoints)) {
+    refusedPoints_ = static_cast<int>(std::min<std::size_t>(count, 2147483647));
+    view_.ShowError(tooManyPoints(count));
+    return;
+  }
+  resizeGrid(static_cast<int>(count) + 1 + kDataSheetSpareRows);
   for (std::size_t i = 0; i < count; ++i) {
     int row = static_cast<int>(i) + 1;
     view_.SetCell(kDataSheetGrid, row, 0, FormatPattern(record_.Temperature[i], "0.0"));
@@ -248,16 +268,26 @@ void DataSheetPresenter::Prepare() {
 }
 
 void DataSheetPresenter::clearGrid() {
-  origin_.assign(kDataSheetRows, -1);
-  for (int r = 1; r < kDataSheetRows; ++r)
+  refusedPoints_ = 0;
+  resizeGrid(kDataSheetRows);
+  for (int r = 1; r < rows_; ++r)
     for (int c = 0; c < kDataSheetColumns; ++c) view_.SetCell(kDataSheetGrid, r, c, "");
+  origin_.assign(rows_, -1);
+}
+
+void DataSheetPresenter::resizeGrid(int rows) {
+  rows = std::max(rows, kDataSheetRows);
+  if (rows == rows_) return;
+  view_.SetRowCount(kDataSheetGrid, rows);
+  rows_ = rows;
+  origin_.resize(rows_, -1);
 }
 
 void DataSheetPresenter::sortGrid() {
   // The rows of the point list: from row 1 up to the first empty temperature cell.
   std::vector<double> keys;
   std::vector<std::vector<std::string>> rows;
-  for (int r = 1; r < kDataSheetRows; ++r) {
+  for (int r = 1; r < rows_; ++r) {
     std::string t = view_.Cell(kDataSheetGrid, r, 0);
     if (t.empty()) break;
     keys.push_back(cellValue(r, 0, t));
@@ -287,7 +317,7 @@ double DataSheetPresenter::cellValue(int row, int column, const std::string& tex
 
 std::vector<Point> DataSheetPresenter::readGrid() const {
   std::vector<Point> points;
-  for (int r = 1; r < kDataSheetRows; ++r) {
+  for (int r = 1; r < rows_; ++r) {
     std::string t = view_.Cell(kDataSheetGrid, r, 0);
     if (t.empty()) break;
     Point p;
@@ -320,6 +350,10 @@ void DataSheetPresenter::ButtonClearAllDataClick() {
 }
 
 void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
+  if (refusedPoints_ > 0) {
+    view_.ShowError(tooManyPoints(static_cast<std::size_t>(refusedPoints_)));
+    return;
+  }
   try {
     sortGrid();
     std::vector<Point> points = readGrid();
@@ -331,6 +365,18 @@ void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
     for (auto& p : points)
       if (p.reliability < 0) p.reliability = 0;
     SampleDescription sample = SampleDescription::FromView(view_);
+    // Back to the encoding the texts came in: what the user left alone keeps its bytes.
+    for (std::string* text :
+         {&sample.MeasurementName, &sample.MeasurementDate, &sample.AnalysisName, &sample.AnalysisDate,
+          &sample.Semiconductor, &sample.ConductionType, &sample.SampleNumber, &sample.Remark}) {
+      std::string bytes, refused;
+      if (!korv::FromUtf8(*text, encoding_, bytes, &refused)) {
+        view_.ShowError("'" + *text + "' holds '" + refused + "', which " + korv::EncodingName(encoding_) +
+                        ", the encoding of this measurement's texts, cannot hold. Nothing was saved.");
+        return;
+      }
+      *text = std::move(bytes);
+    }
 
     FileDialog dialog;
     dialog.title = "Save";
@@ -358,9 +404,20 @@ void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
 int DataSheetPresenter::PasteCells(int row, int column, const std::string& text) {
   if (row < 1) row = 1;
   if (column < 0) column = 0;
+  if (column >= kDataSheetColumns) return 0;
+  std::vector<std::string> lines = splitLines(text);
+  if (lines.empty()) return 0;
+  const long long last = static_cast<long long>(row) + static_cast<long long>(lines.size()) - 1;
+  if (last > kMaxDataSheetPoints) {
+    view_.ShowError("The pasted block of " + std::to_string(lines.size()) + " rows would end in row " +
+                    std::to_string(last) + "; the data sheet takes at most " + std::to_string(kMaxDataSheetPoints) +
+                    " points. Nothing was pasted.");
+    return 0;
+  }
+  // Room for every pasted row and a few to type after them.
+  if (last >= rows_) resizeGrid(static_cast<int>(last) + 1 + kDataSheetSpareRows);
   int written = 0;
-  std::vector<std::string> lines = splitLines(text.substr(0, 1u << 20));
-  for (std::size_t i = 0; i < lines.size() && row + static_cast<int>(i) < kDataSheetRows; ++i) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     int c = column;
     std::size_t start = 0;
@@ -380,7 +437,7 @@ int DataSheetPresenter::PasteCells(int row, int column, const std::string& text)
 std::string DataSheetPresenter::CopyCells(int top, int left, int bottom, int right) const {
   top = std::max(top, 0);
   left = std::max(left, 0);
-  bottom = std::min(bottom, kDataSheetRows - 1);
+  bottom = std::min(bottom, rows_ - 1);
   right = std::min(right, kDataSheetColumns - 1);
   std::string out;
   for (int r = top; r <= bottom; ++r) {

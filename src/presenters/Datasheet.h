@@ -4,20 +4,27 @@
 // record only when the file was written, so a failed save leaves the record untouched.
 // The grid shows the record's points rounded ("0.0", "0.00E+00", "0.00"); a cell the user
 // left as shown is saved with the record's full value, so "Change Data" never rounds the
-// measurement it was opened on.
+// measurement it was opened on. The grid holds every point of the measurement: it grows
+// with the points shown or pasted, 299 point rows being its size when empty. The texts
+// keep their bytes: shown as UTF-8, they are saved in the encoding they came in.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "core/Hallanalysis.h"
+#include "core/Textencoding.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
 
 inline constexpr const char* kDataSheetCaption = "Data Sheet";
 inline constexpr const char* kDataSheetGrid = "StringGridData";
-inline constexpr int kDataSheetRows = 300;  // header row and 299 point rows
+inline constexpr int kDataSheetRows = 300;  // header row and 299 point rows: the empty sheet
+// Empty rows the sheet keeps after the points it shows, for typing more.
+inline constexpr int kDataSheetSpareRows = 100;
+// Most points the sheet takes; beyond it, filling or pasting is refused with a message.
+inline constexpr int kMaxDataSheetPoints = 100000;
 inline constexpr int kDataSheetColumns = 3;
 inline constexpr const char* kDataSheetFilter = "n-type semiconducotr (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT";
 inline constexpr const char* kTemperatureBelowZero = "Temprature is below 0 K \n Check the Data!";
@@ -57,7 +64,8 @@ struct SampleDescription {
   std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType, SampleNumber,
       Remark;
   double Thickness = 0, MagneticField = 0, Current = 0;
-  // Reads the edits; a number edit that does not hold a number throws korv::Error.
+  // Reads the edits (the comment cut at 100 characters, never inside one); a number edit
+  // that does not hold a number throws korv::Error.
   static SampleDescription FromView(const View& view);
 };
 
@@ -83,8 +91,10 @@ class DataSheetPresenter {
   void ButtonSaveExperimentalDataClick();
 
   // Puts a block of cells (rows by line breaks, cells by tabs, as a spreadsheet copies
-  // them) into the grid with its top left at (row, column); what falls outside the point
-  // rows is dropped. Returns the number of cells written.
+  // them) into the grid with its top left at (row, column); the grid grows to take every
+  // row, and cells right of the reliability column are dropped. A block that would pass
+  // kMaxDataSheetPoints is refused with a message and nothing is pasted. Returns the
+  // number of cells written.
   int PasteCells(int row, int column, const std::string& text);
   // The cells of rows top..bottom and columns left..right as tab-separated lines.
   std::string CopyCells(int top, int left, int bottom, int right) const;
@@ -94,6 +104,8 @@ class DataSheetPresenter {
   std::vector<Point> readGrid() const;
   double cellValue(int row, int column, const std::string& text) const;
   void clearGrid();
+  // Makes the grid `rows` rows long (header included), never shorter than the empty sheet.
+  void resizeGrid(int rows);
 
   Analysis& record_;
   View& view_;
@@ -102,6 +114,13 @@ class DataSheetPresenter {
   // For each grid row, the record point it was filled from (-1: typed or empty); moves
   // with its row when the grid is sorted.
   std::vector<int> origin_;
+  // Rows of the grid, the header row included.
+  int rows_ = kDataSheetRows;
+  // The encoding of the record's texts as the sheet was prepared; they are saved in it.
+  korv::TextEncoding encoding_ = korv::TextEncoding::Utf8;
+  // Set when the record held more points than the sheet takes: saving is refused until
+  // the grid is cleared, so that the measurement is not cut.
+  int refusedPoints_ = 0;
 };
 
 }  // namespace korv::ui

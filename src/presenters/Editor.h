@@ -1,12 +1,14 @@
 // The file viewer (TFormEditor): any of the program's files as plain text, to read, edit,
 // save, save under another name and print. Opening it from the main window clears the
 // text and forgets the file it showed, so "Save" never writes text over a file it was
-// not loaded from: it asks for a name instead.
+// not loaded from: it asks for a name instead. A file is written back in the encoding
+// and line ends it was read with, so the bytes the user did not edit stay as they were.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "core/Textencoding.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
@@ -24,12 +26,27 @@ inline constexpr const char* kEditorSaveFilter =
 inline constexpr std::size_t kMaxTextFileSize = 16u << 20;
 
 // A file's text with its line ends made "\n" and no line end after the last line, as a
-// text area shows it. Throws korv::Error naming the file when it cannot be read or is
-// larger than kMaxTextFileSize.
+// text area shows it; the bytes as they stand. Throws korv::Error naming the file when it
+// cannot be read or is larger than kMaxTextFileSize.
 std::string LoadTextFile(const std::string& path);
 // Writes a text area's lines, each ended by CR LF, through a temporary file renamed over
 // the target. Throws korv::Error naming the file and the reason.
 void SaveTextFile(const std::string& path, const std::string& text);
+
+// How a file lays its text out in bytes, so that a text written back unchanged is again
+// the file it was read from.
+struct TextFileFormat {
+  korv::TextEncoding encoding = korv::TextEncoding::Utf8;
+  std::string lineEnd = "\r\n";  // the file's first line end: CR LF, LF, CR or CR CR LF
+  bool finalLineEnd = true;      // whether the last line has one
+};
+// The text of a file as a text area shows it: UTF-8 (a file that is not valid UTF-8 read
+// as Windows-1252), "\n" line ends, no line end after the last line; `format` tells how
+// the file held it.
+std::string LoadTextFile(const std::string& path, TextFileFormat& format);
+// Writes a text area's text in `format`. A character the encoding cannot hold throws
+// korv::Error naming it, and nothing is written.
+void SaveTextFile(const std::string& path, const std::string& text, const TextFileFormat& format);
 
 const std::vector<Control>& EditorControls();
 
@@ -56,6 +73,8 @@ class EditorPresenter {
 
   View& view_;
   std::string path_;
+  // The layout of the file the text came from; "Save" and "Save As" write it back in it.
+  TextFileFormat format_;
 };
 
 }  // namespace korv::ui

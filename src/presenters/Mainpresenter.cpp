@@ -697,6 +697,7 @@ void TFormMainPresenter::loadExperimental(bool fromButton) {
     const auto path = askOpen(1, "");
     if (!path) return;
     if (!loadFrom(a_.ExperimentalDataFile, *path, [&] { return a_.LoadMeasurementFile(); })) return;
+    if (const std::string note = korv::UnknownMaterialNote(a_.Semiconductor); !note.empty()) view_->ShowNotice(note);
     showConductionTypeCaptions();
     plotMeasurement();
     txt("LabelFilenameExperimentalData", *path);

@@ -36,7 +36,8 @@ void ObtainedResultsPresenter::show(const std::vector<std::string>& lines) {
     if (i > 0) text += '\n';
     text += lines[i];
   }
-  view_.SetText(kResultsText, text);
+  encoding_ = korv::DetectEncoding(text);
+  view_.SetText(kResultsText, korv::ToUtf8(text, encoding_));
 }
 
 void ObtainedResultsPresenter::ShowTemplate() { show(korv::ReportTemplate()); }
@@ -56,7 +57,8 @@ void ObtainedResultsPresenter::ToolSaveClick() {
   if (!hasExtension(path)) path += kResultsDefaultExtension;
   // The lines of the text as shown, each ended by CR LF.
   std::vector<std::string> lines;
-  std::string text = view_.Text(kResultsText);
+  std::string text;
+  if (!korv::FromUtf8(view_.Text(kResultsText), encoding_, text, nullptr)) text = view_.Text(kResultsText);
   std::size_t start = 0;
   while (start <= text.size() && !text.empty()) {
     std::size_t end = text.find('\n', start);

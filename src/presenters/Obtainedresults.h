@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Hallanalysis.h"
+#include "core/Textencoding.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
@@ -41,6 +42,9 @@ class ObtainedResultsPresenter {
   const Analysis& record_;
   View& view_;
   std::string path_;
+  // The encoding of the record's texts in the report: the file is written in it, so a
+  // Windows-1252 sample name stays Windows-1252.
+  korv::TextEncoding encoding_ = korv::TextEncoding::Utf8;
 };
 
 }  // namespace korv::ui

@@ -144,6 +144,11 @@ class View {
   virtual std::string Cell(const std::string& grid, int row, int column) const {
     Unsupported("Cell " + grid + " " + std::to_string(row) + "," + std::to_string(column));
   }
+  // Number of rows of a string grid, the header row included; cells of rows dropped
+  // when it shrinks are lost, new rows are empty.
+  virtual void SetRowCount(const std::string& grid, int rows) {
+    Unsupported("SetRowCount " + grid + " " + std::to_string(rows));
+  }
   // Cut, copy or paste on a text control through the system clipboard.
   virtual void Clipboard(const std::string& control, ClipboardAction action) {
     Unsupported("Clipboard " + control + " " + std::to_string(static_cast<int>(action)));

@@ -166,7 +166,8 @@ TEST_F(MeasurementFile, PointsMaySpanOrShareLines) {
   struct Case {
     const char* points;
   };
-  for (Case c : {Case{"10 1e15\n1 20\n2e15 1\n"}, Case{"10 1e15 1 20 2e15 1"}, Case{"10\n1e15\n1\n\n20\t2e15\r\n1\r\n"}}) {
+  for (Case c :
+       {Case{"10 1e15\n1 20\n2e15 1\n"}, Case{"10 1e15 1 20 2e15 1"}, Case{"10\n1e15\n1\n\n20\t2e15\r\n1\r\n"}}) {
     Analysis a;
     a.ExperimentalDataFile = write("points.nT", fileText("2", c.points));
     ASSERT_TRUE(a.LoadMeasurementFile()) << c.points;
@@ -190,24 +191,54 @@ TEST_F(MeasurementFile, LfOnlyAndZeroPoints) {
   EXPECT_EQ(a.Semiconductor, "GaAs");
 }
 
+// Every load error: the text of the failing conversion, then the file, the line, the
+// label or value expected there and what the line holds. "{f}" stands for the file.
 TEST_F(MeasurementFile, BadFilesFailWithAMessageAndLeaveTheRecordAlone) {
   struct Case {
     const char* name;
     std::string text;
-    const char* message;
+    std::string message;
   };
   std::string huge(1000, 'x');
+  std::string renamed = fileText("2", "10 1e15 1 20 2e15 1");
+  renamed.replace(renamed.find("% Sample thickness [micron]: 380"), 32, "% Thickness [um]: 10");
   const Case cases[] = {
-      {"thickness", fileText("2", "10 1e15 1 20 2e15 1", "abc"), "'abc' is not a valid floating point value"},
-      {"nan", fileText("2", "10 1e15 1 20 2e15 1", "nan"), "'nan' is not a valid floating point value"},
-      {"count", fileText("two", "10 1e15 1"), "'two' is not a valid integer value"},
-      {"negative", fileText("-5", ""), "The number of data in the file is negative (-5)."},
-      {"truncated", fileText("3", "10 1e15 1 20 2e15"), "The file ends after 1 of 3 points."},
-      {"huge count", fileText("2000000000", "10 1e15 1"), "The file ends after 1 of 2000000000 points."},
-      {"bad point", fileText("2", "10 1e15 1 20 inf 1"), "'inf' is not a valid floating point value"},
-      {"empty", "", "'' is not a valid floating point value"},
-      {"binary", std::string("\0\1\2\3\n\xff\xfe", 7), "'' is not a valid floating point value"},
-      {"long lines", huge + "\n" + huge + "\n" + huge, "'' is not a valid floating point value"},
+      {"thickness", fileText("2", "10 1e15 1 20 2e15 1", "abc"),
+       "'abc' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and "
+       "a number, found '% Sample thickness [micron]: abc'."},
+      {"renamed label", renamed,
+       "'' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and a "
+       "number, found '% Thickness [um]: 10'."},
+      {"nan", fileText("2", "10 1e15 1 20 2e15 1", "nan"),
+       "'nan' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and "
+       "a number, found '% Sample thickness [micron]: nan'."},
+      {"count", fileText("two", "10 1e15 1"),
+       "'two' is not a valid integer value. In line 15 of '{f}': expected '% Number of data: ' and a whole number, "
+       "found '% Number of data: two'."},
+      {"negative", fileText("-5", ""),
+       "The number of data in the file is negative (-5). In line 15 of '{f}': expected '% Number of data: ' and a "
+       "count of 0 or more, found '% Number of data: -5'."},
+      {"truncated", fileText("3", "10 1e15 1 20 2e15"),
+       "The file ends after 1 of 3 points. In line 18 of '{f}': expected the reliability of point 2, found the end "
+       "of the file."},
+      {"truncated after a line end", fileText("60", "10 1e15 1\r\n20 2e15 1\r\n"),
+       "The file ends after 2 of 60 points. In line 20 of '{f}': expected the temperature of point 3, found the end "
+       "of the file (it ends after line 19)."},
+      {"huge count", fileText("2000000000", "10 1e15 1"),
+       "The file ends after 1 of 2000000000 points. In line 18 of '{f}': expected the temperature of point 2, found "
+       "the end of the file."},
+      {"bad point", fileText("2", "10 1e15 1\r\n20 inf 1\r\n"),
+       "'inf' is not a valid floating point value. In line 19 of '{f}': expected the concentration of point 2 (a "
+       "number), found '20 inf 1'."},
+      {"empty", "",
+       "'' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and a "
+       "number, found the end of the file (the file is empty)."},
+      {"binary", std::string("\0\1\2\3\n\xff\xfe", 7),
+       "'' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and a "
+       "number, found the end of the file (it ends after line 2)."},
+      {"long lines", huge + "\n" + huge + "\n" + huge,
+       "'' is not a valid floating point value. In line 12 of '{f}': expected '% Sample thickness [micron]: ' and a "
+       "number, found the end of the file (it ends after line 3)."},
   };
   for (const auto& c : cases) {
     Analysis a;
@@ -217,16 +248,98 @@ TEST_F(MeasurementFile, BadFilesFailWithAMessageAndLeaveTheRecordAlone) {
     a.DataCount = 1;
     a.Semiconductor = "before";
     a.ExperimentalDataFile = write("bad.nT", c.text);
+    std::string expected = c.message;
+    expected.replace(expected.find("{f}"), 3, a.ExperimentalDataFile);
     try {
       a.LoadMeasurementFile();
       ADD_FAILURE() << c.name << ": loaded";
     } catch (const korv::Error& e) {
-      EXPECT_EQ(std::string(e.what()), c.message) << c.name;
+      EXPECT_EQ(std::string(e.what()), expected) << c.name;
     }
     EXPECT_EQ(a.Semiconductor, "before") << c.name;
     EXPECT_EQ(a.DataCount, 1) << c.name;
     EXPECT_EQ(a.Temperature.size(), 1u) << c.name;
     EXPECT_EQ(a.OriginalFile, "") << c.name;
+    EXPECT_EQ(read(a.ExperimentalDataFile), c.text) << c.name;  // a load never writes
+  }
+}
+
+// Line ends converted twice (CR CR LF) and blanks after a value do not reach the record:
+// "Si\r" would match no material and quietly change the analysis.
+TEST_F(MeasurementFile, StrayCarriageReturnsAndTrailingBlanksAreDropped) {
+  struct Case {
+    const char* name;
+    std::string (*convert)(const std::string&);
+  };
+  const Case cases[] = {
+      {"CR CR LF",
+       [](const std::string& t) {
+         std::string out;
+         for (char ch : t) out += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+         return out;
+       }},
+      {"blanks and tabs before CR LF",
+       [](const std::string& t) {
+         std::string out;
+         for (std::size_t i = 0; i < t.size(); ++i)
+           out += t.compare(i, 2, "\r\n") == 0 ? std::string(" \t ") + t[i] : std::string(1, t[i]);
+         return out;
+       }},
+  };
+  for (const auto& c : cases) {
+    std::string text = fileText("2", "10 1e15 1\r\n20 2e15 0.5\r\n");
+    text.replace(text.find("GaAs"), 4, "Si");
+    Analysis a;
+    a.ExperimentalDataFile = write("stray.nT", c.convert(text));
+    ASSERT_TRUE(a.LoadMeasurementFile()) << c.name;
+    EXPECT_EQ(a.Semiconductor, "Si") << c.name;
+    EXPECT_EQ(a.ConductionType, "p-type") << c.name;
+    EXPECT_EQ(a.MeasurementName, "name") << c.name;
+    EXPECT_EQ(a.SampleNumber, "7") << c.name;
+    EXPECT_EQ(a.Remark, "a remark") << c.name;
+    EXPECT_EQ(a.OriginalFile, "orig.txt") << c.name;
+    EXPECT_EQ(a.Current, 1e-5) << c.name;
+    ASSERT_EQ(a.DataCount, 2) << c.name;
+    EXPECT_EQ(a.Reliability, (std::vector<double>{1, 0.5})) << c.name;
+  }
+}
+
+// The messages a load shows through the record's port.
+class NoticeLog : public korv::Messages {
+ public:
+  void Error(const std::string& text) override { errors.push_back(text); }
+  void Notice(const std::string& text) override { notices.push_back(text); }
+  std::vector<std::string> errors, notices;
+};
+
+// Points after the announced count are not read, and the load says how many there were.
+TEST_F(MeasurementFile, PointsAfterTheAnnouncedCountAreReportedNotSilentlyDropped) {
+  struct Case {
+    const char* name;
+    std::string points;
+    std::string notice;  // "" for none; "{f}" stands for the file
+  };
+  const Case cases[] = {
+      {"exact", "10 1e15 1\r\n20 2e15 1\r\n", ""},
+      {"one more point", "10 1e15 1\r\n20 2e15 1\r\n30 3e15 1\r\n",
+       "The file '{f}' holds more than '% Number of data: 2' announces: 1 point after line 19 were not read."},
+      {"three more points and a loose value", "10 1e15 1\r\n20 2e15 1\r\n30 3e15 1\r\n40 4e15 1\r\n50 5e15 1\r\n60\r\n",
+       "The file '{f}' holds more than '% Number of data: 2' announces: 3 points and 1 value after line 19 were not "
+       "read."},
+  };
+  for (const auto& c : cases) {
+    NoticeLog log;
+    Analysis a;
+    a.AttachPorts(nullptr, &log);
+    a.ExperimentalDataFile = write("more.nT", fileText("2", c.points));
+    ASSERT_TRUE(a.LoadMeasurementFile()) << c.name;
+    EXPECT_EQ(a.DataCount, 2) << c.name;
+    EXPECT_EQ(a.Temperature, (std::vector<double>{10, 20})) << c.name;
+    std::string expected = c.notice;
+    if (!expected.empty()) expected.replace(expected.find("{f}"), 3, a.ExperimentalDataFile);
+    EXPECT_EQ(log.notices, expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected})
+        << c.name;
+    EXPECT_TRUE(log.errors.empty()) << c.name;
   }
 }
 

@@ -64,7 +64,8 @@ TEST(MaterialLookup, FillsBandFieldsAndActiveTriple) {
   EXPECT_EQ(a.EffectiveMass, 0.37);
   EXPECT_EQ(a.EquivalentMinima, 3);
 
-  // An unknown name leaves what the clear of the density-of-states stage put there.
+  // An unknown name gets the defaults, whatever an earlier material or window left:
+  // mass 1, minima 1, 4.8e15 and the record's initial dielectric constant.
   Analysis b;
   b.Semiconductor = "Unobtainium";
   b.ConductionType = "p-type";
@@ -73,7 +74,27 @@ TEST(MaterialLookup, FillsBandFieldsAndActiveTriple) {
   EXPECT_EQ(b.ValenceBandCoefficient, 4.8e15);
   EXPECT_EQ(b.DosCoefficient, 4.8e15);
   EXPECT_EQ(b.EffectiveMass, 1);
-  EXPECT_EQ(b.DielectricConstant, 7.5);
+  EXPECT_EQ(b.DielectricConstant, Analysis().DielectricConstant);
+
+  a.Semiconductor = "4H-SiC\r";  // a stray carriage return matches nothing
+  EXPECT_EQ(korv::ApplyMaterialParameters(a), nullptr);
+  EXPECT_EQ(a.ConductionBandCoefficient, 4.8e15);
+  EXPECT_EQ(a.ElectronMass, 1);
+  EXPECT_EQ(a.ElectronMinima, 1);
+  EXPECT_EQ(a.EffectiveMass, 1);
+  EXPECT_EQ(a.EquivalentMinima, 1);
+  EXPECT_EQ(a.DielectricConstant, Analysis().DielectricConstant);
+}
+
+TEST(MaterialLookup, UnknownNameNoteNamesTheDefaults) {
+  EXPECT_EQ(korv::UnknownMaterialNote("Si"), "");
+  EXPECT_EQ(korv::UnknownMaterialNote("Silicon"),
+            "The semiconductor 'Silicon' is not in the material table: the effective mass 1, the equivalent minima 1 "
+            "and the default dielectric constant are used.");
+  // A stray carriage return is shown, not sent to the box.
+  EXPECT_EQ(korv::UnknownMaterialNote("Si\r"),
+            "The semiconductor 'Si?' is not in the material table: the effective mass 1, the equivalent minima 1 and "
+            "the default dielectric constant are used.");
 }
 
 TEST(MaterialTable, RowsAreConsistent) {

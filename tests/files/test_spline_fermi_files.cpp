@@ -199,20 +199,31 @@ struct BadInput {
   const char* find;     // text of the written files to replace
   const char* replace;  // its replacement
   const char* message;  // part of the error text
+  const char* where;    // the part that says where: what was expected and found
+  int splineLine;       // the line named in the spline file
+  int fermiLine;        // and in the Fermi-level file
 };
 
-// Any fault leaves the record exactly as it was before the load.
+// Any fault leaves the record exactly as it was before the load; the message names the
+// file, the line, what was expected there and what was found.
 TEST_F(SplineFermiFiles, BadInputFailsWithoutTouchingTheRecord) {
   const BadInput cases[] = {
-      {"text for a number", "% Smoothness: 5000", "% Smoothness: soft", "'soft' is not a valid floating point value"},
+      {"text for a number", "% Smoothness: 5000", "% Smoothness: soft", "'soft' is not a valid floating point value",
+       "expected '% Smoothness: ' and a number, found '% Smoothness: soft'.", 21, 22},
       {"grid count not an integer", "% Number of data for analysis: 3", "% Number of data for analysis: 3.5",
-       "'3.5' is not a valid integer value"},
-      {"negative grid count", "% Number of data for analysis: 3", "% Number of data for analysis: -3", "negative"},
+       "'3.5' is not a valid integer value",
+       "expected '% Number of data for analysis: ' and a whole number, found '% Number of data for analysis: 3.5'.", 20,
+       21},
+      {"negative grid count", "% Number of data for analysis: 3", "% Number of data for analysis: -3", "negative",
+       "expected '% Number of data for analysis: ' and a count of 0 or more", 20, 21},
       {"more points promised than held", "% Number of data for analysis: 3",
-       "% Number of data for analysis: 2000000000", "ends after 3 of 2000000000"},
-      {"point that is not a number", "50.1     ", "50.1     1.5x ", "'1.5x"},
-      {"infinite point", "50.1     ", "50.1     1e999 ", "'1e999"},
-      {"file cut after the header", "50     ", "", "ends after 0 of 3"},
+       "% Number of data for analysis: 2000000000", "ends after 3 of 2000000000",
+       "expected the temperature of point 4, found the end of the file (it ends after line ", 26, 31},
+      {"point that is not a number", "50.1     ", "50.1     1.5x ", "'1.5x", "(a number), found '50.1     1.5x ", 24,
+       29},
+      {"infinite point", "50.1     ", "50.1     1e999 ", "'1e999", "(a number), found '50.1     1e999 ", 24, 29},
+      {"file cut after the header", "50     ", "", "ends after 0 of 3",
+       "expected the temperature of point 1, found the end of the file (it ends after line ", 23, 28},
   };
   ASSERT_TRUE(a.SaveSplineFile());
   ASSERT_TRUE(a.SaveFermiLevelFile());
@@ -239,7 +250,12 @@ TEST_F(SplineFermiFiles, BadInputFailsWithoutTouchingTheRecord) {
         fermi ? b.LoadFermiLevelFile() : b.LoadSplineFile();
         ADD_FAILURE() << c.what << " was accepted";
       } catch (const korv::Error& e) {
-        EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.what << ": " << e.what();
+        const std::string text = e.what();
+        EXPECT_NE(text.find(c.message), std::string::npos) << c.what << ": " << text;
+        const std::string line =
+            "In line " + std::to_string(fermi ? c.fermiLine : c.splineLine) + " of '" + bad + "': ";
+        EXPECT_NE(text.find(line + "expected "), std::string::npos) << c.what << ": " << text;
+        EXPECT_NE(text.find(c.where), std::string::npos) << c.what << ": " << text;
       }
       EXPECT_EQ(b.Semiconductor, "before") << c.what;
       EXPECT_EQ(b.GridCount, 11) << c.what;
@@ -310,3 +326,27 @@ TEST_F(SplineFermiFiles, ReadOnlyFolderNamesTheFile) {
 }
 
 }  // namespace
+
+// A measurement file given where a spline or Fermi-level file belongs: the message names
+// the file, the line and what stands there instead of the expected label.
+TEST_F(SplineFermiFiles, AMeasurementFileInPlaceOfASplineFileNamesTheLine) {
+  a.ExperimentalDataFile = dir.File("m.nT");
+  a.DataCount = 0;
+  ASSERT_TRUE(a.SaveMeasurementFile());
+  const std::string before = ReadBytes(a.ExperimentalDataFile);
+  for (bool fermi : {false, true}) {
+    Analysis b;
+    (fermi ? b.FermiLevelFile : b.AnalysisDataFile) = a.ExperimentalDataFile;
+    try {
+      fermi ? b.LoadFermiLevelFile() : b.LoadSplineFile();
+      ADD_FAILURE() << "a measurement file was read as " << (fermi ? "Fermi-level" : "spline") << " file";
+    } catch (const korv::Error& e) {
+      const std::string line = fermi ? "14" : "13";
+      const std::string found = fermi ? "% Current [A]: 1E-5" : "% Magnetic Field [T]: 0.5";
+      EXPECT_EQ(std::string(e.what()),
+                "'' is not a valid floating point value. In line " + line + " of '" + a.ExperimentalDataFile +
+                    "': expected '% Sample thickness [micron]: ' and a number, found '" + found + "'.");
+    }
+  }
+  EXPECT_EQ(ReadBytes(a.ExperimentalDataFile), before);
+}

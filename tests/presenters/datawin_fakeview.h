@@ -55,6 +55,13 @@ class FakeDataView : public korv::ui::MemoryView {
   std::string Cell(const std::string& g, int r, int col) const override {
     return const_cast<FakeDataView*>(this)->cell(g, r, col);
   }
+  void SetRowCount(const std::string& g, int rows) override {
+    auto it = cells_.find(g);
+    if (it == cells_.end()) throw std::logic_error("unknown grid: " + g);
+    const std::size_t columns = it->second.empty() ? 0 : it->second[0].size();
+    it->second.resize(static_cast<std::size_t>(rows), std::vector<std::string>(columns));
+  }
+  int RowCount(const std::string& g) const { return static_cast<int>(cells_.at(g).size()); }
   void Clipboard(const std::string& c, korv::ui::ClipboardAction a) override {
     Kind(c);  // refuses an unknown name
     clipboard.emplace_back(c, a);

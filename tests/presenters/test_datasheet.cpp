@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/Hallanalysis.h"
+#include "core/Numbers.h"
 #include "presenters/Datasheet.h"
 #include "presenters/datawin_fakeview.h"
 
@@ -345,15 +346,227 @@ TEST_F(DataSheet, PastesASpreadsheetBlock) {
   EXPECT_EQ(cell(4, 0), "30");
   EXPECT_EQ(cell(5, 0), "");
 
-  // Extra columns and rows past the grid are dropped; the header row is never written.
+  // Extra columns are dropped; the header row is never written; rows past the empty
+  // sheet's 299 make the grid grow, with rows to spare for typing.
   n = sheet.PasteCells(0, 1, "a\tb\tc\td\ne\tf");
   EXPECT_EQ(n, 4);
   EXPECT_EQ(cell(0, 1), "Concentration [cm^-3]");
   EXPECT_EQ(cell(1, 1), "a");
   EXPECT_EQ(cell(1, 2), "b");
   EXPECT_EQ(cell(2, 2), "f");
-  EXPECT_EQ(sheet.PasteCells(298, 0, "1\n2\n3\n4\n"), 2);
+  EXPECT_EQ(sheet.PasteCells(298, 0, "1\n2\n3\n4\n"), 4);
   EXPECT_EQ(cell(299, 0), "2");
+  EXPECT_EQ(cell(301, 0), "4");
+  EXPECT_EQ(view.RowCount(kDataSheetGrid), 302 + kDataSheetSpareRows);
 
   EXPECT_EQ(sheet.CopyCells(2, 0, 3, 1), "10\te\n20\t2e15\n");
+}
+
+// ---- Nothing cut, nothing re-encoded --------------------------------------------------
+
+namespace {
+
+void fillPoints(Analysis& a, int count) {
+  a.Temperature.clear();
+  a.Concentration.clear();
+  a.Reliability.clear();
+  for (int i = 0; i < count; ++i) {
+    a.Temperature.push_back(10 + 0.7531 * i);
+    a.Concentration.push_back(1.234567e13 * (1 + 0.01 * i));
+    a.Reliability.push_back(i % 2 ? 1 : 0.5);
+  }
+  a.DataCount = count;
+  a.Semiconductor = "Si";
+  a.ConductionType = "n-type";
+}
+
+}  // namespace
+
+// One row per way a measurement reaches the sheet; every point reaches the record and the
+// file, none is cut at the empty sheet's 299 rows.
+TEST_F(DataSheet, EveryPointOfALongMeasurementIsKept) {
+  struct Case {
+    const char* what;
+    int points;
+    bool pasted;  // typed in by a paste into an empty sheet rather than shown by "Change Data"
+  };
+  for (const Case c :
+       {Case{"change data, 299", 299, false}, Case{"change data, 300", 300, false},
+        Case{"change data, 400", 400, false}, Case{"paste, 400", 400, true}, Case{"paste, 2500", 2500, true}}) {
+    Analysis a;
+    bool keyboardEntry = false, done = false;
+    korv::test::FakeDataView v(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}});
+    DataSheetPresenter s(a, v, keyboardEntry, done);
+    fillPoints(a, c.points);
+    const std::vector<double> t = a.Temperature, n = a.Concentration, r = a.Reliability;
+    if (c.pasted) {
+      std::string block;
+      for (int i = 0; i < c.points; ++i)
+        block += korv::FormatPattern(t[i], "0.0###") + "\t" + korv::FormatPattern(n[i], "0.000000E+00") + "\t" +
+                 korv::FormatPattern(r[i], "0.0") + "\r\n";
+      a.ResetAll();
+      keyboardEntry = true;
+      s.Prepare();
+      EXPECT_EQ(s.PasteCells(1, 0, block), 3 * c.points) << c.what;
+    } else {
+      s.Prepare();
+    }
+    EXPECT_GE(v.RowCount(kDataSheetGrid), c.points + 1) << c.what;
+    EXPECT_NE(v.Cell(kDataSheetGrid, c.points, 0), "") << c.what;
+    v.SetText("ComboBoxConductionType", "n-type");
+    const std::string file = target(std::to_string(c.points) + ".nT");
+    v.saveReplies.push_back(file);
+    s.ButtonSaveExperimentalDataClick();
+    ASSERT_TRUE(done) << c.what << ": " << (v.errors.empty() ? "" : v.errors[0]);
+    ASSERT_EQ(a.DataCount, c.points) << c.what;
+    if (!c.pasted) {  // shown and saved unchanged: the record's own values
+      EXPECT_EQ(a.Temperature, t) << c.what;
+      EXPECT_EQ(a.Concentration, n) << c.what;
+      EXPECT_EQ(a.Reliability, r) << c.what;
+    } else {
+      EXPECT_NEAR(a.Temperature.back(), t.back(), 1e-4) << c.what;
+    }
+    Analysis back;
+    back.ExperimentalDataFile = file;
+    ASSERT_TRUE(back.LoadMeasurementFile()) << c.what;
+    EXPECT_EQ(back.DataCount, c.points) << c.what;
+    EXPECT_EQ(back.Temperature.size(), static_cast<std::size_t>(c.points)) << c.what;
+  }
+}
+
+// Where the sheet must stop, it refuses with a message and nothing is cut or changed.
+TEST_F(DataSheet, PastWhatTheSheetTakesItRefusesInsteadOfCutting) {
+  // A paste that would pass the last row the sheet takes: nothing pasted.
+  std::string block;
+  for (int i = 0; i < 10; ++i) block += "1\t1e15\t1\n";
+  EXPECT_EQ(sheet.PasteCells(kMaxDataSheetPoints - 5, 0, block), 0);
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0],
+            "The pasted block of 10 rows would end in row 100004; the data sheet takes at most 100000 "
+            "points. Nothing was pasted.");
+  EXPECT_EQ(view.RowCount(kDataSheetGrid), kDataSheetRows);
+
+  // A measurement larger than the sheet takes: not shown, and not saved from the sheet.
+  fillPoints(record, kMaxDataSheetPoints + 1);
+  record.ExperimentalDataFile = target("large.nT");
+  std::ofstream(record.ExperimentalDataFile, std::ios::binary) << "the file on disk";
+  sheet.Prepare();
+  ASSERT_EQ(view.errors.size(), 2u);
+  const std::string refusal =
+      "The measurement holds 100001 points; the data sheet takes at most 100000. It shows none of them and does not "
+      "save them, so that no point is lost; \"Clear Data\" starts an empty sheet.";
+  EXPECT_EQ(view.errors[1], refusal);
+  EXPECT_EQ(cell(1, 0), "");
+  view.saveReplies.push_back(record.ExperimentalDataFile);
+  sheet.ButtonSaveExperimentalDataClick();
+  ASSERT_EQ(view.errors.size(), 3u);
+  EXPECT_EQ(view.errors[2], refusal);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(record.DataCount, kMaxDataSheetPoints + 1);
+  EXPECT_EQ(readFile(record.ExperimentalDataFile), "the file on disk");
+  // "Clear Data" starts afresh: a typed point saves.
+  sheet.ButtonClearDataClick();
+  typeRow(1, "300", "1e15", "1");
+  view.saveReplies.push_back(target("typed.nT"));
+  sheet.ButtonSaveExperimentalDataClick();
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(record.DataCount, 1);
+}
+
+// The texts keep their bytes through the sheet: shown as UTF-8, saved in the encoding they
+// came in; a comment is cut at 100 characters, never inside one.
+TEST_F(DataSheet, TextsKeepTheirBytesAndTheirEncoding) {
+  struct Case {
+    const char* what;
+    std::string name;       // MeasurementName as the record holds it
+    std::string shown;      // what the edit shows
+    std::string typedName;  // typed into the edit before saving ("" = left alone)
+    std::string savedName;  // bytes of the record and the file afterwards
+  };
+  const std::string utf8 = "M\xC3\xBCller";
+  const Case cases[] = {
+      {"Windows-1252, left alone", "M\xFCller", utf8, "", "M\xFCller"},
+      {"UTF-8, left alone", utf8, utf8, "", utf8},
+      {"plain ASCII, left alone", "Mueller", "Mueller", "", "Mueller"},
+      {"Windows-1252, edited", "M\xFCller \x80", "M\xC3\xBCller \xE2\x82\xAC", "Gr\xC3\xA9gory \xE2\x80\x93 2",
+       "Gr\xE9gory \x96 2"},
+      {"UTF-8, edited", utf8, utf8, "Gr\xC3\xA9gory", "Gr\xC3\xA9gory"},
+  };
+  for (const auto& c : cases) {
+    Analysis a;
+    bool keyboardEntry = false, done = false;
+    korv::test::FakeDataView v(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}});
+    DataSheetPresenter s(a, v, keyboardEntry, done);
+    fillPoints(a, 3);
+    a.MeasurementName = c.name;
+    a.SampleNumber = "S-7";
+    a.Remark = c.name == utf8 ? "Probe " + utf8
+                              : "Probe M\xFC"
+                                "ller";
+    s.Prepare();
+    EXPECT_EQ(v.Text("EditNameOfMeasurement"), c.shown) << c.what;
+    if (!c.typedName.empty()) v.SetText("EditNameOfMeasurement", c.typedName);
+    const std::string file = target("enc.nT");
+    v.saveReplies.push_back(file);
+    s.ButtonSaveExperimentalDataClick();
+    ASSERT_TRUE(done) << c.what << ": " << (v.errors.empty() ? "" : v.errors[0]);
+    EXPECT_EQ(a.MeasurementName, c.savedName) << c.what;
+    const std::string remark = c.name == utf8 ? "Probe " + utf8
+                                              : "Probe M\xFC"
+                                                "ller";
+    EXPECT_EQ(a.Remark, remark) << c.what;
+    const std::string bytes = readFile(file);
+    EXPECT_NE(bytes.find("% Name of measurement: " + c.savedName + "\r\n"), std::string::npos) << c.what;
+    EXPECT_NE(bytes.find("% " + remark + "\r\n"), std::string::npos) << c.what;
+    EXPECT_EQ(bytes.find("\xEF\xBF\xBD"), std::string::npos) << c.what;  // no replacement character
+  }
+}
+
+TEST_F(DataSheet, ACharacterTheEncodingCannotHoldIsRefusedNotReplaced) {
+  fillPoints(record, 3);
+  record.MeasurementName = "M\xFCller";
+  record.ExperimentalDataFile = target("kept.nT");
+  std::ofstream(record.ExperimentalDataFile, std::ios::binary) << "the file on disk";
+  sheet.Prepare();
+  view.SetText("EditComment", "\xCE\xA9 = 1");  // Greek capital omega
+  view.saveReplies.push_back(record.ExperimentalDataFile);
+  sheet.ButtonSaveExperimentalDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0],
+            "'\xCE\xA9 = 1' holds '\xCE\xA9', which Windows-1252, the encoding of this measurement's texts, cannot "
+            "hold. Nothing was saved.");
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(record.Remark, "");
+  EXPECT_EQ(readFile(record.ExperimentalDataFile), "the file on disk");
+}
+
+TEST_F(DataSheet, TheCommentIsCutAtOneHundredCharactersNeverInsideOne) {
+  struct Case {
+    const char* what;
+    std::string recordName;  // decides the encoding
+    std::string typed;
+    std::string saved;
+  };
+  std::string umlauts120, umlauts100;
+  for (int i = 0; i < 120; ++i) umlauts120 += "\xC3\xBC";
+  for (int i = 0; i < 100; ++i) umlauts100 += "\xC3\xBC";
+  const Case cases[] = {
+      {"ASCII", "", std::string(130, 'x'), std::string(100, 'x')},
+      {"UTF-8", "", "a" + umlauts120, "a" + umlauts100.substr(0, 99 * 2)},
+      {"Windows-1252", "M\xFCller", umlauts120, std::string(100, '\xFC')},
+  };
+  for (const auto& c : cases) {
+    Analysis a;
+    bool keyboardEntry = false, done = false;
+    korv::test::FakeDataView v(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}});
+    DataSheetPresenter s(a, v, keyboardEntry, done);
+    fillPoints(a, 1);
+    a.MeasurementName = c.recordName;
+    s.Prepare();
+    v.SetText("EditComment", c.typed);
+    v.saveReplies.push_back(target("comment.nT"));
+    s.ButtonSaveExperimentalDataClick();
+    ASSERT_TRUE(done) << c.what;
+    EXPECT_EQ(a.Remark, c.saved) << c.what;
+  }
 }

@@ -156,3 +156,84 @@ TEST_F(Editor, PrintExitAndClipboard) {
   editor.ExitEditorClick();
   EXPECT_EQ(view.closeCount, 1);
 }
+
+// ---- Bytes kept --------------------------------------------------------------------------
+
+namespace {
+
+// Every printable byte of Windows-1252 and its undefined ones, in lines of 32.
+std::string allHighBytes(const std::string& lineEnd) {
+  std::string text = "% Name of measurement: M\xFCller \x80 \x96 \xA0|\x81\x8D\x8F\x90\x9D|" + lineEnd;
+  for (int b = 0x20; b < 0x100; ++b) {
+    if (b == 0x7f) continue;
+    text += static_cast<char>(b);
+    if (b % 32 == 31) text += lineEnd;
+  }
+  return text + "\tend" + lineEnd;
+}
+
+}  // namespace
+
+// Opened and saved unchanged, every file comes back byte for byte: its encoding, its line
+// ends and whether its last line has one.
+TEST_F(Editor, UnchangedTextIsWrittenBackByteForByte) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string shown;  // the start of what the text area shows
+  };
+  const Case cases[] = {
+      {"Windows-1252, CR LF", allHighBytes("\r\n"), "% Name of measurement: M\xC3\xBCller \xE2\x82\xAC \xE2\x80\x93"},
+      {"Windows-1252, LF", allHighBytes("\n"), "% Name of measurement: M\xC3\xBCller"},
+      {"UTF-8", "% Name of measurement: M\xC3\xBCller\r\n% \xE2\x82\xAC 5\r\n",
+       "% Name of measurement: M\xC3\xBCller\n% "},
+      {"no line end after the last line", "a\r\nb", "a\nb"},
+      {"CR CR LF (converted twice)", "% Semiconductor: Si\r\r\n% Conduction type: n-type\r\r\n",
+       "% Semiconductor: Si\n% Conduction type: n-type"},
+      {"CR only", "a\rb\r", "a\nb"},
+      {"empty lines", "\r\n\r\nx\r\n\r\n", "\n\nx\n"},
+      {"empty file", "", ""},
+  };
+  for (const auto& c : cases) {
+    writeFile(file, c.bytes);
+    open();
+    EXPECT_EQ(view.Text(kEditorText).substr(0, c.shown.size()), c.shown) << c.what;
+    EXPECT_EQ(view.Text(kEditorText).find("\xEF\xBF\xBD"), std::string::npos) << c.what;
+    std::filesystem::remove(file);
+    editor.SaveEditorClick();
+    EXPECT_EQ(readFile(file), c.bytes) << c.what;
+    EXPECT_TRUE(view.errors.empty()) << c.what;
+  }
+}
+
+TEST_F(Editor, AnEditedWindows1252FileKeepsTheBytesOfWhatWasNotEdited) {
+  const std::string bytes = allHighBytes("\r\n");
+  writeFile(file, bytes);
+  open();
+  // Edit the first line only: "Müller" becomes "Gérard".
+  std::string text = view.Text(kEditorText);
+  const std::string from = "M\xC3\xBCller", to = "G\xC3\xA9rard";
+  text.replace(text.find(from), from.size(), to);
+  view.SetText(kEditorText, text);
+  editor.SaveEditorClick();
+  std::string expected = bytes;
+  expected.replace(expected.find("M\xFCller"), 6, "G\xE9rard");
+  EXPECT_EQ(readFile(file), expected);
+
+  // A character Windows-1252 has no byte for: refused, the file stays as it was.
+  view.SetText(kEditorText, text + "\n\xCE\xA9");
+  editor.SaveEditorClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0],
+            "Cannot write file '" + file +
+                "': the text holds '\xCE\xA9', which Windows-1252, the encoding of the file, cannot hold.");
+  EXPECT_EQ(readFile(file), expected);
+
+  // Opened afresh from the main window, a typed text is UTF-8 with CR LF.
+  editor.ShowFromMain();
+  view.SetText(kEditorText, "\xCE\xA9\nx");
+  const std::string fresh = (dir / "fresh.datH").string();
+  view.saveReplies.push_back(fresh);
+  editor.SaveEditorClick();
+  EXPECT_EQ(readFile(fresh), "\xCE\xA9\r\nx\r\n");
+}

@@ -97,3 +97,21 @@ TEST_F(ObtainedResults, ANameWithoutExtensionGetsDatAndAFailedWriteKeepsTheCapti
   ASSERT_EQ(view.errors.size(), 1u);
   EXPECT_EQ(view.caption, bare + ".dat");
 }
+
+// The report shows a Windows-1252 sample description as its characters and saves it in
+// the bytes the measurement gave it.
+TEST_F(ObtainedResults, AWindows1252SampleDescriptionKeepsItsBytes) {
+  for (const std::string name : {std::string("M\xFCller \x80"), std::string("M\xC3\xBCller \xE2\x82\xAC")}) {
+    record.MeasurementName = name;
+    record.SampleNumber = name;
+    window.Build();
+    EXPECT_NE(view.Text(kResultsText).find("M\xC3\xBCller \xE2\x82\xAC"), std::string::npos) << name;
+    const std::string path = (dir / "enc.datH").string();
+    view.saveReplies.push_back(path);
+    window.ToolSaveClick();
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(name), std::string::npos) << name;
+    EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos) << name;
+  }
+}

@@ -106,6 +106,48 @@ class DataSheetWindowTest : public QObject {
     QCOMPARE(dialogs.saveDialogs[0].filterIndex, 2);
     QCOMPARE(record.Temperature, (std::vector<double>{77.5, 300}));
   }
+
+  // "Change Data" on a 400-point measurement with a Windows-1252 name, saved unchanged:
+  // every point and every byte of the texts reach the record and the file.
+  void changeDataKeepsEveryPointAndTheTextsBytes() {
+    korv::test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    Analysis record;
+    for (int i = 0; i < 400; ++i) {
+      record.Temperature.push_back(10 + 0.75 * i);
+      record.Concentration.push_back(1e13 * (1 + 0.01 * i));
+      record.Reliability.push_back(1);
+    }
+    record.DataCount = 400;
+    record.ConductionType = "n-type";
+    record.MeasurementName = "M\xFCller";
+    record.Remark = "Probe \x80 5";
+    TFormDataSheet sheet(record);
+    const std::string file = dir.filePath("long.nT").toStdString();
+    dialogs.saves.push_back(file);
+    const bool saved = sheet.Run(false, [&](QDialog*) {
+      sheet.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+      QVERIFY(sheet.Grid()->rowCount() >= 400);
+      QCOMPARE(sheet.Grid()->item(399, 0)->text(), QStringLiteral("309.3"));
+      QCOMPARE(sheet.findChild<QLineEdit*>("EditNameOfMeasurement")->text(), QString::fromUtf8("M\xC3\xBCller"));
+      QCOMPARE(sheet.findChild<QLineEdit*>("EditComment")->text(), QString::fromUtf8("Probe \xE2\x82\xAC 5"));
+      QTest::mouseClick(sheet.findChild<QPushButton*>("ButtonSaveExperimentalData"), Qt::LeftButton);
+    });
+    QVERIFY2(dialogs.errors.empty(), dialogs.errors.empty() ? "" : dialogs.errors[0].c_str());
+    QVERIFY(saved);
+    QCOMPARE(record.DataCount, 400);
+    QCOMPARE(record.Temperature.back(), 10 + 0.75 * 399);
+    QCOMPARE(record.MeasurementName, std::string("M\xFCller"));
+    QCOMPARE(record.Remark, std::string("Probe \x80 5"));
+    QFile f(QString::fromStdString(file));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.contains("% Name of measurement: M\xFCller\r\n"));
+    QVERIFY(bytes.contains("% Probe \x80 5\r\n"));
+    QVERIFY(!bytes.contains("\xEF\xBF\xBD"));
+    QVERIFY(bytes.contains("\r\n309.25     4.99e+13     1\r\n"));
+  }
 };
 
 QTEST_MAIN(DataSheetWindowTest)

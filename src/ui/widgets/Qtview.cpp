@@ -1,5 +1,7 @@
 #include "widgets/Qtview.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QTextEdit>
 #include <QtDebug>
 
+#include "core/Textencoding.h"
 #include "widgets/Chartwidget.h"
 
 namespace korv::ui {
@@ -31,7 +34,9 @@ namespace {
 
 DialogHost* installedHost = nullptr;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Texts from the engine are bytes as files held them: what is not valid UTF-8 is shown as
+// Windows-1252 rather than as replacement characters.
+QString Q(const std::string& s) { return QString::fromStdString(korv::DisplayText(s)); }
 
 std::vector<std::pair<QString, QStringList>> ParseFilter(const std::string& filter) {
   const QStringList parts = Q(filter).split('|');
@@ -324,7 +329,13 @@ std::string QtView::Text(const std::string& control) const {
   if (auto* label = qobject_cast<QLabel*>(object)) return label->text().toStdString();
   if (auto* combo = qobject_cast<QComboBox*>(object)) return combo->currentText().toStdString();
   if (auto* group = qobject_cast<QGroupBox*>(object)) return CaptionFromQt(group->title());
-  if (auto* plain = qobject_cast<QPlainTextEdit*>(object)) return plain->toPlainText().toStdString();
+  if (auto* plain = qobject_cast<QPlainTextEdit*>(object)) {
+    // toPlainText() would turn no-break spaces into blanks; the raw text keeps them.
+    QString text = plain->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text.toStdString();
+  }
   if (auto* rich = qobject_cast<QTextEdit*>(object)) return rich->toPlainText().toStdString();
   if (auto* widget = qobject_cast<QWidget*>(object)) {
     if (QTabWidget* tabs = TabOf(widget)) return CaptionFromQt(tabs->tabText(tabs->indexOf(widget)));
@@ -466,6 +477,11 @@ std::string QtView::Cell(const std::string& grid, int row, int column) const {
   if (row > table->rowCount()) return {};
   const QTableWidgetItem* item = table->item(row - 1, column);
   return item ? item->text().toStdString() : std::string();
+}
+
+void QtView::SetRowCount(const std::string& grid, int rows) {
+  // Row 0 is the header row, which the table keeps apart from its rows.
+  if (auto* table = qobject_cast<QTableWidget*>(Require(grid))) table->setRowCount(std::max(rows - 1, 0));
 }
 
 void QtView::Clipboard(const std::string& control, ClipboardAction action) {

@@ -94,6 +94,7 @@ class QtView : public View {
   void SetItems(const std::string& control, const std::vector<std::string>& items) override;
   void SetCell(const std::string& grid, int row, int column, const std::string& text) override;
   std::string Cell(const std::string& grid, int row, int column) const override;
+  void SetRowCount(const std::string& grid, int rows) override;
   void Clipboard(const std::string& control, ClipboardAction action) override;
   bool PrintText(const std::string& title, const std::string& text) override;
   void SetCurrentPage(const std::string& pages, const std::string& page) override;
