@@ -10,6 +10,7 @@
 
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "core/Snapshot.h"
 
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
@@ -20,83 +21,16 @@ const char* const NOT_EVALUATED = "The density and energy level could not be eva
 const char* const H_FAILED = "Calculation of H could not be carried out.";
 
 // Everything an evaluation may write, so that a fault half-way restores the record.
-struct EvaluationState {
-  double LowestKT, CompensatingDensity, ExpErefOverKT, NcOverN, KT, NcFactor, Nc;
-  Analysis::Slots<double> Density, PeakDensity, EnergyLevel, PeakEnergyLevel, TemporaryCompensatingDensity,
-      CheckTemperature;
-  Analysis::Slots<int> CheckIndex;
-  std::array<double, 5> CandidateDeviation;
-  std::array<bool, 5> CandidateFlags;
-  int CompensationAnalysis;
-  bool LevelInRange, EvaluationFinished, RecalculationRequested, ScaledCompensation;
-  Analysis::Slots<std::string> LevelRangeMessage, AdoptedLevelRangeMessage;
-  Analysis::RowTable SimulatedH, ModelH, CandidateSimulatedH;
-  Analysis::Array EvaluationSaveRow, EvaluationRetryRow;
-  std::array<double, 12> EvaluationScratch;
-
-  explicit EvaluationState(const Analysis& a)
-      : LowestKT(a.LowestKT),
-        CompensatingDensity(a.CompensatingDensity),
-        ExpErefOverKT(a.ExpErefOverKT),
-        NcOverN(a.NcOverN),
-        KT(a.KT),
-        NcFactor(a.NcFactor),
-        Nc(a.Nc),
-        Density(a.Density),
-        PeakDensity(a.PeakDensity),
-        EnergyLevel(a.EnergyLevel),
-        PeakEnergyLevel(a.PeakEnergyLevel),
-        TemporaryCompensatingDensity(a.TemporaryCompensatingDensity),
-        CheckTemperature(a.CheckTemperature),
-        CheckIndex(a.CheckIndex),
-        CandidateDeviation(a.CandidateDeviation),
-        CandidateFlags(a.CandidateFlags),
-        CompensationAnalysis(a.CompensationAnalysis),
-        LevelInRange(a.LevelInRange),
-        EvaluationFinished(a.EvaluationFinished),
-        RecalculationRequested(a.RecalculationRequested),
-        ScaledCompensation(a.ScaledCompensation),
-        LevelRangeMessage(a.LevelRangeMessage),
-        AdoptedLevelRangeMessage(a.AdoptedLevelRangeMessage),
-        SimulatedH(a.SimulatedH),
-        ModelH(a.ModelH),
-        CandidateSimulatedH(a.CandidateSimulatedH),
-        EvaluationSaveRow(a.EvaluationSaveRow),
-        EvaluationRetryRow(a.EvaluationRetryRow),
-        EvaluationScratch(a.EvaluationScratch) {}
-
-  void restore(Analysis& a) const {
-    a.LowestKT = LowestKT;
-    a.CompensatingDensity = CompensatingDensity;
-    a.ExpErefOverKT = ExpErefOverKT;
-    a.NcOverN = NcOverN;
-    a.KT = KT;
-    a.NcFactor = NcFactor;
-    a.Nc = Nc;
-    a.Density = Density;
-    a.PeakDensity = PeakDensity;
-    a.EnergyLevel = EnergyLevel;
-    a.PeakEnergyLevel = PeakEnergyLevel;
-    a.TemporaryCompensatingDensity = TemporaryCompensatingDensity;
-    a.CheckTemperature = CheckTemperature;
-    a.CheckIndex = CheckIndex;
-    a.CandidateDeviation = CandidateDeviation;
-    a.CandidateFlags = CandidateFlags;
-    a.CompensationAnalysis = CompensationAnalysis;
-    a.LevelInRange = LevelInRange;
-    a.EvaluationFinished = EvaluationFinished;
-    a.RecalculationRequested = RecalculationRequested;
-    a.ScaledCompensation = ScaledCompensation;
-    a.LevelRangeMessage = LevelRangeMessage;
-    a.AdoptedLevelRangeMessage = AdoptedLevelRangeMessage;
-    a.SimulatedH = SimulatedH;
-    a.ModelH = ModelH;
-    a.CandidateSimulatedH = CandidateSimulatedH;
-    a.EvaluationSaveRow = EvaluationSaveRow;
-    a.EvaluationRetryRow = EvaluationRetryRow;
-    a.EvaluationScratch = EvaluationScratch;
-  }
-};
+using EvaluationSnapshot =
+    korv::Snapshot<&Analysis::LowestKT, &Analysis::CompensatingDensity, &Analysis::ExpErefOverKT, &Analysis::NcOverN,
+                   &Analysis::KT, &Analysis::NcFactor, &Analysis::Nc, &Analysis::Density, &Analysis::PeakDensity,
+                   &Analysis::EnergyLevel, &Analysis::PeakEnergyLevel, &Analysis::TemporaryCompensatingDensity,
+                   &Analysis::CheckTemperature, &Analysis::CheckIndex, &Analysis::CandidateDeviation,
+                   &Analysis::CandidateFlags, &Analysis::CompensationAnalysis, &Analysis::LevelInRange,
+                   &Analysis::EvaluationFinished, &Analysis::RecalculationRequested, &Analysis::ScaledCompensation,
+                   &Analysis::LevelRangeMessage, &Analysis::AdoptedLevelRangeMessage, &Analysis::SimulatedH,
+                   &Analysis::ModelH, &Analysis::CandidateSimulatedH, &Analysis::EvaluationSaveRow,
+                   &Analysis::EvaluationRetryRow, &Analysis::EvaluationScratch>;
 
 struct Candidate {
   int c = 0;
@@ -173,144 +107,137 @@ bool Analysis::Evaluate(int k) {
     throw korv::Error("There is no calculated H function to evaluate.");
   if (PeakIndex[k] < 0 || PeakIndex[k] >= n) throw korv::Error("The peak of the H function lies outside the grid.");
 
-  const EvaluationState before(*this);
-  try {
-    const auto& T = SplineTemperature;
-    LowestKT = K_BOLTZMANN * T[0] / Q_ELEMENTARY;
-    const int b = LowerTailIndex(k);
-    const int p = PeakIndex[k];
+  const EvaluationSnapshot before(*this);
+  const auto& T = SplineTemperature;
+  LowestKT = K_BOLTZMANN * T[0] / Q_ELEMENTARY;
+  const int b = LowerTailIndex(k);
+  const int p = PeakIndex[k];
 
-    if (EvaluationFinished) {
-      if (k < CompensationAnalysis) return true;
-      if (!CheckLevelRange(k)) {
-        messages().Error(NOT_EVALUATED);
-        return false;
-      }
-      if (!FillModelRows(k, FillMode::Model)) {
-        messages().Error(H_FAILED);
-        return false;
-      }
-      SimulatedH[k] = ModelH[k];
-      TemporaryCompensatingDensity[k] = 0;
-      return true;
-    }
-
-    ScaledCompensation = false;
-    const int w = (p - b) / 5;
-    const double s = (T[p] - T[b]) * 0.2;
-    std::array<Candidate, 5> candidates;
-    for (int r = 0; r < 5; ++r) candidates[r].c = IndexAtTemperature(T[b] + r * s);
-
-    progress().Show(korv::ProgressBar::Main, 11);
-    progress().Show(korv::ProgressBar::Detailed, 23);
-    CandidateDeviation = {};
-    CandidateFlags = {};
-    if (CandidateSimulatedH.size() < 5) CandidateSimulatedH.resize(5);
-
-    bool scaledRetryAdopted = false;
-    for (int r = 0; r < 5; ++r) {
-      progress().Step(korv::ProgressBar::Main);
-      Candidate& cand = candidates[r];
-      if (EvaluateAtCheckPoint(k, cand.c)) {
-        FillCandidateSimulatedH(k, r);
-        cand.E = EnergyLevel[k];
-        cand.N = Density[k];
-        cand.C = TemporaryCompensatingDensity[k];
-        cand.inRange = LevelInRange;
-        CandidateFlags[r] = ScaledCompensation;
-        if (k == 0 && ScaledCompensation && Eref[0] > 0) scaledRetryAdopted = true;
-      } else {
-        CandidateDeviation[r] = -1;
-        cand.inRange = LevelInRange;
-        LevelInRange = true;
-      }
-    }
-
-    const bool squares = AutoEvaluationType != "Type-A";
-    for (int r = 0; r < 5; ++r) {
-      if (CandidateDeviation[r] == -1) continue;
-      progress().Step(korv::ProgressBar::Main);
-      const Candidate& cand = candidates[r];
-      double d;
-      if (scaledRetryAdopted) {
-        // The scaled retry changes the shape of the model H, so the candidates are
-        // compared on the concentration they produce instead.
-        d = 0;
-        for (int x = candidates[0].c; x <= p; x += 2) {
-          const double e =
-              std::log10(OneLevelConcentration(x, cand.C, cand.E, cand.N)) - std::log10(SplineConcentration[x]);
-          d += e * e;
-        }
-      } else {
-        d = deviation(*this, k, r, cand.c, w, squares);
-        if (d != -1) {
-          if (AutoEvaluationType == "Type-C") d /= (5 - r);
-          if (AutoEvaluationType == "Type-D") d = d / (5 - r) / (5 - r);
-        }
-      }
-      if (!std::isfinite(d))
-        throw korv::Error("The density and energy level could not be evaluated: a deviation is not a finite number.");
-      CandidateDeviation[r] = d;
-    }
-    progress().Close(korv::ProgressBar::Main);
-    progress().Close(korv::ProgressBar::Detailed);
-    ScaledCompensation = false;
-
-    int chosen = -1;
-    double best = 1e300;
-    for (int r = 0; r < 5; ++r)
-      if (CandidateDeviation[r] >= 0 && CandidateDeviation[r] < best) best = CandidateDeviation[r], chosen = r;
-    if (chosen < 0) {
-      LevelInRange = false;
-      if (k == 1 && TemporaryCompensatingDensity[0] < 0) {
-        if (!RecalculationRequested) {
-          RecalculationRequested = true;
-          FixCompensationAt(0);
-        }
-      } else {
-        messages().Error(NOT_EVALUATED);
-      }
+  if (EvaluationFinished) {
+    if (k < CompensationAnalysis) return true;
+    if (!CheckLevelRange(k)) {
+      messages().Error(NOT_EVALUATED);
       return false;
     }
-
-    const Candidate& cand = candidates[chosen];
-    ScaledCompensation = CandidateFlags[chosen];
-    EnergyLevel[k] = cand.E;
-    Density[k] = cand.N;
-    TemporaryCompensatingDensity[k] = cand.C;
-    SimulatedH[k] = CandidateSimulatedH[chosen];
-    CheckTemperature[k] = T[cand.c];
-    CheckIndex[k] = cand.c;
-    LevelInRange = cand.inRange;
-
-    // Compensation bookkeeping: a positive temporary compensating density fixes it at
-    // once; otherwise the second negative E_ref or the second negative temporary
-    // compensating density does.
-    if (TemporaryCompensatingDensity[k] > 0) {
-      CarryCompensation(k);
-      return true;
-    }
-    if (k == 0) return true;
-    auto fixAtSecond = [&](auto negative) {
-      int found = 0;
-      for (int i = 0; i <= k; ++i) {
-        if (!negative(i)) continue;
-        if (++found == 2) {
-          CarryCompensation(i);
-          return true;
-        }
-      }
+    if (!FillModelRows(k, FillMode::Model)) {
+      messages().Error(H_FAILED);
       return false;
-    };
-    if (!fixAtSecond([&](int i) { return Eref[i] < 0; }))
-      fixAtSecond([&](int i) { return TemporaryCompensatingDensity[i] < 0; });
+    }
+    SimulatedH[k] = ModelH[k];
+    TemporaryCompensatingDensity[k] = 0;
     return true;
-  } catch (...) {
-    before.restore(*this);
-    progress().Close(korv::ProgressBar::Main);
-    progress().Close(korv::ProgressBar::Detailed);
-    throw;
   }
+
+  ScaledCompensation = false;
+  const int w = (p - b) / 5;
+  const double s = (T[p] - T[b]) * 0.2;
+  std::array<Candidate, 5> candidates;
+  for (int r = 0; r < 5; ++r) candidates[r].c = IndexAtTemperature(T[b] + r * s);
+
+  progress().Show(korv::ProgressBar::Main, 11);
+  progress().Show(korv::ProgressBar::Detailed, 23);
+  korv::ProgressCloser bars(progress(), {korv::ProgressBar::Main, korv::ProgressBar::Detailed});
+  CandidateDeviation = {};
+  CandidateFlags = {};
+  if (CandidateSimulatedH.size() < 5) CandidateSimulatedH.resize(5);
+
+  bool scaledRetryAdopted = false;
+  for (int r = 0; r < 5; ++r) {
+    progress().Step(korv::ProgressBar::Main);
+    Candidate& cand = candidates[r];
+    if (EvaluateAtCheckPoint(k, cand.c)) {
+      FillCandidateSimulatedH(k, r);
+      cand.E = EnergyLevel[k];
+      cand.N = Density[k];
+      cand.C = TemporaryCompensatingDensity[k];
+      cand.inRange = LevelInRange;
+      CandidateFlags[r] = ScaledCompensation;
+      if (k == 0 && ScaledCompensation && Eref[0] > 0) scaledRetryAdopted = true;
+    } else {
+      CandidateDeviation[r] = -1;
+      cand.inRange = LevelInRange;
+      LevelInRange = true;
+    }
+  }
+
+  const bool squares = AutoEvaluationType != "Type-A";
+  for (int r = 0; r < 5; ++r) {
+    if (CandidateDeviation[r] == -1) continue;
+    progress().Step(korv::ProgressBar::Main);
+    const Candidate& cand = candidates[r];
+    double d;
+    if (scaledRetryAdopted) {
+      // The scaled retry changes the shape of the model H, so the candidates are
+      // compared on the concentration they produce instead.
+      d = 0;
+      for (int x = candidates[0].c; x <= p; x += 2) {
+        const double e =
+            std::log10(OneLevelConcentration(x, cand.C, cand.E, cand.N)) - std::log10(SplineConcentration[x]);
+        d += e * e;
+      }
+    } else {
+      d = deviation(*this, k, r, cand.c, w, squares);
+      if (d != -1) {
+        if (AutoEvaluationType == "Type-C") d /= (5 - r);
+        if (AutoEvaluationType == "Type-D") d = d / (5 - r) / (5 - r);
+      }
+    }
+    if (!std::isfinite(d))
+      throw korv::Error("The density and energy level could not be evaluated: a deviation is not a finite number.");
+    CandidateDeviation[r] = d;
+  }
+  bars.Close();
+  ScaledCompensation = false;
+
+  int chosen = -1;
+  double best = 1e300;
+  for (int r = 0; r < 5; ++r)
+    if (CandidateDeviation[r] >= 0 && CandidateDeviation[r] < best) best = CandidateDeviation[r], chosen = r;
+  if (chosen < 0) {
+    LevelInRange = false;
+    if (k == 1 && TemporaryCompensatingDensity[0] < 0) {
+      if (!RecalculationRequested) {
+        RecalculationRequested = true;
+        FixCompensationAt(0);
+      }
+    } else {
+      messages().Error(NOT_EVALUATED);
+    }
+    return false;
+  }
+
+  const Candidate& cand = candidates[chosen];
+  ScaledCompensation = CandidateFlags[chosen];
+  EnergyLevel[k] = cand.E;
+  Density[k] = cand.N;
+  TemporaryCompensatingDensity[k] = cand.C;
+  SimulatedH[k] = CandidateSimulatedH[chosen];
+  CheckTemperature[k] = T[cand.c];
+  CheckIndex[k] = cand.c;
+  LevelInRange = cand.inRange;
+
+  // Compensation bookkeeping: a positive temporary compensating density fixes it at
+  // once; otherwise the second negative E_ref or the second negative temporary
+  // compensating density does.
+  if (TemporaryCompensatingDensity[k] > 0) {
+    CarryCompensation(k);
+    return true;
+  }
+  if (k == 0) return true;
+  auto fixAtSecond = [&](auto negative) {
+    int found = 0;
+    for (int i = 0; i <= k; ++i) {
+      if (!negative(i)) continue;
+      if (++found == 2) {
+        CarryCompensation(i);
+        return true;
+      }
+    }
+    return false;
+  };
+  if (!fixAtSecond([&](int i) { return Eref[i] < 0; }))
+    fixAtSecond([&](int i) { return TemporaryCompensatingDensity[i] < 0; });
+  return true;
 }
 
 bool Analysis::CheckSimulatedH(int k) {

@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/Snapshot.h"
 
 namespace korv::hfunction {
 
@@ -245,51 +246,12 @@ bool Analysis::CalculateExperimentalH(int k) {
 namespace {
 
 // What CalculateH may change, restored when it ends with an exception.
-struct HSnapshot {
-  explicit HSnapshot(const Analysis& a, int k)
-      : k(k),
-        row(a.HValues[k]),
-        eref(a.Eref),
-        peak(a.PeakIndex),
-        lo(a.SearchLowIndex),
-        hi(a.SearchHighIndex),
-        start(a.SearchStartIndex),
-        compensation(a.CompensationAnalysis),
-        requested(a.RecalculationRequested),
-        failed(a.RecalculationFailed),
-        finished(a.EvaluationFinished),
-        keep(a.KeepSearchStart),
-        work{a.ExpErefOverKT, a.NcOverN, a.KT, a.NcFactor, a.Nc} {}
-
-  void Restore(Analysis& a) const {
-    a.HValues[k] = row;
-    a.Eref = eref;
-    a.PeakIndex = peak;
-    a.SearchLowIndex = lo;
-    a.SearchHighIndex = hi;
-    a.SearchStartIndex = start;
-    a.CompensationAnalysis = compensation;
-    a.RecalculationRequested = requested;
-    a.RecalculationFailed = failed;
-    a.EvaluationFinished = finished;
-    a.KeepSearchStart = keep;
-    a.ExpErefOverKT = work[0], a.NcOverN = work[1], a.KT = work[2], a.NcFactor = work[3], a.Nc = work[4];
-  }
-
-  int k;
-  Analysis::Array row;
-  Analysis::Slots<double> eref;
-  Analysis::Slots<int> peak;
-  int lo, hi, start, compensation;
-  bool requested, failed, finished, keep;
-  double work[5];
-};
-
-// Closes the main progress bar on every way out of CalculateH.
-struct MainBarCloser {
-  korv::Progress& progress;
-  ~MainBarCloser() { progress.Close(korv::ProgressBar::Main); }
-};
+using HSnapshot =
+    korv::Snapshot<&Analysis::HValues, &Analysis::Eref, &Analysis::PeakIndex, &Analysis::SearchLowIndex,
+                   &Analysis::SearchHighIndex, &Analysis::SearchStartIndex, &Analysis::CompensationAnalysis,
+                   &Analysis::RecalculationRequested, &Analysis::RecalculationFailed, &Analysis::EvaluationFinished,
+                   &Analysis::KeepSearchStart, &Analysis::ExpErefOverKT, &Analysis::NcOverN, &Analysis::KT,
+                   &Analysis::NcFactor, &Analysis::Nc>;
 
 int truncated(double value) { return static_cast<int>(value); }
 
@@ -342,83 +304,78 @@ bool Analysis::CalculateH(int k) {
   checkSlot(k, 3);
   checkGrid(*this);
   if (HValues.size() < 4) HValues.resize(4);
-  const HSnapshot snapshot(*this, k);
+  const HSnapshot snapshot(*this);
   const bool keepSearchStart = KeepSearchStart;
   progress().Show(korv::ProgressBar::Main, kProgressSteps);
-  MainBarCloser closer{progress()};
-  try {
-    setSearchWindow(*this, k);
-    const int lo = SearchLowIndex, hi = SearchHighIndex;
-    KeepSearchStart = true;
-    const RowCalculator calc(*this, k, SplineTemperature.data(), SplineConcentration.data(), GridCount);
+  const korv::ProgressCloser closer(progress(), {korv::ProgressBar::Main});
+  setSearchWindow(*this, k);
+  const int lo = SearchLowIndex, hi = SearchHighIndex;
+  KeepSearchStart = true;
+  const RowCalculator calc(*this, k, SplineTemperature.data(), SplineConcentration.data(), GridCount);
 
-    // The search needs only the index of each row's maximum; the rows themselves are
-    // filled where the bounds cannot tell it, and once at the end for the record.
-    const bool validType = FunctionType == 1 || FunctionType == 2;
-    bool rowFilled = false;
-    auto fillRowAt = [&](double eref) {
-      const double searched = Eref[k];
-      Eref[k] = eref;
-      const bool ok = CalculateRow(*this, k, calc);
-      Eref[k] = searched;
-      return ok;
-    };
+  // The search needs only the index of each row's maximum; the rows themselves are
+  // filled where the bounds cannot tell it, and once at the end for the record.
+  const bool validType = FunctionType == 1 || FunctionType == 2;
+  bool rowFilled = false;
+  auto fillRowAt = [&](double eref) {
+    const double searched = Eref[k];
+    Eref[k] = eref;
+    const bool ok = CalculateRow(*this, k, calc);
+    Eref[k] = searched;
+    return ok;
+  };
 
-    Eref[k] = 0;
-    int i = 0;
-    double calculated = 0;
-    for (int pass = 0; pass < 4; ++pass) {
-      if (pass > 0) Eref[k] = Eref[k] > 0 ? Eref[k] - kStep[pass - 1] : Eref[k] + kStep[pass - 1];
-      const double d = kStep[pass];
-      calculated = Eref[k];
-      bool settled = false;
-      int iteration = 0;
-      while (iteration < kIterations[pass]) {
-        ++iteration;
-        progress().Step(korv::ProgressBar::Main);
-        i = validType ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
-        rowFilled = i < 0;
-        if (rowFilled) {
-          if (!CalculateRow(*this, k, calc)) {
-            KeepSearchStart = keepSearchStart;
-            messages().Error(kCalculationFailed);
-            return false;
-          }
-          i = IndexOfMaximum(HValues[k], SearchStartIndex);
-        }
-        calculated = Eref[k];
-        if (i < lo && Eref[k] <= 0) {
-          Eref[k] = Eref[k] - d;
-        } else if (i > hi && Eref[k] >= 0) {
-          Eref[k] = Eref[k] + d;
-        } else {
-          settled = true;
-          break;
-        }
-      }
-      if (iteration < kIterations[pass]) progress().Step(korv::ProgressBar::Main, kIterations[pass] - iteration);
-      if (pass == 0) {
-        if (!(Eref[k] > -1 && Eref[k] < 1)) {
-          if (!rowFilled) fillRowAt(calculated);
-          if (RecalculationRequested) {
-            RecalculationRequested = false;
-            RecalculationFailed = true;
-          }
+  Eref[k] = 0;
+  int i = 0;
+  double calculated = 0;
+  for (int pass = 0; pass < 4; ++pass) {
+    if (pass > 0) Eref[k] = Eref[k] > 0 ? Eref[k] - kStep[pass - 1] : Eref[k] + kStep[pass - 1];
+    const double d = kStep[pass];
+    calculated = Eref[k];
+    bool settled = false;
+    int iteration = 0;
+    while (iteration < kIterations[pass]) {
+      ++iteration;
+      progress().Step(korv::ProgressBar::Main);
+      i = validType ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
+      rowFilled = i < 0;
+      if (rowFilled) {
+        if (!CalculateRow(*this, k, calc)) {
           KeepSearchStart = keepSearchStart;
+          messages().Error(kCalculationFailed);
           return false;
         }
-        if (Eref[k] == 0) break;
+        i = IndexOfMaximum(HValues[k], SearchStartIndex);
       }
-      // The last pass reports the E_ref its last row was calculated with.
-      if (pass == 3 && !settled) Eref[k] = calculated;
+      calculated = Eref[k];
+      if (i < lo && Eref[k] <= 0) {
+        Eref[k] = Eref[k] - d;
+      } else if (i > hi && Eref[k] >= 0) {
+        Eref[k] = Eref[k] + d;
+      } else {
+        settled = true;
+        break;
+      }
     }
-
-    if (!rowFilled) fillRowAt(calculated);
-    const bool ok = SelectPeak(*this, k, i, calc);
-    KeepSearchStart = keepSearchStart;
-    return ok;
-  } catch (...) {
-    snapshot.Restore(*this);
-    throw;
+    if (iteration < kIterations[pass]) progress().Step(korv::ProgressBar::Main, kIterations[pass] - iteration);
+    if (pass == 0) {
+      if (!(Eref[k] > -1 && Eref[k] < 1)) {
+        if (!rowFilled) fillRowAt(calculated);
+        if (RecalculationRequested) {
+          RecalculationRequested = false;
+          RecalculationFailed = true;
+        }
+        KeepSearchStart = keepSearchStart;
+        return false;
+      }
+      if (Eref[k] == 0) break;
+    }
+    // The last pass reports the E_ref its last row was calculated with.
+    if (pass == 3 && !settled) Eref[k] = calculated;
   }
+
+  if (!rowFilled) fillRowAt(calculated);
+  const bool ok = SelectPeak(*this, k, i, calc);
+  KeepSearchStart = keepSearchStart;
+  return ok;
 }

@@ -585,6 +585,7 @@ bool Analysis::CheckLevelRange(int k) {
   requireGrid(*this, k);
   NcFactor = ncFactorOf(DosCoefficient);
   progress().Show(korv::ProgressBar::Main, 14);
+  const korv::ProgressCloser closer(progress(), {korv::ProgressBar::Main});
   const int a = PeakTailBelow(k), b = PeakTailAbove(k);
   const int p = PeakIndex[k];
   const double tp = SplineTemperature[p];
@@ -632,6 +633,5 @@ bool Analysis::CheckLevelRange(int k) {
     Density[k] = PeakDensity[k];
     AdoptedLevelRangeMessage[k] = LevelRangeMessage[k];
   }
-  progress().Close(korv::ProgressBar::Main);
   return true;
 }

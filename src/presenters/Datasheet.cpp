@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/Snapshot.h"
 #include "materials/Materialtable.h"
 
 namespace korv::ui {
@@ -145,19 +146,13 @@ SampleDescription SampleDescription::FromView(const View& view) {
 
 void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
                        const std::string& path) {
-  // Everything this writes, kept to be put back when the file cannot be written.
-  struct Saved {
-    std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType,
-        SampleNumber, Remark, ExperimentalDataFile;
-    double Thickness, MagneticField, Current;
-    int DataCount;
-    std::vector<double> Temperature, Concentration, Reliability;
-  } saved{record.MeasurementName, record.MeasurementDate, record.AnalysisName,
-          record.AnalysisDate,    record.Semiconductor,   record.ConductionType,
-          record.SampleNumber,    record.Remark,          record.ExperimentalDataFile,
-          record.Thickness,       record.MagneticField,   record.Current,
-          record.DataCount,       record.Temperature,     record.Concentration,
-          record.Reliability};
+  // Everything this writes, put back when the file cannot be written.
+  const korv::Snapshot<&Analysis::MeasurementName, &Analysis::MeasurementDate, &Analysis::AnalysisName,
+                       &Analysis::AnalysisDate, &Analysis::Semiconductor, &Analysis::ConductionType,
+                       &Analysis::SampleNumber, &Analysis::Remark, &Analysis::ExperimentalDataFile,
+                       &Analysis::Thickness, &Analysis::MagneticField, &Analysis::Current, &Analysis::DataCount,
+                       &Analysis::Temperature, &Analysis::Concentration, &Analysis::Reliability>
+      saved(record);
 
   record.MeasurementName = sample.MeasurementName;
   record.MeasurementDate = sample.MeasurementDate;
@@ -180,27 +175,7 @@ void CommitMeasurement(Analysis& record, const SampleDescription& sample, const 
   }
   record.DataCount = static_cast<int>(points.size());
   record.ExperimentalDataFile = path;
-  try {
-    record.SaveMeasurementFile();
-  } catch (...) {
-    record.MeasurementName = std::move(saved.MeasurementName);
-    record.MeasurementDate = std::move(saved.MeasurementDate);
-    record.AnalysisName = std::move(saved.AnalysisName);
-    record.AnalysisDate = std::move(saved.AnalysisDate);
-    record.Semiconductor = std::move(saved.Semiconductor);
-    record.ConductionType = std::move(saved.ConductionType);
-    record.SampleNumber = std::move(saved.SampleNumber);
-    record.Remark = std::move(saved.Remark);
-    record.ExperimentalDataFile = std::move(saved.ExperimentalDataFile);
-    record.Thickness = saved.Thickness;
-    record.MagneticField = saved.MagneticField;
-    record.Current = saved.Current;
-    record.DataCount = saved.DataCount;
-    record.Temperature = std::move(saved.Temperature);
-    record.Concentration = std::move(saved.Concentration);
-    record.Reliability = std::move(saved.Reliability);
-    throw;
-  }
+  record.SaveMeasurementFile();
 }
 
 // ---- The window -------------------------------------------------------------------------
