@@ -19,7 +19,9 @@ inline constexpr const char* kDataSheetCaption = "Data Sheet";
 inline constexpr const char* kDataSheetGrid = "StringGridData";
 inline constexpr int kDataSheetRows = 300;  // header row and 299 point rows
 inline constexpr int kDataSheetColumns = 3;
+// sic: the dialog's own filter text, misspelling included
 inline constexpr const char* kDataSheetFilter = "n-type semiconducotr (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT";
+// sic: the message's own text, misspelling included
 inline constexpr const char* kTemperatureBelowZero = "Temprature is below 0 K \n Check the Data!";
 inline constexpr const char* kConcentrationNotPositive = "Concentration is zero or negative \n Check the Data!";
 inline constexpr const char* kInputConductionType = "Please input the conduction type";

@@ -51,6 +51,7 @@ const std::vector<Control>& ConvertControls() {
       {"LabelStep2", ControlKind::Label, "2. Input Conditions of Experiment and Analysis"},
       {"LabelStep3", ControlKind::Label, "3. Select Column of Temperature"},
       {"LabelStep4", ControlKind::Label, "4. Select Column of  Free Carrier Concentration"},
+      // sic: the window's own text, misspelling included
       {"LabelStep5", ControlKind::Label, "5. Delete All Commnets in File"},
       {"LabelStep6", ControlKind::Label, "6. Save Data"},
       {"ButtonLoadAnotherData", ControlKind::Button, "Load"},

@@ -27,6 +27,7 @@ const std::vector<Control>& SampleConditionControls() {
       {"LabelTitleThickness", ControlKind::Label, "Thickness"},
       {"LabelThickness", ControlKind::Label, ""},
       {"LabelUnitThickness", ControlKind::Label, "micron"},
+      // sic: the window's own text, misspelling included
       {"LabelTitleMagentic", ControlKind::Label, "Magentic"},
       {"LabelTitleField", ControlKind::Label, "Field"},
       {"LabelMagneticField", ControlKind::Label, ""},
