@@ -15,7 +15,7 @@
 #include "core/Hallanalysis.h"
 #include "data/Datasheet.h"
 #include "data/Formatconvert.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "widgets/Chartwidget.h"

@@ -12,7 +12,7 @@
 
 #include "core/Hallanalysis.h"
 #include "data/Datasheet.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "presenters/Datasheet.h"
 
 using namespace korv::ui;

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "data/Editor.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "presenters/Editor.h"
 
 using namespace korv::ui;

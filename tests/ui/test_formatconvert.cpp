@@ -10,7 +10,7 @@
 
 #include "core/Hallanalysis.h"
 #include "data/Formatconvert.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "presenters/Formatconvert.h"
 
 using namespace korv::ui;

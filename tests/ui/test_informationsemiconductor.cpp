@@ -9,7 +9,7 @@
 
 #include "analyses/Informationsemiconductor.h"
 #include "data/Howtoinputdata.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "presenters/Howtoinput.h"
 #include "presenters/Informationsemiconductor.h"
 

@@ -9,7 +9,7 @@
 #include "core/Hallanalysis.h"
 #include "data/Obtainedresults.h"
 #include "data/Samplecondition.h"
-#include "datawin_dialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "presenters/Obtainedresults.h"
 #include "presenters/Samplecondition.h"
 
