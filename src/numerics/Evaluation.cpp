@@ -11,7 +11,10 @@
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
 #include "core/Snapshot.h"
+#include "numerics/Levelfit.h"
 
+using korv::levelfit::checked;
+using korv::levelfit::step;
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
 
@@ -72,32 +75,79 @@ double deviation(const Analysis& a, int k, int r, int c, int w, bool squares) {
 
 }  // namespace
 
-int Analysis::IndexAtTemperature(double x) const {
-  const int n = std::min<int>(GridCount, static_cast<int>(SplineTemperature.size()));
-  for (int j = 0; j < n; ++j)
-    if (SplineTemperature[j] >= x) return j;
-  return n > 0 ? n - 1 : 0;
-}
-
-int Analysis::LowerTailIndex(int k) const {
-  if (k < 0 || k >= static_cast<int>(HValues.size())) return 0;
-  const auto& H = HValues[k];
-  const int p = PeakIndex[k];
-  if (p < 0 || p >= static_cast<int>(H.size())) return 0;
-  int x = p - 100 > 0 ? p - 100 : p - 20;
-  double v = H[p];
-  while (x >= 0) {
-    const double h = H[x];
-    if (h >= v) break;
-    --x;
-    if (h > 0) {
-      v = h;
-    } else {
-      ++x;
-      break;
-    }
+// One candidate: the level fit at check point c, its model row, and for the first
+// analysis with a positive E_ref the fit again with the compensation ratio scaled down
+// to its decade, kept when it follows the measured flank better.
+bool Analysis::EvaluateAtCheckPoint(int k, int c) {
+  if (!FitLevel(k, c)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return false;
   }
-  return x < 0 ? 0 : x + 1;
+  if (!FillModelRows(k, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  step(*this);
+  if (TemporaryCompensatingDensity[k] < 0) {
+    ScaledCompensation = false;
+    return true;
+  }
+  EvaluationSaveRow = SimulatedH[k];
+  const double d0 = Density[k], e0 = EnergyLevel[k], c0 = TemporaryCompensatingDensity[k];
+  const double ratio0 = checked(c0 / d0);
+  EvaluationScratch = {};
+  EvaluationScratch[0] = d0;
+  EvaluationScratch[1] = e0;
+  EvaluationScratch[2] = c0;
+  EvaluationScratch[3] = ratio0;
+  if (k != 0 || !(Eref[0] > 0)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  const double m = std::pow(10.0, std::trunc(checked(std::log10(ratio0))));
+  if (!(m < 1)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  if (!RefitWithScaledRatio(0, c, m)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return true;
+  }
+  if (!FillModelRows(0, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  const double d1 = Density[0], e1 = EnergyLevel[0], c1 = TemporaryCompensatingDensity[0];
+  EvaluationRetryRow = SimulatedH[0];
+  EvaluationScratch[4] = d1;
+  EvaluationScratch[5] = e1;
+  EvaluationScratch[6] = c1;
+  EvaluationScratch[7] = checked(c1 / d1);
+
+  // Which of the two fits reproduces the measured flank better, in log10 n.
+  const int p = PeakIndex[0];
+  double s0 = 0, s1 = 0;
+  for (int x = c; x <= p; x += 50) {
+    const double ln = std::log10(SplineConcentration[x]);
+    const double a0 = std::log10(OneLevelConcentration(x, c0, e0, d0)) - ln;
+    const double a1 = std::log10(OneLevelConcentration(x, c1, e1, d1)) - ln;
+    s0 += a0 * a0;
+    s1 += a1 * a1;
+  }
+  checked(s0);
+  checked(s1);
+  if (s0 > s1) {
+    ScaledCompensation = true;
+  } else {
+    ScaledCompensation = false;
+    Density[0] = d0;
+    EnergyLevel[0] = e0;
+    TemporaryCompensatingDensity[0] = c0;
+    SimulatedH[0] = EvaluationSaveRow;
+  }
+  return true;
 }
 
 bool Analysis::Evaluate(int k) {
