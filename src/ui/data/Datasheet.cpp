@@ -151,7 +151,7 @@ TFormDataSheet::TFormDataSheet(Analysis& record, QWidget* parent) : QDialog(pare
 
   auto click = [this](const char* name, void (DataSheetPresenter::*handler)()) {
     connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this,
-            [this, handler] { (presenter_.get()->*handler)(); });
+            view_->Guard([this, handler] { (presenter_.get()->*handler)(); }));
   };
   click("ButtonSort", &DataSheetPresenter::ButtonSortClick);
   click("ButtonClearData", &DataSheetPresenter::ButtonClearDataClick);

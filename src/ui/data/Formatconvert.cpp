@@ -80,7 +80,8 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   for (const auto& [name, action] : clipboard) {
     auto* a = popup->addAction(captionOf(name));
     a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, [this, action = action] { presenter_->ClipboardClick(action); });
+    connect(a, &QAction::triggered, this,
+            [this, action = action] { view_->Run([&] { presenter_->ClipboardClick(action); }); });
   }
   connect(text_, &QPlainTextEdit::customContextMenuRequested, this,
           [this, popup](const QPoint& at) { popup->exec(text_->mapToGlobal(at)); });
@@ -157,15 +158,15 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   preview_ = new QTimer(this);
   preview_->setSingleShot(true);
   preview_->setInterval(250);
-  connect(preview_, &QTimer::timeout, this, [this] { presenter_->UpdatePreview(); });
+  connect(preview_, &QTimer::timeout, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
   connect(text_, &QPlainTextEdit::textChanged, preview_, qOverload<>(&QTimer::start));
   for (QComboBox* box : {columnT, columnC})
-    connect(box, &QComboBox::currentIndexChanged, this, [this] { presenter_->UpdatePreview(); });
-  connect(load, &QPushButton::clicked, this, [this] {
+    connect(box, &QComboBox::currentIndexChanged, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
+  connect(load, &QPushButton::clicked, this, view_->Guard([this] {
     presenter_->ButtonLoadAnotherDataClick();
     preview_->stop();
-  });
-  connect(save, &QPushButton::clicked, this, [this] { presenter_->ButtonSaveDataClick(); });
+  }));
+  connect(save, &QPushButton::clicked, this, view_->Guard([this] { presenter_->ButtonSaveDataClick(); }));
 }
 
 TFormConvert::~TFormConvert() = default;
