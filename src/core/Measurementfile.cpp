@@ -63,8 +63,8 @@ bool Analysis::LoadMeasurementFile() {
   }
 
   OriginalFile = original;
+  sample.Remark = std::move(remark);
   sample.ApplyTo(*this);
-  Remark = remark;
   Temperature.insert(Temperature.end(), t.begin(), t.end());
   Concentration.insert(Concentration.end(), n.begin(), n.end());
   Reliability.insert(Reliability.end(), w.begin(), w.end());

@@ -8,16 +8,11 @@
 #include "core/Numbers.h"
 #include "core/Snapshot.h"
 #include "materials/Materialtable.h"
+#include "presenters/Sampleform.h"
 
 namespace korv::ui {
 
 namespace {
-
-constexpr std::size_t kRemarkLength = 100;
-
-const std::vector<std::string> kNameEdits{"EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
-                                          "EditDateOfAnalysis"};
-const std::vector<std::string> kNumberEdits{"EditThickness", "EditMagneticField", "EditCurrent"};
 
 // Lines of a pasted or loaded text: LF, CR LF or CR end a line; a last line end adds no line.
 std::vector<std::string> splitLines(const std::string& text) {
@@ -40,41 +35,18 @@ std::vector<std::string> splitLines(const std::string& text) {
 }  // namespace
 
 const std::vector<Control>& DataSheetControls() {
-  static const std::vector<Control> controls{
-      {"GroupBoxInput", ControlKind::GroupBox, "Input"},
-      {"LabelMeasurement", ControlKind::Label, "Measurement"},
-      {"LabelNameOfMeasurement", ControlKind::Label, "Name"},
-      {"EditNameOfMeasurement", ControlKind::Edit, ""},
-      {"LabelDateOfMeasurement", ControlKind::Label, "Date"},
-      {"EditDateOfMeasurement", ControlKind::Edit, ""},
-      {"LabelAnalysis", ControlKind::Label, "Analysis"},
-      {"LabelNameOfAnalysis", ControlKind::Label, "Name"},
-      {"EditNameOfAnalysis", ControlKind::Edit, ""},
-      {"LabelDateOfAnalysis", ControlKind::Label, "Date"},
-      {"EditDateOfAnalysis", ControlKind::Edit, ""},
-      {"LabelSemiconductor", ControlKind::Label, "Semiconductor"},
-      {"ComboBoxSemiconductor", ControlKind::ComboBox, ""},
-      {"LabelConductionType", ControlKind::Label, "Conduction Type"},
-      {"ComboBoxConductionType", ControlKind::ComboBox, ""},
-      {"LabelSampleNumber", ControlKind::Label, "Sample Number"},
-      {"EditSampleNumber", ControlKind::Edit, ""},
-      {"LabelThickness", ControlKind::Label, "Thickness"},
-      {"EditThickness", ControlKind::Edit, "0"},
-      {"LabelThicknessUnit", ControlKind::Label, "micron"},
-      {"LabelMagneticField", ControlKind::Label, "Magnetic Field"},
-      {"EditMagneticField", ControlKind::Edit, "0"},
-      {"LabelMagneticFieldUnit", ControlKind::Label, "T"},
-      {"LabelCurrent", ControlKind::Label, "Current"},
-      {"EditCurrent", ControlKind::Edit, "0"},
-      {"LabelCurrentUnit", ControlKind::Label, "A"},
-      {"LabelComment", ControlKind::Label, "Comment"},
-      {"EditComment", ControlKind::Edit, ""},
-      {kDataSheetGrid, ControlKind::Grid, ""},
-      {"ButtonSaveExperimentalData", ControlKind::Button, "Save (*.nT or *.pT)"},
-      {"ButtonClearData", ControlKind::Button, "Clear Data"},
-      {"ButtonClearAllData", ControlKind::Button, "Clear All Data"},
-      {"ButtonSort", ControlKind::Button, "Sort Data from Low T to High T"},
-  };
+  static const std::vector<Control> controls = [] {
+    std::vector<Control> list{{"GroupBoxInput", ControlKind::GroupBox, "Input"}};
+    AppendSampleControls(list, SampleLayout::DataSheet);
+    list.insert(list.end(), {
+                                {kDataSheetGrid, ControlKind::Grid, ""},
+                                {"ButtonSaveExperimentalData", ControlKind::Button, "Save (*.nT or *.pT)"},
+                                {"ButtonClearData", ControlKind::Button, "Clear Data"},
+                                {"ButtonClearAllData", ControlKind::Button, "Clear All Data"},
+                                {"ButtonSort", ControlKind::Button, "Sort Data from Low T to High T"},
+                            });
+    return list;
+  }();
   return controls;
 }
 
@@ -128,23 +100,7 @@ int FirstRefusedPoint(const std::vector<Point>& points, std::string& message) {
   return -1;
 }
 
-SampleDescription SampleDescription::FromView(const View& view) {
-  SampleDescription s;
-  s.MeasurementName = view.Text("EditNameOfMeasurement");
-  s.MeasurementDate = view.Text("EditDateOfMeasurement");
-  s.AnalysisName = view.Text("EditNameOfAnalysis");
-  s.AnalysisDate = view.Text("EditDateOfAnalysis");
-  s.Semiconductor = view.Text("ComboBoxSemiconductor");
-  s.ConductionType = view.Text("ComboBoxConductionType");
-  s.SampleNumber = view.Text("EditSampleNumber");
-  s.Remark = view.Text("EditComment").substr(0, kRemarkLength);
-  s.Thickness = ParseReal(view.Text("EditThickness"));
-  s.MagneticField = ParseReal(view.Text("EditMagneticField"));
-  s.Current = ParseReal(view.Text("EditCurrent"));
-  return s;
-}
-
-void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
+void CommitMeasurement(Analysis& record, const header::SampleBlock& sample, const std::vector<Point>& points,
                        const std::string& path) {
   // Everything this writes, put back when the file cannot be written.
   const korv::Snapshot<&Analysis::MeasurementName, &Analysis::MeasurementDate, &Analysis::AnalysisName,
@@ -154,17 +110,7 @@ void CommitMeasurement(Analysis& record, const SampleDescription& sample, const 
                        &Analysis::Temperature, &Analysis::Concentration, &Analysis::Reliability>
       saved(record);
 
-  record.MeasurementName = sample.MeasurementName;
-  record.MeasurementDate = sample.MeasurementDate;
-  record.AnalysisName = sample.AnalysisName;
-  record.AnalysisDate = sample.AnalysisDate;
-  record.Semiconductor = sample.Semiconductor;
-  record.ConductionType = sample.ConductionType;
-  record.SampleNumber = sample.SampleNumber;
-  record.Remark = sample.Remark;
-  record.Thickness = sample.Thickness;
-  record.MagneticField = sample.MagneticField;
-  record.Current = sample.Current;
+  sample.ApplyTo(record);
   record.Temperature.clear();
   record.Concentration.clear();
   record.Reliability.clear();
@@ -194,17 +140,7 @@ DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keybo
 }
 
 void DataSheetPresenter::Prepare() {
-  view_.SetText("EditNameOfMeasurement", record_.MeasurementName);
-  view_.SetText("EditDateOfMeasurement", record_.MeasurementDate);
-  view_.SetText("EditNameOfAnalysis", record_.AnalysisName);
-  view_.SetText("EditDateOfAnalysis", record_.AnalysisDate);
-  view_.SetText("ComboBoxSemiconductor", record_.Semiconductor);
-  view_.SetText("ComboBoxConductionType", record_.ConductionType);
-  view_.SetText("EditSampleNumber", record_.SampleNumber);
-  view_.SetText("EditThickness", FormatGeneral(record_.Thickness));
-  view_.SetText("EditMagneticField", FormatGeneral(record_.MagneticField));
-  view_.SetText("EditCurrent", FormatGeneral(record_.Current));
-  view_.SetText("EditComment", record_.Remark);
+  ShowSample(view_, record_);
   clearGrid();
   if (keyboardEntryRequested_) {
     keyboardEntryRequested_ = false;
@@ -285,12 +221,7 @@ void DataSheetPresenter::ButtonSortClick() {
 void DataSheetPresenter::ButtonClearDataClick() { clearGrid(); }
 
 void DataSheetPresenter::ButtonClearAllDataClick() {
-  for (const auto& name : kNameEdits) view_.SetText(name, "");
-  view_.SetText("ComboBoxSemiconductor", "");
-  view_.SetText("ComboBoxConductionType", "");
-  view_.SetText("EditSampleNumber", "");
-  for (const auto& name : kNumberEdits) view_.SetText(name, "0");
-  view_.SetText("EditComment", "");
+  ClearSampleForm(view_, SampleLayout::DataSheet);
   clearGrid();
 }
 
@@ -305,7 +236,7 @@ void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
     }
     for (auto& p : points)
       if (p.reliability < 0) p.reliability = 0;
-    SampleDescription sample = SampleDescription::FromView(view_);
+    header::SampleBlock sample = ReadSampleForm(view_);
 
     FileDialog dialog;
     dialog.title = "Save";
