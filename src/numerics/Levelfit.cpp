@@ -312,28 +312,33 @@ Bisection bisect(Analysis& a, const Fit& fit, double sign, Bracket b, Advances a
 
 }  // namespace
 
-double Analysis::OneLevelModel(int k, double E, double D, double n, double T) {
+namespace {
+// The point quantities of the record's model functions at (n, T), kept in the record's
+// working values as the main window shows them.
+struct PointTerms {
+  double kt, X, r;
+};
+PointTerms recordPoint(Analysis& a, int k, double n, double T) {
   const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
-  KT = kt;
-  const double X = std::exp(Eref[k] / kt);
-  ExpErefOverKT = X;
-  Nc = std::pow(T, 1.5) * DosCoefficient;
-  const double r = Nc / n;
-  NcOverN = r;
-  if (FunctionType == 2) NcFactor = ncFactorOf(DosCoefficient);
-  return oneLevelModel(FunctionType, kt, X, r, DegeneracyFactor[k], NcFactor, E, D);
+  a.KT = kt;
+  const double X = std::exp(a.Eref[k] / kt);
+  a.ExpErefOverKT = X;
+  a.Nc = std::pow(T, 1.5) * a.DosCoefficient;
+  const double r = a.Nc / n;
+  a.NcOverN = r;
+  if (a.FunctionType == 2) a.NcFactor = ncFactorOf(a.DosCoefficient);
+  return {kt, X, r};
+}
+}  // namespace
+
+double Analysis::OneLevelModel(int k, double E, double D, double n, double T) {
+  const PointTerms p = recordPoint(*this, k, n, T);
+  return oneLevelModel(FunctionType, p.kt, p.X, p.r, DegeneracyFactor[k], NcFactor, E, D);
 }
 
 double Analysis::CompensatedModel(int k, double x, double E, double D, double n, double T) {
-  const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
-  KT = kt;
-  const double X = std::exp(Eref[k] / kt);
-  ExpErefOverKT = X;
-  Nc = std::pow(T, 1.5) * DosCoefficient;
-  const double r = Nc / n;
-  NcOverN = r;
-  if (FunctionType == 2) NcFactor = ncFactorOf(DosCoefficient);
-  return compensatedModel(FunctionType, kt, X, r, DegeneracyFactor[k], NcFactor, x, E, D);
+  const PointTerms p = recordPoint(*this, k, n, T);
+  return compensatedModel(FunctionType, p.kt, p.X, p.r, DegeneracyFactor[k], NcFactor, x, E, D);
 }
 
 double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {

@@ -87,10 +87,11 @@ header::SampleBlock ReadSampleForm(const View& view) {
   return s;
 }
 
-void ShowSample(View& view, const Analysis& record) {
+void ShowSample(View& view, const Analysis& record, SampleColumn column) {
   const SampleBlock s = SampleBlock::Of(record);
   for (const SampleField& f : table())
-    view.SetText(f.control, f.input == SampleInput::Number ? FormatGeneral(s.*f.number) : s.*f.text);
+    view.SetText(column == SampleColumn::Control ? f.control : f.label,
+                 f.input == SampleInput::Number ? FormatGeneral(s.*f.number) : s.*f.text);
 }
 
 void ClearSampleForm(View& view, SampleLayout layout) {

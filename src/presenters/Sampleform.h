@@ -42,8 +42,10 @@ void AppendSampleControls(std::vector<Control>& controls, SampleLayout layout);
 // The block as the form holds it; a number edit that does not hold a number throws
 // korv::Error. The comment is cut to the 100 characters a file keeps.
 header::SampleBlock ReadSampleForm(const View& view);
-// The record's sample block and remark into the form.
-void ShowSample(View& view, const Analysis& record);
+// The record's sample block and remark into the form's controls, or into its labels:
+// the sample-condition window shows the values in labels of those names.
+enum class SampleColumn { Control, Label };
+void ShowSample(View& view, const Analysis& record, SampleColumn column = SampleColumn::Control);
 // Every control of the form back to its first text.
 void ClearSampleForm(View& view, SampleLayout layout);
 
