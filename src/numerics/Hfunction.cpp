@@ -64,7 +64,6 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
       for (int i = 0; i < k; ++i) y_[static_cast<std::size_t>(j) * k + i] = std::exp(-a.EnergyLevel[i] / kT);
     }
   }
-  prepareBounds();
 }
 
 namespace {
@@ -84,7 +83,8 @@ constexpr double kLargestRatio = 1e100;
 constexpr double kSmallestBase = 1e-50;
 }  // namespace
 
-void RowCalculator::prepareBounds() {
+void RowCalculator::prepareBounds() const {
+  prepared_ = true;
   const std::size_t count = t_.size();
   bounded_ = k_ == 0;
   for (std::size_t j = 0; j < count && bounded_; ++j) {
@@ -107,6 +107,7 @@ void RowCalculator::prepareBounds() {
 
 int RowCalculator::PeakIndex(double eref, int start) const {
   const int count = static_cast<int>(t_.size());
+  if (!prepared_) prepareBounds();
   if (!bounded_ || start < 0 || start >= count) return -1;
   double best = -HUGE_VAL, largestProduct = -HUGE_VAL;
   for (int j = start; j < count; ++j) {
@@ -337,7 +338,8 @@ bool Analysis::CalculateH(int k) {
     while (iteration < kIterations[pass]) {
       ++iteration;
       progress().Step(korv::ProgressBar::Main);
-      i = validType ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
+      // The first row is filled: a search that settles at once needs no bounds.
+      i = validType && (pass > 0 || iteration > 1) ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
       rowFilled = i < 0;
       if (rowFilled) {
         if (!CalculateRow(*this, k, calc)) {

@@ -34,7 +34,7 @@ class RowCalculator {
   double NcFactor() const { return ncFactor_; }
 
  private:
-  void prepareBounds();
+  void prepareBounds() const;
 
   struct Level {
     double density, degeneracy;
@@ -51,8 +51,9 @@ class RowCalculator {
   std::vector<double> power_;
   // For PeakIndex (analysis 1 only): 1/kT, log(power/base) (-inf where the value cannot
   // be positive) and the largest logarithm of a product before exp(E_ref/kT) is taken in.
-  bool bounded_ = false;
-  std::vector<double> inverseKT_, logValue_, logProduct_;
+  // Prepared at the first call of PeakIndex.
+  mutable bool prepared_ = false, bounded_ = false;
+  mutable std::vector<double> inverseKT_, logValue_, logProduct_;
   std::vector<double> y_;  // y_i = exp(-E_i/kT) per point and earlier level (point-major)
 };
 
