@@ -189,24 +189,22 @@ void TFormMainPresenter::leftTitle(const std::string& chart, const std::string& 
 }
 
 void TFormMainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
+  auto failed = [&](const std::exception& e) {
+    closeProgressWindows();
+    normal();
+    if (!reenable.empty()) en(reenable, true);
+    view_->ShowError(e.what());
+  };
   try {
     body();
-  } catch (const std::logic_error& e) {
-    // An unknown control name is a programming error of the window: let it be seen. An
-    // index out of range inside a calculation is a failed command like any other.
-    if (!dynamic_cast<const std::out_of_range*>(&e)) {
-      normal();
-      throw;
-    }
-    closeProgressWindows();
+  } catch (const std::out_of_range& e) {
+    failed(e);  // an index out of range inside a calculation fails the command like any other
+  } catch (const std::logic_error&) {
+    // An unknown control name is a fault of the window: the window's runner shows it.
     normal();
-    if (!reenable.empty()) en(reenable, true);
-    view_->ShowError(e.what());
+    throw;
   } catch (const std::exception& e) {
-    closeProgressWindows();
-    normal();
-    if (!reenable.empty()) en(reenable, true);
-    view_->ShowError(e.what());
+    failed(e);
   }
   normal();
 }
