@@ -141,7 +141,8 @@ TEST_F(MeasurementFile, PointsMaySpanOrShareLines) {
   struct Case {
     const char* points;
   };
-  for (Case c : {Case{"10 1e15\n1 20\n2e15 1\n"}, Case{"10 1e15 1 20 2e15 1"}, Case{"10\n1e15\n1\n\n20\t2e15\r\n1\r\n"}}) {
+  for (Case c :
+       {Case{"10 1e15\n1 20\n2e15 1\n"}, Case{"10 1e15 1 20 2e15 1"}, Case{"10\n1e15\n1\n\n20\t2e15\r\n1\r\n"}}) {
     Analysis a;
     a.ExperimentalDataFile = write("points.nT", fileText("2", c.points));
     ASSERT_TRUE(a.LoadMeasurementFile()) << c.points;

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "FilesFixture.h"
-#include "support/SampleComparison.h"
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "support/SampleComparison.h"
 
 using namespace korv::test;
 

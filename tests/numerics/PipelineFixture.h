@@ -17,7 +17,6 @@
 
 namespace korv::test {
 
-
 // Progress port that keeps every call, so tests can check step counts.
 class RecordingProgress final : public korv::Progress {
  public:

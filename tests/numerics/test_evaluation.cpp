@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "support/AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
 using korv::test::FillGrid;
 using korv::test::FillH;

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "support/AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
 using korv::test::ExactConcentration;
 using korv::test::ExactFermiLevel;

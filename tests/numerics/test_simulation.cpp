@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "support/AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
 using korv::test::ExactConcentration;
 using korv::test::ExactFermiLevel;

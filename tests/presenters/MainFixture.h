@@ -14,8 +14,8 @@
 #include "presenters/MainControls.h"
 #include "presenters/Mainpresenter.h"
 #include "presenters/MemoryView.h"
-#include "support/Files.h"
 #include "presenters/Windows.h"
+#include "support/Files.h"
 
 namespace korv::ui::testing {
 

@@ -27,8 +27,7 @@ class DataSheet : public ::testing::Test {
  protected:
   DataSheet()
       : view(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}}),
-        sheet(record, view, keyboard, saved) {
-  }
+        sheet(record, view, keyboard, saved) {}
 
   void typeRow(int row, const std::string& t, const std::string& n, const std::string& r) {
     view.SetCell(kDataSheetGrid, row, 0, t);

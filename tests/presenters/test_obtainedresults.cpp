@@ -15,8 +15,7 @@ namespace {
 
 class ObtainedResults : public ::testing::Test {
  protected:
-  ObtainedResults() : view(ObtainedResultsControls()), window(record, view) {
-  }
+  ObtainedResults() : view(ObtainedResultsControls()), window(record, view) {}
   std::vector<std::string> lines() const {
     std::vector<std::string> out;
     std::istringstream in(view.Text(kResultsText));

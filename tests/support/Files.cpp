@@ -21,8 +21,8 @@ TempFolder::TempFolder(const std::string& tag) {
   std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() : "x";
   for (char& c : test)
     if (c == '/') c = '_';
-  path_ = std::filesystem::temp_directory_path() / ("korv-" + tag + "-" + test + "-" + std::to_string(::getpid()) +
-                                                    "-" + std::to_string(folderCount++));
+  path_ = std::filesystem::temp_directory_path() /
+          ("korv-" + tag + "-" + test + "-" + std::to_string(::getpid()) + "-" + std::to_string(folderCount++));
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
   std::filesystem::create_directories(path_);
@@ -32,8 +32,7 @@ TempFolder::~TempFolder() {
   std::error_code ec;
   for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ec);
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
   std::filesystem::remove_all(path_, ec);
 }

@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include "data/Editor.h"
-#include "support/ScriptedDialogs.h"
 #include "presenters/Editor.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

@@ -10,8 +10,8 @@
 
 #include "core/Hallanalysis.h"
 #include "data/Formatconvert.h"
-#include "support/ScriptedDialogs.h"
 #include "presenters/Formatconvert.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 
