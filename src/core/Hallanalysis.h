@@ -155,11 +155,47 @@ class Analysis {
   void ClearThirdAnalysis();
   void ClearSimulation();
 
+  // ---- Carried compensating density --------------------------------------------
+  // Once analysis `from` (0-based) has fixed the compensating density, the later
+  // analyses add it back instead of fitting their own. FixCompensationAt marks the
+  // analysis only (the density follows when the main window recalculates);
+  // CarryCompensation also takes over its temporary compensating density;
+  // DropCarriedCompensation returns to fitting it.
+  void FixCompensationAt(int from) {
+    EvaluationFinished = true;
+    CompensationAnalysis = from;
+  }
+  void CarryCompensation(int from) {
+    FixCompensationAt(from);
+    CompensatingDensity = TemporaryCompensatingDensity[from];
+  }
+  void DropCarriedCompensation() {
+    EvaluationFinished = false;
+    CompensationAnalysis = -1;
+    CompensatingDensity = 0;
+  }
+
   // Clearing an array keeps one element: its first value survives (zero when it was empty).
   static void ClearArray(Array& a) { a.resize(1); }
 
+  // ---- How the operations fail ----------------------------------------------------
+  // A fault (no spline, a value out of range, a file that cannot be read or written)
+  // throws korv::Error with the message for the user; the record is then as it was
+  // before the call: the operations build their results aside and store them at the
+  // end, and CalculateH and Evaluate restore what they changed (korv::Snapshot).
+  // A false return is an outcome of the method, not a fault: the record keeps what the
+  // operation reached (it is not restored) and any message has gone to messages().
+  //   true or throw: the measurement and result files (Save/Load), CalculateSpline,
+  //     CalculateEffectiveDensityOfStates, CalculateFermiLevel,
+  //     CalculateExperimentalFermiLevel, StepToHigherPeak, StepToLowerPeak, Simulate.
+  //   false as an outcome: CalculateHAtEref and CalculateExperimentalH (a function type
+  //     other than 1 or 2); CalculateH (E_ref leaves +-1 eV or no peak is chosen: the
+  //     search window, E_ref, the row and the recalculation flags stay as the search
+  //     left them); Evaluate (no candidate, or the level out of range: the fits so far
+  //     stay); CheckSimulatedH (too few points where H exceeds the simulated H).
+  //   The level fit's operations are steps of Evaluate, which restores on a throw.
+
   // ---- Measurement file (src/core/Measurementfile.cpp) ------------------------
-  // Failures throw korv::Error and leave the record as it was before the call.
   bool SaveMeasurementFile();
   bool LoadMeasurementFile();
 

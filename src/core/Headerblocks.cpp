@@ -111,6 +111,24 @@ void SampleBlock::ApplyTo(Analysis& a) const {
   a.MagneticField = MagneticField;
   a.Current = Current;
   a.DataCount = DataCount;
+  a.Remark = Remark;
+}
+
+SampleBlock SampleBlock::Of(const Analysis& a) {
+  SampleBlock s;
+  s.MeasurementName = a.MeasurementName;
+  s.MeasurementDate = a.MeasurementDate;
+  s.AnalysisName = a.AnalysisName;
+  s.AnalysisDate = a.AnalysisDate;
+  s.SampleNumber = a.SampleNumber;
+  s.Semiconductor = a.Semiconductor;
+  s.ConductionType = a.ConductionType;
+  s.Thickness = a.Thickness;
+  s.MagneticField = a.MagneticField;
+  s.Current = a.Current;
+  s.DataCount = a.DataCount;
+  s.Remark = a.Remark;
+  return s;
 }
 
 }  // namespace korv::header

@@ -48,11 +48,14 @@ void WriteRemarkLine(TextFileWriter& w, const Analysis& a);
 void WriteSplineBlock(TextFileWriter& w, const Analysis& a);
 void WriteDensityOfStatesBlock(TextFileWriter& w, const Analysis& a);
 
-// The sample block as read back: texts as they stand, numbers converted.
+// The sample block of a record and of every file, with the remark line that follows it:
+// as read back (texts as they stand, numbers converted) or as a window's form holds it.
 struct SampleBlock {
   std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, SampleNumber, Semiconductor, ConductionType;
   double Thickness = 0, MagneticField = 0, Current = 0;
   int DataCount = 0;
+  std::string Remark;
+  static SampleBlock Of(const Analysis& a);
   void ApplyTo(Analysis& a) const;
 };
 // Reads the eleven lines of the sample block. Throws korv::Error for a number that is not

@@ -53,8 +53,8 @@ bool Analysis::LoadMeasurementFile() {
   const std::string unread = UnreadPointsNote(r, 3, countLine);
 
   OriginalFile = original;
+  sample.Remark = std::move(remark);
   sample.ApplyTo(*this);
-  Remark = remark;
   for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
     Temperature.push_back(points[i]);
     Concentration.push_back(points[i + 1]);

@@ -3,7 +3,9 @@
 // never knows who listens; a window, the command-line tool or a test does.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace korv {
 
@@ -27,6 +29,27 @@ class Messages {
   virtual void Error(const std::string& text) = 0;
   // Confirmation style box (question icon) with one "OK".
   virtual void Notice(const std::string& text) = 0;
+};
+
+// Closes the bars an operation showed on every way out of it, or earlier by Close().
+class ProgressCloser {
+ public:
+  ProgressCloser(Progress& progress, std::initializer_list<ProgressBar> bars) : progress_(progress), bars_(bars) {}
+  ProgressCloser(const ProgressCloser&) = delete;
+  ProgressCloser& operator=(const ProgressCloser&) = delete;
+  ~ProgressCloser() { Close(); }
+
+  // Closes the bars now, in the order named; later calls and the destructor do nothing.
+  void Close() {
+    if (closed_) return;
+    closed_ = true;
+    for (ProgressBar bar : bars_) progress_.Close(bar);
+  }
+
+ private:
+  Progress& progress_;
+  std::vector<ProgressBar> bars_;
+  bool closed_ = false;
 };
 
 // Ports that go nowhere, for records nobody watches.

@@ -98,6 +98,7 @@ bool Analysis::SaveAnalysisFile(int k) {
     writeLine(w, "% " + std::string(kOrdinal[s]) + " energy level [eV]: ", EnergyLevel[s]);
   }
   writeLine(w, "% temporary compensating density [cm^-3]: ", TemporaryCompensatingDensity[k]);
+  // sic: stored files and their readers rely on this spelling
   writeLine(w, "% Compenating density [cm^-3]: ", CompensatingDensity);
   const std::string h = label(k) + "(T,E_ref)";
   w.Line("% Temperature [K]   " + h + kUnit + "   simulated " + h + kUnit + " ");

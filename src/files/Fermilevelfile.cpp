@@ -78,8 +78,8 @@ bool Analysis::LoadFermiLevelFile() {
   std::vector<double> level(points.size() / 2);
   for (std::size_t j = 0; j < level.size(); ++j) level[j] = points[2 * j + 1];
 
+  sample.Remark = std::move(remark);
   sample.ApplyTo(*this);
-  Remark = remark;
   spline.ApplyTo(*this);
   EffectiveMass = mass;
   EquivalentMinima = minima;

@@ -28,6 +28,7 @@ constexpr const char* kDensity[3] = {
     "First Density:                   ", "Second Density:                  ", "Third Density:                   "};
 constexpr const char* kEnergy[3] = {
     "First Energy Level:              ", "Second Energy Level:             ", "Third Energy Level:              "};
+// sic: stored reports rely on this spelling
 constexpr const char* kCompensation = "Conpensating Density:            ";
 constexpr const char* kDensityUnit = " cm^-3";
 constexpr const char* kEnergyUnit = " eV";

@@ -19,6 +19,7 @@ bool Analysis::SaveSimulationFile() {
 
   constexpr const char* kOrdinal[3] = {"First", "Second", "Third"};
   TextFileWriter w;
+  // sic: stored files and their readers rely on this spelling
   w.Line("% Simulation of Majority-Carrier Concentartion (Auto-evaluation version)");
   header::WriteVersionLine(w, *this);
   w.Line("% Function Type: " + files::FunctionText(FunctionType));
@@ -28,6 +29,7 @@ bool Analysis::SaveSimulationFile() {
     w.Line("% " + std::string(kOrdinal[s]) + " density [cm^-3]: " + FormatHeaderReal(SimDensity[s]));
     w.Line("% " + std::string(kOrdinal[s]) + " energy level [eV]: " + FormatHeaderReal(SimEnergyLevel[s]));
   }
+  // sic: stored files and their readers rely on this spelling
   w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(SimCompensatingDensity));
   w.Line("% Temperature [K]   Simulated carrier concentration [cm^-3]   Simulated Fermi level [eV] ");
   for (int j = 0; j < GridCount; ++j)

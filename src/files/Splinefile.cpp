@@ -50,8 +50,8 @@ bool Analysis::LoadSplineFile() {
     n[j] = points[2 * j + 1];
   }
 
+  sample.Remark = std::move(remark);
   sample.ApplyTo(*this);
-  Remark = remark;
   spline.ApplyTo(*this);
   SplineTemperature = std::move(t);
   SplineConcentration = std::move(n);

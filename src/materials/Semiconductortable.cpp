@@ -113,11 +113,13 @@ constexpr std::array<std::string_view, 6> kReferences{{
 }};
 
 constexpr std::array<std::string_view, 8> kComments{{
+    // sic: the table's own text, misspellings included
     "a) The lowest minima of the conduction band are located along the Delta-axes of the Brilliouin zone.",
     "b) The lowest minima of the conduction band are located at the L points of the Brillouin zone.",
     "c) The lowest minima of the conduction band are located at the X points of the Brillouin zone.",
     "d) The extrema of the conduction and valence bands are located at the L points of the Brillouin zone.",
     "e) This is the static dielectric constant.",
+    // sic: the table's own text, misspellings included
     "f) The energy bandgap occures along the Gamma-M direction.",
     "g) The lowest minima of the conduction band are located at the M points of the Brillouin zone.",
     "h) This is the electron effective mass of the density of state for all valleys of conduction band.",

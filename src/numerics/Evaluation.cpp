@@ -10,7 +10,11 @@
 
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "core/Snapshot.h"
+#include "numerics/Levelfit.h"
 
+using korv::levelfit::checked;
+using korv::levelfit::step;
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
 
@@ -20,83 +24,16 @@ const char* const NOT_EVALUATED = "The density and energy level could not be eva
 const char* const H_FAILED = "Calculation of H could not be carried out.";
 
 // Everything an evaluation may write, so that a fault half-way restores the record.
-struct EvaluationState {
-  double LowestKT, CompensatingDensity, ExpErefOverKT, NcOverN, KT, NcFactor, Nc;
-  Analysis::Slots<double> Density, PeakDensity, EnergyLevel, PeakEnergyLevel, TemporaryCompensatingDensity,
-      CheckTemperature;
-  Analysis::Slots<int> CheckIndex;
-  std::array<double, 5> CandidateDeviation;
-  std::array<bool, 5> CandidateFlags;
-  int CompensationAnalysis;
-  bool LevelInRange, EvaluationFinished, RecalculationRequested, ScaledCompensation;
-  Analysis::Slots<std::string> LevelRangeMessage, AdoptedLevelRangeMessage;
-  Analysis::RowTable SimulatedH, ModelH, CandidateSimulatedH;
-  Analysis::Array EvaluationSaveRow, EvaluationRetryRow;
-  std::array<double, 12> EvaluationScratch;
-
-  explicit EvaluationState(const Analysis& a)
-      : LowestKT(a.LowestKT),
-        CompensatingDensity(a.CompensatingDensity),
-        ExpErefOverKT(a.ExpErefOverKT),
-        NcOverN(a.NcOverN),
-        KT(a.KT),
-        NcFactor(a.NcFactor),
-        Nc(a.Nc),
-        Density(a.Density),
-        PeakDensity(a.PeakDensity),
-        EnergyLevel(a.EnergyLevel),
-        PeakEnergyLevel(a.PeakEnergyLevel),
-        TemporaryCompensatingDensity(a.TemporaryCompensatingDensity),
-        CheckTemperature(a.CheckTemperature),
-        CheckIndex(a.CheckIndex),
-        CandidateDeviation(a.CandidateDeviation),
-        CandidateFlags(a.CandidateFlags),
-        CompensationAnalysis(a.CompensationAnalysis),
-        LevelInRange(a.LevelInRange),
-        EvaluationFinished(a.EvaluationFinished),
-        RecalculationRequested(a.RecalculationRequested),
-        ScaledCompensation(a.ScaledCompensation),
-        LevelRangeMessage(a.LevelRangeMessage),
-        AdoptedLevelRangeMessage(a.AdoptedLevelRangeMessage),
-        SimulatedH(a.SimulatedH),
-        ModelH(a.ModelH),
-        CandidateSimulatedH(a.CandidateSimulatedH),
-        EvaluationSaveRow(a.EvaluationSaveRow),
-        EvaluationRetryRow(a.EvaluationRetryRow),
-        EvaluationScratch(a.EvaluationScratch) {}
-
-  void restore(Analysis& a) const {
-    a.LowestKT = LowestKT;
-    a.CompensatingDensity = CompensatingDensity;
-    a.ExpErefOverKT = ExpErefOverKT;
-    a.NcOverN = NcOverN;
-    a.KT = KT;
-    a.NcFactor = NcFactor;
-    a.Nc = Nc;
-    a.Density = Density;
-    a.PeakDensity = PeakDensity;
-    a.EnergyLevel = EnergyLevel;
-    a.PeakEnergyLevel = PeakEnergyLevel;
-    a.TemporaryCompensatingDensity = TemporaryCompensatingDensity;
-    a.CheckTemperature = CheckTemperature;
-    a.CheckIndex = CheckIndex;
-    a.CandidateDeviation = CandidateDeviation;
-    a.CandidateFlags = CandidateFlags;
-    a.CompensationAnalysis = CompensationAnalysis;
-    a.LevelInRange = LevelInRange;
-    a.EvaluationFinished = EvaluationFinished;
-    a.RecalculationRequested = RecalculationRequested;
-    a.ScaledCompensation = ScaledCompensation;
-    a.LevelRangeMessage = LevelRangeMessage;
-    a.AdoptedLevelRangeMessage = AdoptedLevelRangeMessage;
-    a.SimulatedH = SimulatedH;
-    a.ModelH = ModelH;
-    a.CandidateSimulatedH = CandidateSimulatedH;
-    a.EvaluationSaveRow = EvaluationSaveRow;
-    a.EvaluationRetryRow = EvaluationRetryRow;
-    a.EvaluationScratch = EvaluationScratch;
-  }
-};
+using EvaluationSnapshot =
+    korv::Snapshot<&Analysis::LowestKT, &Analysis::CompensatingDensity, &Analysis::ExpErefOverKT, &Analysis::NcOverN,
+                   &Analysis::KT, &Analysis::NcFactor, &Analysis::Nc, &Analysis::Density, &Analysis::PeakDensity,
+                   &Analysis::EnergyLevel, &Analysis::PeakEnergyLevel, &Analysis::TemporaryCompensatingDensity,
+                   &Analysis::CheckTemperature, &Analysis::CheckIndex, &Analysis::CandidateDeviation,
+                   &Analysis::CandidateFlags, &Analysis::CompensationAnalysis, &Analysis::LevelInRange,
+                   &Analysis::EvaluationFinished, &Analysis::RecalculationRequested, &Analysis::ScaledCompensation,
+                   &Analysis::LevelRangeMessage, &Analysis::AdoptedLevelRangeMessage, &Analysis::SimulatedH,
+                   &Analysis::ModelH, &Analysis::CandidateSimulatedH, &Analysis::EvaluationSaveRow,
+                   &Analysis::EvaluationRetryRow, &Analysis::EvaluationScratch>;
 
 struct Candidate {
   int c = 0;
@@ -138,32 +75,79 @@ double deviation(const Analysis& a, int k, int r, int c, int w, bool squares) {
 
 }  // namespace
 
-int Analysis::IndexAtTemperature(double x) const {
-  const int n = std::min<int>(GridCount, static_cast<int>(SplineTemperature.size()));
-  for (int j = 0; j < n; ++j)
-    if (SplineTemperature[j] >= x) return j;
-  return n > 0 ? n - 1 : 0;
-}
-
-int Analysis::LowerTailIndex(int k) const {
-  if (k < 0 || k >= static_cast<int>(HValues.size())) return 0;
-  const auto& H = HValues[k];
-  const int p = PeakIndex[k];
-  if (p < 0 || p >= static_cast<int>(H.size())) return 0;
-  int x = p - 100 > 0 ? p - 100 : p - 20;
-  double v = H[p];
-  while (x >= 0) {
-    const double h = H[x];
-    if (h >= v) break;
-    --x;
-    if (h > 0) {
-      v = h;
-    } else {
-      ++x;
-      break;
-    }
+// One candidate: the level fit at check point c, its model row, and for the first
+// analysis with a positive E_ref the fit again with the compensation ratio scaled down
+// to its decade, kept when it follows the measured flank better.
+bool Analysis::EvaluateAtCheckPoint(int k, int c) {
+  if (!FitLevel(k, c)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return false;
   }
-  return x < 0 ? 0 : x + 1;
+  if (!FillModelRows(k, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  step(*this);
+  if (TemporaryCompensatingDensity[k] < 0) {
+    ScaledCompensation = false;
+    return true;
+  }
+  EvaluationSaveRow = SimulatedH[k];
+  const double d0 = Density[k], e0 = EnergyLevel[k], c0 = TemporaryCompensatingDensity[k];
+  const double ratio0 = checked(c0 / d0);
+  EvaluationScratch = {};
+  EvaluationScratch[0] = d0;
+  EvaluationScratch[1] = e0;
+  EvaluationScratch[2] = c0;
+  EvaluationScratch[3] = ratio0;
+  if (k != 0 || !(Eref[0] > 0)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  const double m = std::pow(10.0, std::trunc(checked(std::log10(ratio0))));
+  if (!(m < 1)) {
+    ScaledCompensation = false;
+    return true;
+  }
+  if (!RefitWithScaledRatio(0, c, m)) {
+    ScaledCompensation = false;
+    progress().Close(korv::ProgressBar::Detailed);
+    return true;
+  }
+  if (!FillModelRows(0, FillMode::Simulated)) {
+    ScaledCompensation = false;
+    return false;
+  }
+  const double d1 = Density[0], e1 = EnergyLevel[0], c1 = TemporaryCompensatingDensity[0];
+  EvaluationRetryRow = SimulatedH[0];
+  EvaluationScratch[4] = d1;
+  EvaluationScratch[5] = e1;
+  EvaluationScratch[6] = c1;
+  EvaluationScratch[7] = checked(c1 / d1);
+
+  // Which of the two fits reproduces the measured flank better, in log10 n.
+  const int p = PeakIndex[0];
+  double s0 = 0, s1 = 0;
+  for (int x = c; x <= p; x += 50) {
+    const double ln = std::log10(SplineConcentration[x]);
+    const double a0 = std::log10(OneLevelConcentration(x, c0, e0, d0)) - ln;
+    const double a1 = std::log10(OneLevelConcentration(x, c1, e1, d1)) - ln;
+    s0 += a0 * a0;
+    s1 += a1 * a1;
+  }
+  checked(s0);
+  checked(s1);
+  if (s0 > s1) {
+    ScaledCompensation = true;
+  } else {
+    ScaledCompensation = false;
+    Density[0] = d0;
+    EnergyLevel[0] = e0;
+    TemporaryCompensatingDensity[0] = c0;
+    SimulatedH[0] = EvaluationSaveRow;
+  }
+  return true;
 }
 
 bool Analysis::Evaluate(int k) {
@@ -173,149 +157,137 @@ bool Analysis::Evaluate(int k) {
     throw korv::Error("There is no calculated H function to evaluate.");
   if (PeakIndex[k] < 0 || PeakIndex[k] >= n) throw korv::Error("The peak of the H function lies outside the grid.");
 
-  const EvaluationState before(*this);
-  try {
-    const auto& T = SplineTemperature;
-    LowestKT = K_BOLTZMANN * T[0] / Q_ELEMENTARY;
-    const int b = LowerTailIndex(k);
-    const int p = PeakIndex[k];
+  const EvaluationSnapshot before(*this);
+  const auto& T = SplineTemperature;
+  LowestKT = K_BOLTZMANN * T[0] / Q_ELEMENTARY;
+  const int b = LowerTailIndex(k);
+  const int p = PeakIndex[k];
 
-    if (EvaluationFinished) {
-      if (k < CompensationAnalysis) return true;
-      if (!CheckLevelRange(k)) {
-        messages().Error(NOT_EVALUATED);
-        return false;
-      }
-      if (!FillModelRows(k, FillMode::Model)) {
-        messages().Error(H_FAILED);
-        return false;
-      }
-      SimulatedH[k] = ModelH[k];
-      TemporaryCompensatingDensity[k] = 0;
-      return true;
-    }
-
-    ScaledCompensation = false;
-    const int w = (p - b) / 5;
-    const double s = (T[p] - T[b]) * 0.2;
-    std::array<Candidate, 5> candidates;
-    for (int r = 0; r < 5; ++r) candidates[r].c = IndexAtTemperature(T[b] + r * s);
-
-    progress().Show(korv::ProgressBar::Main, 11);
-    progress().Show(korv::ProgressBar::Detailed, 23);
-    CandidateDeviation = {};
-    CandidateFlags = {};
-    if (CandidateSimulatedH.size() < 5) CandidateSimulatedH.resize(5);
-
-    bool scaledRetryAdopted = false;
-    for (int r = 0; r < 5; ++r) {
-      progress().Step(korv::ProgressBar::Main);
-      Candidate& cand = candidates[r];
-      if (EvaluateAtCheckPoint(k, cand.c)) {
-        FillCandidateSimulatedH(k, r);
-        cand.E = EnergyLevel[k];
-        cand.N = Density[k];
-        cand.C = TemporaryCompensatingDensity[k];
-        cand.inRange = LevelInRange;
-        CandidateFlags[r] = ScaledCompensation;
-        if (k == 0 && ScaledCompensation && Eref[0] > 0) scaledRetryAdopted = true;
-      } else {
-        CandidateDeviation[r] = -1;
-        cand.inRange = LevelInRange;
-        LevelInRange = true;
-      }
-    }
-
-    const bool squares = AutoEvaluationType != "Type-A";
-    for (int r = 0; r < 5; ++r) {
-      if (CandidateDeviation[r] == -1) continue;
-      progress().Step(korv::ProgressBar::Main);
-      const Candidate& cand = candidates[r];
-      double d;
-      if (scaledRetryAdopted) {
-        // The scaled retry changes the shape of the model H, so the candidates are
-        // compared on the concentration they produce instead.
-        d = 0;
-        for (int x = candidates[0].c; x <= p; x += 2) {
-          const double e =
-              std::log10(OneLevelConcentration(x, cand.C, cand.E, cand.N)) - std::log10(SplineConcentration[x]);
-          d += e * e;
-        }
-      } else {
-        d = deviation(*this, k, r, cand.c, w, squares);
-        if (d != -1) {
-          if (AutoEvaluationType == "Type-C") d /= (5 - r);
-          if (AutoEvaluationType == "Type-D") d = d / (5 - r) / (5 - r);
-        }
-      }
-      if (!std::isfinite(d))
-        throw korv::Error("The density and energy level could not be evaluated: a deviation is not a finite number.");
-      CandidateDeviation[r] = d;
-    }
-    progress().Close(korv::ProgressBar::Main);
-    progress().Close(korv::ProgressBar::Detailed);
-    ScaledCompensation = false;
-
-    int chosen = -1;
-    double best = 1e300;
-    for (int r = 0; r < 5; ++r)
-      if (CandidateDeviation[r] >= 0 && CandidateDeviation[r] < best) best = CandidateDeviation[r], chosen = r;
-    if (chosen < 0) {
-      LevelInRange = false;
-      if (k == 1 && TemporaryCompensatingDensity[0] < 0) {
-        if (!RecalculationRequested) {
-          RecalculationRequested = true;
-          EvaluationFinished = true;
-          CompensationAnalysis = 0;
-        }
-      } else {
-        messages().Error(NOT_EVALUATED);
-      }
+  if (EvaluationFinished) {
+    if (k < CompensationAnalysis) return true;
+    if (!CheckLevelRange(k)) {
+      messages().Error(NOT_EVALUATED);
       return false;
     }
-
-    const Candidate& cand = candidates[chosen];
-    ScaledCompensation = CandidateFlags[chosen];
-    EnergyLevel[k] = cand.E;
-    Density[k] = cand.N;
-    TemporaryCompensatingDensity[k] = cand.C;
-    SimulatedH[k] = CandidateSimulatedH[chosen];
-    CheckTemperature[k] = T[cand.c];
-    CheckIndex[k] = cand.c;
-    LevelInRange = cand.inRange;
-
-    // Compensation bookkeeping: a positive temporary compensating density fixes it at
-    // once; otherwise the second negative E_ref or the second negative temporary
-    // compensating density does.
-    if (TemporaryCompensatingDensity[k] > 0) {
-      CompensationAnalysis = k;
-      EvaluationFinished = true;
-      CompensatingDensity = TemporaryCompensatingDensity[k];
-      return true;
-    }
-    if (k == 0) return true;
-    auto fixAtSecond = [&](auto negative) {
-      int found = 0;
-      for (int i = 0; i <= k; ++i) {
-        if (!negative(i)) continue;
-        if (++found == 2) {
-          EvaluationFinished = true;
-          CompensationAnalysis = i;
-          CompensatingDensity = TemporaryCompensatingDensity[i];
-          return true;
-        }
-      }
+    if (!FillModelRows(k, FillMode::Model)) {
+      messages().Error(H_FAILED);
       return false;
-    };
-    if (!fixAtSecond([&](int i) { return Eref[i] < 0; }))
-      fixAtSecond([&](int i) { return TemporaryCompensatingDensity[i] < 0; });
+    }
+    SimulatedH[k] = ModelH[k];
+    TemporaryCompensatingDensity[k] = 0;
     return true;
-  } catch (...) {
-    before.restore(*this);
-    progress().Close(korv::ProgressBar::Main);
-    progress().Close(korv::ProgressBar::Detailed);
-    throw;
   }
+
+  ScaledCompensation = false;
+  const int w = (p - b) / 5;
+  const double s = (T[p] - T[b]) * 0.2;
+  std::array<Candidate, 5> candidates;
+  for (int r = 0; r < 5; ++r) candidates[r].c = IndexAtTemperature(T[b] + r * s);
+
+  progress().Show(korv::ProgressBar::Main, 11);
+  progress().Show(korv::ProgressBar::Detailed, 23);
+  korv::ProgressCloser bars(progress(), {korv::ProgressBar::Main, korv::ProgressBar::Detailed});
+  CandidateDeviation = {};
+  CandidateFlags = {};
+  if (CandidateSimulatedH.size() < 5) CandidateSimulatedH.resize(5);
+
+  bool scaledRetryAdopted = false;
+  for (int r = 0; r < 5; ++r) {
+    progress().Step(korv::ProgressBar::Main);
+    Candidate& cand = candidates[r];
+    if (EvaluateAtCheckPoint(k, cand.c)) {
+      FillCandidateSimulatedH(k, r);
+      cand.E = EnergyLevel[k];
+      cand.N = Density[k];
+      cand.C = TemporaryCompensatingDensity[k];
+      cand.inRange = LevelInRange;
+      CandidateFlags[r] = ScaledCompensation;
+      if (k == 0 && ScaledCompensation && Eref[0] > 0) scaledRetryAdopted = true;
+    } else {
+      CandidateDeviation[r] = -1;
+      cand.inRange = LevelInRange;
+      LevelInRange = true;
+    }
+  }
+
+  const bool squares = AutoEvaluationType != "Type-A";
+  for (int r = 0; r < 5; ++r) {
+    if (CandidateDeviation[r] == -1) continue;
+    progress().Step(korv::ProgressBar::Main);
+    const Candidate& cand = candidates[r];
+    double d;
+    if (scaledRetryAdopted) {
+      // The scaled retry changes the shape of the model H, so the candidates are
+      // compared on the concentration they produce instead.
+      d = 0;
+      for (int x = candidates[0].c; x <= p; x += 2) {
+        const double e =
+            std::log10(OneLevelConcentration(x, cand.C, cand.E, cand.N)) - std::log10(SplineConcentration[x]);
+        d += e * e;
+      }
+    } else {
+      d = deviation(*this, k, r, cand.c, w, squares);
+      if (d != -1) {
+        if (AutoEvaluationType == "Type-C") d /= (5 - r);
+        if (AutoEvaluationType == "Type-D") d = d / (5 - r) / (5 - r);
+      }
+    }
+    if (!std::isfinite(d))
+      throw korv::Error("The density and energy level could not be evaluated: a deviation is not a finite number.");
+    CandidateDeviation[r] = d;
+  }
+  bars.Close();
+  ScaledCompensation = false;
+
+  int chosen = -1;
+  double best = 1e300;
+  for (int r = 0; r < 5; ++r)
+    if (CandidateDeviation[r] >= 0 && CandidateDeviation[r] < best) best = CandidateDeviation[r], chosen = r;
+  if (chosen < 0) {
+    LevelInRange = false;
+    if (k == 1 && TemporaryCompensatingDensity[0] < 0) {
+      if (!RecalculationRequested) {
+        RecalculationRequested = true;
+        FixCompensationAt(0);
+      }
+    } else {
+      messages().Error(NOT_EVALUATED);
+    }
+    return false;
+  }
+
+  const Candidate& cand = candidates[chosen];
+  ScaledCompensation = CandidateFlags[chosen];
+  EnergyLevel[k] = cand.E;
+  Density[k] = cand.N;
+  TemporaryCompensatingDensity[k] = cand.C;
+  SimulatedH[k] = CandidateSimulatedH[chosen];
+  CheckTemperature[k] = T[cand.c];
+  CheckIndex[k] = cand.c;
+  LevelInRange = cand.inRange;
+
+  // Compensation bookkeeping: a positive temporary compensating density fixes it at
+  // once; otherwise the second negative E_ref or the second negative temporary
+  // compensating density does.
+  if (TemporaryCompensatingDensity[k] > 0) {
+    CarryCompensation(k);
+    return true;
+  }
+  if (k == 0) return true;
+  auto fixAtSecond = [&](auto negative) {
+    int found = 0;
+    for (int i = 0; i <= k; ++i) {
+      if (!negative(i)) continue;
+      if (++found == 2) {
+        CarryCompensation(i);
+        return true;
+      }
+    }
+    return false;
+  };
+  if (!fixAtSecond([&](int i) { return Eref[i] < 0; }))
+    fixAtSecond([&](int i) { return TemporaryCompensatingDensity[i] < 0; });
+  return true;
 }
 
 bool Analysis::CheckSimulatedH(int k) {

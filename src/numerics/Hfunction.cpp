@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/Snapshot.h"
 
 namespace korv::hfunction {
 
@@ -45,6 +46,7 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
   n_.assign(concentration, concentration + count);
   kT_.resize(count);
   base_.resize(count);
+  power_.resize(count);
   if (k >= 1) {
     nc_.resize(count);
     r_.resize(count);
@@ -55,6 +57,7 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
     const double kT = K_BOLTZMANN * t / Q_ELEMENTARY;
     kT_[j] = kT;
     base_[j] = sFunction_ ? kT : std::pow(kT, 2.5);
+    power_[j] = sFunction_ ? n : n * n;
     if (k >= 1) {
       nc_[j] = std::pow(t, 1.5) * a.DosCoefficient;
       r_[j] = nc_[j] / n;
@@ -63,14 +66,77 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
   }
 }
 
+namespace {
+// Distance in natural logarithm within which a point stays a candidate for the maximum.
+// The logarithms the bounds use err by less than 1e-12; a value below the largest by
+// more than this factor cannot equal it.
+constexpr double kCandidateMargin = 1e-9;
+// Above this logarithm a product may overflow: the row is filled and checked instead.
+constexpr double kOverflowLog = 690;
+// Below this logarithm of the largest value the rounding of underflowing values could
+// matter: the row is filled instead.
+constexpr double kSmallestLog = -300;
+// Largest ratio power/base for which the bounds are kept (the absolute error of an
+// underflowing value stays below exp(-500)).
+constexpr double kLargestRatio = 1e100;
+// Smallest base kept for the bounds, for the same reason.
+constexpr double kSmallestBase = 1e-50;
+}  // namespace
+
+void RowCalculator::prepareBounds() const {
+  prepared_ = true;
+  const std::size_t count = t_.size();
+  bounded_ = k_ == 0;
+  for (std::size_t j = 0; j < count && bounded_; ++j) {
+    const double p = power_[j], b = base_[j], kT = kT_[j];
+    bounded_ = std::isfinite(p) && std::isfinite(b) && b >= kSmallestBase && std::isfinite(kT) && kT > 0 &&
+               std::fabs(p) / b <= kLargestRatio;
+  }
+  if (!bounded_) return;
+  inverseKT_.resize(count);
+  logValue_.resize(count);
+  logProduct_.resize(count);
+  for (std::size_t j = 0; j < count; ++j) {
+    const double p = power_[j], logB = std::log(base_[j]);
+    const double logP = p != 0 ? std::log(std::fabs(p)) : -HUGE_VAL;
+    inverseKT_[j] = 1 / kT_[j];
+    logValue_[j] = p > 0 ? logP - logB : -HUGE_VAL;
+    logProduct_[j] = std::max({0.0, logP, logP - logB});
+  }
+}
+
+int RowCalculator::PeakIndex(double eref, int start) const {
+  const int count = static_cast<int>(t_.size());
+  if (!prepared_) prepareBounds();
+  if (!bounded_ || start < 0 || start >= count) return -1;
+  double best = -HUGE_VAL, largestProduct = -HUGE_VAL;
+  for (int j = start; j < count; ++j) {
+    const double a = eref * inverseKT_[j];
+    best = std::max(best, a + logValue_[j]);
+    largestProduct = std::max(largestProduct, a + logProduct_[j]);
+  }
+  if (!(largestProduct < kOverflowLog) || !(best > kSmallestLog)) return -1;
+  const double floor = best - kCandidateMargin;
+  int peak = -1;
+  double peakValue = 0;
+  for (int j = start; j < count; ++j) {
+    if (!(eref * inverseKT_[j] + logValue_[j] >= floor)) continue;
+    const double x = std::exp(eref / kT_[j]);
+    double v = power_[j] * x / base_[j];
+    v = v > 0 ? v : 0;
+    if (peak < 0 || v > peakValue) peak = j, peakValue = v;
+  }
+  return peak;
+}
+
 void RowCalculator::Fill(double eref, int start, std::vector<double>& row) const {
   const int count = static_cast<int>(t_.size());
   start = std::clamp(start, 0, count);
   row.assign(count, 0.0);
   for (int j = start; j < count; ++j) {
-    const double kT = kT_[j], n = n_[j];
+    const double kT = kT_[j];
     const double x = std::exp(eref / kT);
-    double v = sFunction_ ? n * x / base_[j] : n * n * x / base_[j];
+    double v = power_[j] * x / base_[j];
     if (k_ >= 1) {
       const double r = r_[j];
       for (int i = 0; i < k_; ++i) {
@@ -144,8 +210,11 @@ int IndexOfMaximum(const std::vector<double>& row, int start) {
   const int count = static_cast<int>(row.size());
   if (count == 0) return 0;
   int best = std::clamp(start, 0, count - 1);
+  // The best value is kept in a register: reading row[best] back each step made every
+  // comparison wait for the previous one.
+  double bestValue = row[best];
   for (int j = best + 1; j < count; ++j)
-    if (row[j] > row[best]) best = j;
+    if (row[j] > bestValue) best = j, bestValue = row[j];
   return best;
 }
 
@@ -178,51 +247,12 @@ bool Analysis::CalculateExperimentalH(int k) {
 namespace {
 
 // What CalculateH may change, restored when it ends with an exception.
-struct HSnapshot {
-  explicit HSnapshot(const Analysis& a, int k)
-      : k(k),
-        row(a.HValues[k]),
-        eref(a.Eref),
-        peak(a.PeakIndex),
-        lo(a.SearchLowIndex),
-        hi(a.SearchHighIndex),
-        start(a.SearchStartIndex),
-        compensation(a.CompensationAnalysis),
-        requested(a.RecalculationRequested),
-        failed(a.RecalculationFailed),
-        finished(a.EvaluationFinished),
-        keep(a.KeepSearchStart),
-        work{a.ExpErefOverKT, a.NcOverN, a.KT, a.NcFactor, a.Nc} {}
-
-  void Restore(Analysis& a) const {
-    a.HValues[k] = row;
-    a.Eref = eref;
-    a.PeakIndex = peak;
-    a.SearchLowIndex = lo;
-    a.SearchHighIndex = hi;
-    a.SearchStartIndex = start;
-    a.CompensationAnalysis = compensation;
-    a.RecalculationRequested = requested;
-    a.RecalculationFailed = failed;
-    a.EvaluationFinished = finished;
-    a.KeepSearchStart = keep;
-    a.ExpErefOverKT = work[0], a.NcOverN = work[1], a.KT = work[2], a.NcFactor = work[3], a.Nc = work[4];
-  }
-
-  int k;
-  Analysis::Array row;
-  Analysis::Slots<double> eref;
-  Analysis::Slots<int> peak;
-  int lo, hi, start, compensation;
-  bool requested, failed, finished, keep;
-  double work[5];
-};
-
-// Closes the main progress bar on every way out of CalculateH.
-struct MainBarCloser {
-  korv::Progress& progress;
-  ~MainBarCloser() { progress.Close(korv::ProgressBar::Main); }
-};
+using HSnapshot =
+    korv::Snapshot<&Analysis::HValues, &Analysis::Eref, &Analysis::PeakIndex, &Analysis::SearchLowIndex,
+                   &Analysis::SearchHighIndex, &Analysis::SearchStartIndex, &Analysis::CompensationAnalysis,
+                   &Analysis::RecalculationRequested, &Analysis::RecalculationFailed, &Analysis::EvaluationFinished,
+                   &Analysis::KeepSearchStart, &Analysis::ExpErefOverKT, &Analysis::NcOverN, &Analysis::KT,
+                   &Analysis::NcFactor, &Analysis::Nc>;
 
 int truncated(double value) { return static_cast<int>(value); }
 
@@ -275,64 +305,79 @@ bool Analysis::CalculateH(int k) {
   checkSlot(k, 3);
   checkGrid(*this);
   if (HValues.size() < 4) HValues.resize(4);
-  const HSnapshot snapshot(*this, k);
+  const HSnapshot snapshot(*this);
   const bool keepSearchStart = KeepSearchStart;
   progress().Show(korv::ProgressBar::Main, kProgressSteps);
-  MainBarCloser closer{progress()};
-  try {
-    setSearchWindow(*this, k);
-    const int lo = SearchLowIndex, hi = SearchHighIndex;
-    KeepSearchStart = true;
-    const RowCalculator calc(*this, k, SplineTemperature.data(), SplineConcentration.data(), GridCount);
+  const korv::ProgressCloser closer(progress(), {korv::ProgressBar::Main});
+  setSearchWindow(*this, k);
+  const int lo = SearchLowIndex, hi = SearchHighIndex;
+  KeepSearchStart = true;
+  const RowCalculator calc(*this, k, SplineTemperature.data(), SplineConcentration.data(), GridCount);
 
-    Eref[k] = 0;
-    int i = 0;
-    for (int pass = 0; pass < 4; ++pass) {
-      if (pass > 0) Eref[k] = Eref[k] > 0 ? Eref[k] - kStep[pass - 1] : Eref[k] + kStep[pass - 1];
-      const double d = kStep[pass];
-      double calculated = Eref[k];
-      bool settled = false;
-      int iteration = 0;
-      while (iteration < kIterations[pass]) {
-        ++iteration;
-        progress().Step(korv::ProgressBar::Main);
+  // The search needs only the index of each row's maximum; the rows themselves are
+  // filled where the bounds cannot tell it, and once at the end for the record.
+  const bool validType = FunctionType == 1 || FunctionType == 2;
+  bool rowFilled = false;
+  auto fillRowAt = [&](double eref) {
+    const double searched = Eref[k];
+    Eref[k] = eref;
+    const bool ok = CalculateRow(*this, k, calc);
+    Eref[k] = searched;
+    return ok;
+  };
+
+  Eref[k] = 0;
+  int i = 0;
+  double calculated = 0;
+  for (int pass = 0; pass < 4; ++pass) {
+    if (pass > 0) Eref[k] = Eref[k] > 0 ? Eref[k] - kStep[pass - 1] : Eref[k] + kStep[pass - 1];
+    const double d = kStep[pass];
+    calculated = Eref[k];
+    bool settled = false;
+    int iteration = 0;
+    while (iteration < kIterations[pass]) {
+      ++iteration;
+      progress().Step(korv::ProgressBar::Main);
+      // The first row is filled: a search that settles at once needs no bounds.
+      i = validType && (pass > 0 || iteration > 1) ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
+      rowFilled = i < 0;
+      if (rowFilled) {
         if (!CalculateRow(*this, k, calc)) {
           KeepSearchStart = keepSearchStart;
           messages().Error(kCalculationFailed);
           return false;
         }
         i = IndexOfMaximum(HValues[k], SearchStartIndex);
-        calculated = Eref[k];
-        if (i < lo && Eref[k] <= 0) {
-          Eref[k] = Eref[k] - d;
-        } else if (i > hi && Eref[k] >= 0) {
-          Eref[k] = Eref[k] + d;
-        } else {
-          settled = true;
-          break;
-        }
       }
-      if (iteration < kIterations[pass]) progress().Step(korv::ProgressBar::Main, kIterations[pass] - iteration);
-      if (pass == 0) {
-        if (!(Eref[k] > -1 && Eref[k] < 1)) {
-          if (RecalculationRequested) {
-            RecalculationRequested = false;
-            RecalculationFailed = true;
-          }
-          KeepSearchStart = keepSearchStart;
-          return false;
-        }
-        if (Eref[k] == 0) break;
+      calculated = Eref[k];
+      if (i < lo && Eref[k] <= 0) {
+        Eref[k] = Eref[k] - d;
+      } else if (i > hi && Eref[k] >= 0) {
+        Eref[k] = Eref[k] + d;
+      } else {
+        settled = true;
+        break;
       }
-      // The last pass reports the E_ref its last row was calculated with.
-      if (pass == 3 && !settled) Eref[k] = calculated;
     }
-
-    const bool ok = SelectPeak(*this, k, i, calc);
-    KeepSearchStart = keepSearchStart;
-    return ok;
-  } catch (...) {
-    snapshot.Restore(*this);
-    throw;
+    if (iteration < kIterations[pass]) progress().Step(korv::ProgressBar::Main, kIterations[pass] - iteration);
+    if (pass == 0) {
+      if (!(Eref[k] > -1 && Eref[k] < 1)) {
+        if (!rowFilled) fillRowAt(calculated);
+        if (RecalculationRequested) {
+          RecalculationRequested = false;
+          RecalculationFailed = true;
+        }
+        KeepSearchStart = keepSearchStart;
+        return false;
+      }
+      if (Eref[k] == 0) break;
+    }
+    // The last pass reports the E_ref its last row was calculated with.
+    if (pass == 3 && !settled) Eref[k] = calculated;
   }
+
+  if (!rowFilled) fillRowAt(calculated);
+  const bool ok = SelectPeak(*this, k, i, calc);
+  KeepSearchStart = keepSearchStart;
+  return ok;
 }

@@ -9,25 +9,19 @@
 
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "numerics/Levelfit.h"
 
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
+
+using korv::levelfit::checked;
+using korv::levelfit::step;
 
 namespace {
 
 const char* const SHALLOWER = "The energy level might be shallower than 1 meV";
 const char* const BETWEEN = "The energy level is between 1 meV and 1500 meV";
 const char* const DEEPER = "The energy level might be deeper than 1500 meV";
-
-// Where the arithmetic leaves the finite numbers the calculation cannot go on; the
-// caller's transaction restores the record.
-double checked(double v) {
-  if (!std::isfinite(v))
-    throw korv::Error(
-        "The density and energy level could not be evaluated: the level fit met a division by zero or an "
-        "overflow.");
-  return v;
-}
 
 // The product of the two values is above 0; compared by sign, because the product
 // of two small residuals underflows to 0 in double.
@@ -51,6 +45,24 @@ void requireGrid(const Analysis& a, int k) {
       static_cast<int>(a.SplineConcentration.size()) < n || static_cast<int>(a.HValues[k].size()) < n)
     throw korv::Error("There is no calculated H function to evaluate.");
   if (a.PeakIndex[k] < 0 || a.PeakIndex[k] >= n) throw korv::Error("The peak of the H function lies outside the grid.");
+}
+
+// The model H (type 2) or S (type 1) function of one level of density D at E below
+// the band edge, written once for the grid scans and the record's model functions. kt,
+// X = exp(E_ref/kT) and r = N_C/n are the point's quantities; -1 for another type.
+double compensatedModel(int type, double kt, double X, double r, double g, double ncFactor, double x, double E,
+                        double D) {
+  const double y = std::exp(-E / kt), Q = x * D;
+  if (type == 1) return (D * y * X * (r / (y * r + g)) - Q * X) / kt;
+  if (type == 2) return (D * y * X / (y * r + g) - X * Q / r) * ncFactor / kt;
+  return -1;
+}
+// The same without compensation.
+double oneLevelModel(int type, double kt, double X, double r, double g, double ncFactor, double E, double D) {
+  const double y = std::exp(-E / kt);
+  if (type == 1) return (D * y * X / kt) * (r / (y * r + g));
+  if (type == 2) return (D * y * X / kt) * (1 / (y * r + g)) * ncFactor;
+  return -1;
 }
 
 // The per-point quantities of the model functions that depend neither on the level
@@ -90,17 +102,11 @@ struct ModelGrid {
 
   double compensated(int j, double x, double E, double D) const {
     const int i = j - first;
-    const double kt = kT[i], y = std::exp(-E / kt), rr = r[i], xx = X[i], Q = x * D;
-    if (type == 1) return checked((D * y * xx * (rr / (y * rr + g)) - Q * xx) / kt);
-    if (type == 2) return checked((D * y * xx / (y * rr + g) - xx * Q / rr) * ncFactor / kt);
-    return -1;
+    return checked(compensatedModel(type, kT[i], X[i], r[i], g, ncFactor, x, E, D));
   }
   double oneLevel(int j, double E, double D) const {
     const int i = j - first;
-    const double kt = kT[i], y = std::exp(-E / kt), rr = r[i], xx = X[i];
-    if (type == 1) return checked((D * y * xx / kt) * (rr / (y * rr + g)));
-    if (type == 2) return checked((D * y * xx / kt) * (1 / (y * rr + g)) * ncFactor);
-    return -1;
+    return checked(oneLevelModel(type, kT[i], X[i], r[i], g, ncFactor, E, D));
   }
 
   // Temperature of the first strict maximum above 0 of the compensated model with
@@ -179,16 +185,18 @@ struct ModelGrid {
   }
 };
 
+// Where a level is placed: its energy, whether it lies inside 1 meV .. 1500 meV, and
+// the message that says which.
+struct Placement {
+  double E;
+  bool inRange;
+  const char* message;
+};
+
 // Level E whose compensated model (ratio x) peaks at the temperature of the peak.
-double levelForRatio(Analysis& a, const ModelGrid& grid, int k, int lo, int hi, double x) {
+Placement levelForRatio(const Analysis& a, const ModelGrid& grid, int k, int lo, int hi, double x) {
   const double tp = a.SplineTemperature[a.PeakIndex[k]];
-  double result;
-  if (tp < grid.peakTemperature(lo, hi, x, 0.001)) {
-    result = 0;
-    a.AdoptedLevelRangeMessage[k] = SHALLOWER;
-    a.LevelInRange = false;
-    return result;
-  }
+  if (tp < grid.peakTemperature(lo, hi, x, 0.001)) return {0, false, SHALLOWER};
   double previous = 0.001;
   for (double E = 0.011; E < 1.5; E += 0.01) {
     if (grid.peakTemperature(lo, hi, x, E) >= tp) {
@@ -200,21 +208,25 @@ double levelForRatio(Analysis& a, const ModelGrid& grid, int k, int lo, int hi, 
         else
           high = mid;
       }
-      a.AdoptedLevelRangeMessage[k] = BETWEEN;
-      a.LevelInRange = true;
-      return mid;
+      return {mid, true, BETWEEN};
     }
     previous = E;
   }
-  a.AdoptedLevelRangeMessage[k] = DEEPER;
-  a.LevelInRange = false;
-  return 1.5;
+  return {1.5, false, DEEPER};
+}
+
+// The record keeps the placement adopted last.
+double adopt(Analysis& a, int k, const Placement& placement) {
+  a.AdoptedLevelRangeMessage[k] = placement.message;
+  a.LevelInRange = placement.inRange;
+  return placement.E;
 }
 
 // The model of the fit for one compensation ratio: level, density scaled to the peak
 // value and the model's value at the check point.
 struct FitPoint {
   double E = 0, D = 0, m = 0;
+  bool inRange = false;
 };
 
 class Fit {
@@ -228,8 +240,10 @@ class Fit {
   // the others, and a level at the range's end may give a model peak of 0.
   FitPoint at(double x) const {
     FitPoint f;
-    f.E = levelForRatio(a_, grid_, k_, c_, b_, x);
-    if (!a_.LevelInRange) return f;
+    const Placement placement = levelForRatio(a_, grid_, k_, c_, b_, x);
+    f.E = adopt(a_, k_, placement);
+    f.inRange = placement.inRange;
+    if (!f.inRange) return f;
     f.D = checked(a_.HValues[k_][p_] / grid_.compensated(p_, x, f.E, 1));
     f.m = grid_.compensated(c_, x, f.E, f.D);
     return f;
@@ -249,45 +263,82 @@ class Fit {
   ModelGrid grid_;
 };
 
-void step(Analysis& a) { a.progress().Step(korv::ProgressBar::Detailed); }
+// The search of the compensation ratio: decades from t while the fit at the next decade
+// still `advances` (and stays below 0.9), then eleven geometric bisections of the
+// bracket found, each moving the end the fit at the mean `advances` to or not. The
+// ratios are of one sign, `sign`.
+struct Bracket {
+  double t, u;
+};
+
+template <class Advances>
+Bracket decades(Analysis& a, const Fit& fit, double t, Advances advances) {
+  double u = t;
+  for (;;) {
+    u = 10 * t;
+    if (u > 0.9) break;
+    const FitPoint f = fit.at(u);
+    step(a);
+    if (!advances(f)) break;
+    t = u;
+  }
+  return {t, u};
+}
+
+struct Bisection {
+  double o, E;   // the last ratio tried and its level
+  bool inRange;  // whether that level was in range
+  double t;      // the last ratio that advanced
+};
+
+template <class Advances>
+Bisection bisect(Analysis& a, const Fit& fit, double sign, Bracket b, Advances advances) {
+  Bisection r{b.t, 0, false, b.t};
+  for (int i = 0; i < 11; ++i) {
+    const double o = sign * std::sqrt(b.t * b.u);
+    const FitPoint f = fit.at(o);
+    r.o = o;
+    r.E = f.E;
+    r.inRange = f.inRange;
+    step(a);
+    if (advances(f))
+      b.t = o;
+    else
+      b.u = o;
+  }
+  r.t = b.t;
+  return r;
+}
 
 }  // namespace
 
-double Analysis::OneLevelModel(int k, double E, double D, double n, double T) {
+namespace {
+// The point quantities of the record's model functions at (n, T), kept in the record's
+// working values as the main window shows them.
+struct PointTerms {
+  double kt, X, r;
+};
+PointTerms recordPoint(Analysis& a, int k, double n, double T) {
   const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
-  KT = kt;
-  const double X = std::exp(Eref[k] / kt);
-  ExpErefOverKT = X;
-  Nc = std::pow(T, 1.5) * DosCoefficient;
-  const double r = Nc / n;
-  NcOverN = r;
-  const double y = std::exp(-E / kt);
-  const double g = DegeneracyFactor[k];
-  if (FunctionType == 1) return (D * y * X / kt) * (r / (y * r + g));
-  if (FunctionType == 2) {
-    NcFactor = ncFactorOf(DosCoefficient);
-    return (D * y * X / kt) * (1 / (y * r + g)) * NcFactor;
-  }
-  return -1;
+  a.KT = kt;
+  const double X = std::exp(a.Eref[k] / kt);
+  a.ExpErefOverKT = X;
+  a.Nc = std::pow(T, 1.5) * a.DosCoefficient;
+  const double r = a.Nc / n;
+  a.NcOverN = r;
+  if (a.FunctionType == 2) a.NcFactor = ncFactorOf(a.DosCoefficient);
+  return {kt, X, r};
+}
+}  // namespace
+
+double Analysis::OneLevelModel(int k, double E, double D, double n, double T) {
+  const PointTerms p = recordPoint(*this, k, n, T);
+  return oneLevelModel(FunctionType, p.kt, p.X, p.r, DegeneracyFactor[k], NcFactor, E, D);
 }
 
 double Analysis::CompensatedModel(int k, double x, double E, double D, double n, double T) {
-  const double kt = K_BOLTZMANN * T / Q_ELEMENTARY;
-  KT = kt;
-  const double X = std::exp(Eref[k] / kt);
-  ExpErefOverKT = X;
-  Nc = std::pow(T, 1.5) * DosCoefficient;
-  const double r = Nc / n;
-  NcOverN = r;
-  const double y = std::exp(-E / kt);
-  const double g = DegeneracyFactor[k];
-  const double Q = x * D;
-  if (FunctionType == 1) return (D * y * X * (r / (y * r + g)) - Q * X) / kt;
-  if (FunctionType == 2) {
-    NcFactor = ncFactorOf(DosCoefficient);
-    return (D * y * X / (y * r + g) - X * Q / r) * NcFactor / kt;
-  }
-  return -1;
+  const PointTerms p = recordPoint(*this, k, n, T);
+  return compensatedModel(FunctionType, p.kt, p.X, p.r, DegeneracyFactor[k], NcFactor, x, E, D);
 }
 
 double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {
@@ -327,7 +378,7 @@ double Analysis::LevelForRatio(int k, int a, int b, double x) {
   requireSpline(*this, k);
   if (a < 0 || a >= GridCount) throw korv::Error("The range of the model peak lies outside the grid.");
   const ModelGrid grid(*this, k, a, b);
-  return levelForRatio(*this, grid, k, a, grid.last(), x);
+  return adopt(*this, k, levelForRatio(*this, grid, k, a, grid.last(), x));
 }
 
 int Analysis::PeakTailBelow(int k) {
@@ -368,65 +419,23 @@ bool Analysis::FitLevel(int k, int c) {
 
   const FitPoint zero = fit.at(0);
   step(*this);
-  if (!LevelInRange) return false;
+  if (!zero.inRange) return false;
 
-  double o = 0, E = 0;
-  if (hc > zero.m) {
-    // More free carriers at the check point than the uncompensated model gives: the
-    // compensation ratio is negative. Decades first, then the geometric mean.
-    double t = -1e-10, u = t;
-    for (;;) {
-      u = 10 * t;
-      const FitPoint f = fit.at(u);
-      step(*this);
-      if (LevelInRange && hc > f.m)
-        t = u;
-      else
-        break;
-    }
-    for (int i = 0; i < 11; ++i) {
-      o = -std::sqrt(t * u);
-      const FitPoint f = fit.at(o);
-      E = f.E;
-      step(*this);
-      if (LevelInRange && hc > f.m)
-        t = o;
-      else
-        u = o;
-    }
-    if (!LevelInRange) o = t, E = fit.at(t).E;
+  // More free carriers at the check point than the uncompensated model gives: the
+  // compensation ratio is negative. Decades first, then the geometric mean.
+  const bool negative = hc > zero.m;
+  Bisection found;
+  if (negative) {
+    auto advances = [&](const FitPoint& f) { return f.inRange && hc > f.m; };
+    found = bisect(*this, fit, -1.0, decades(*this, fit, -1e-10, advances), advances);
   } else {
-    double t = 1e-10, u = t;
-    for (;;) {
-      u = 10 * t;
-      if (u > 0.9) break;
-      const FitPoint f = fit.at(u);
-      step(*this);
-      if (!LevelInRange || hc >= f.m) break;
-      t = u;
-    }
-    for (int i = 0; i < 11; ++i) {
-      o = std::sqrt(t * u);
-      const FitPoint f = fit.at(o);
-      E = f.E;
-      step(*this);
-      if (LevelInRange) {
-        if (hc >= f.m)
-          u = o;
-        else
-          t = o;
-      } else {
-        u = o;
-      }
-    }
-    if (!LevelInRange) o = t, E = fit.at(t).E;
+    auto advances = [&](const FitPoint& f) { return f.inRange && !(hc >= f.m); };
+    found = bisect(*this, fit, 1.0, decades(*this, fit, 1e-10, advances), advances);
   }
+  double o = found.o, E = found.E;
+  if (!found.inRange) o = found.t, E = fit.at(found.t).E;
   fit.store(o, E);
-  if (!KeepSearchStart && TemporaryCompensatingDensity[k] > 0) {
-    CompensationAnalysis = k;
-    EvaluationFinished = true;
-    CompensatingDensity = TemporaryCompensatingDensity[k];
-  }
+  if (!KeepSearchStart && TemporaryCompensatingDensity[k] > 0) CarryCompensation(k);
   return true;
 }
 
@@ -442,107 +451,19 @@ bool Analysis::RefitWithScaledRatio(int k, int c, double m) {
     return false;
   };
 
-  double E = fit.at(m).E;
+  const FitPoint first = fit.at(m);
   step(*this);
-  if (!LevelInRange) return fail();
-  double u = m;
-  for (;;) {
-    u = 10 * m;
-    if (u > 0.9) break;
-    const FitPoint f = fit.at(u);
-    step(*this);
-    if (!LevelInRange || hc <= f.m) break;
-    m = u;
-  }
-  double o = m;
-  for (int i = 0; i < 11; ++i) {
-    o = std::sqrt(m * u);
-    const FitPoint f = fit.at(o);
-    E = f.E;
-    step(*this);
-    if (LevelInRange && hc > f.m)
-      m = o;
-    else
-      u = o;
-  }
-  if (!LevelInRange) {
-    o = m;
-    E = fit.at(m).E;
-    if (!LevelInRange) return fail();
+  if (!first.inRange) return fail();
+  const Bracket bracket = decades(*this, fit, m, [&](const FitPoint& f) { return f.inRange && !(hc <= f.m); });
+  const Bisection found = bisect(*this, fit, 1.0, bracket, [&](const FitPoint& f) { return f.inRange && hc > f.m; });
+  double o = found.o, E = found.E;
+  if (!found.inRange) {
+    o = found.t;
+    const FitPoint last = fit.at(found.t);
+    E = last.E;
+    if (!last.inRange) return fail();
   }
   fit.store(o, E);
-  return true;
-}
-
-bool Analysis::EvaluateAtCheckPoint(int k, int c) {
-  if (!FitLevel(k, c)) {
-    ScaledCompensation = false;
-    progress().Close(korv::ProgressBar::Detailed);
-    return false;
-  }
-  if (!FillModelRows(k, FillMode::Simulated)) {
-    ScaledCompensation = false;
-    return false;
-  }
-  step(*this);
-  if (TemporaryCompensatingDensity[k] < 0) {
-    ScaledCompensation = false;
-    return true;
-  }
-  EvaluationSaveRow = SimulatedH[k];
-  const double d0 = Density[k], e0 = EnergyLevel[k], c0 = TemporaryCompensatingDensity[k];
-  const double ratio0 = checked(c0 / d0);
-  EvaluationScratch = {};
-  EvaluationScratch[0] = d0;
-  EvaluationScratch[1] = e0;
-  EvaluationScratch[2] = c0;
-  EvaluationScratch[3] = ratio0;
-  if (k != 0 || !(Eref[0] > 0)) {
-    ScaledCompensation = false;
-    return true;
-  }
-  const double m = std::pow(10.0, std::trunc(checked(std::log10(ratio0))));
-  if (!(m < 1)) {
-    ScaledCompensation = false;
-    return true;
-  }
-  if (!RefitWithScaledRatio(0, c, m)) {
-    ScaledCompensation = false;
-    progress().Close(korv::ProgressBar::Detailed);
-    return true;
-  }
-  if (!FillModelRows(0, FillMode::Simulated)) {
-    ScaledCompensation = false;
-    return false;
-  }
-  const double d1 = Density[0], e1 = EnergyLevel[0], c1 = TemporaryCompensatingDensity[0];
-  EvaluationRetryRow = SimulatedH[0];
-  EvaluationScratch[4] = d1;
-  EvaluationScratch[5] = e1;
-  EvaluationScratch[6] = c1;
-  EvaluationScratch[7] = checked(c1 / d1);
-
-  // Which of the two fits reproduces the measured flank better, in log10 n.
-  const int p = PeakIndex[0];
-  double s0 = 0, s1 = 0;
-  for (int x = c; x <= p; x += 50) {
-    const double ln = std::log10(SplineConcentration[x]);
-    const double a0 = std::log10(OneLevelConcentration(x, c0, e0, d0)) - ln;
-    const double a1 = std::log10(OneLevelConcentration(x, c1, e1, d1)) - ln;
-    s0 += a0 * a0;
-    s1 += a1 * a1;
-  }
-  checked(s0);
-  checked(s1);
-  if (s0 > s1) {
-    ScaledCompensation = true;
-  } else {
-    ScaledCompensation = false;
-    Density[0] = d0;
-    EnergyLevel[0] = e0;
-    TemporaryCompensatingDensity[0] = c0;
-    SimulatedH[0] = EvaluationSaveRow;
-  }
   return true;
 }
 
@@ -589,6 +510,7 @@ bool Analysis::CheckLevelRange(int k) {
   requireGrid(*this, k);
   NcFactor = ncFactorOf(DosCoefficient);
   progress().Show(korv::ProgressBar::Main, 14);
+  const korv::ProgressCloser closer(progress(), {korv::ProgressBar::Main});
   const int a = PeakTailBelow(k), b = PeakTailAbove(k);
   const int p = PeakIndex[k];
   const double tp = SplineTemperature[p];
@@ -636,6 +558,5 @@ bool Analysis::CheckLevelRange(int k) {
     Density[k] = PeakDensity[k];
     AdoptedLevelRangeMessage[k] = LevelRangeMessage[k];
   }
-  progress().Close(korv::ProgressBar::Main);
   return true;
 }

@@ -97,8 +97,7 @@ bool inside(int c, const Bounds& b) { return b.lo < c && c < b.hi; }
 bool edgeFailure(Analysis& a, int k) {
   if (!a.RecalculationRequested) {
     a.RecalculationRequested = true;
-    a.EvaluationFinished = true;
-    a.CompensationAnalysis = k - 1;
+    a.FixCompensationAt(k - 1);
   }
   return false;
 }
@@ -235,6 +234,36 @@ void checkStepSlot(const Analysis& a, int k) {
 }
 
 }  // namespace
+
+// ---- Indices of the grid and of a peak's flank, for the evaluation and the level fit --------
+
+int Analysis::IndexAtTemperature(double x) const {
+  const int n = std::min<int>(GridCount, static_cast<int>(SplineTemperature.size()));
+  for (int j = 0; j < n; ++j)
+    if (SplineTemperature[j] >= x) return j;
+  return n > 0 ? n - 1 : 0;
+}
+
+int Analysis::LowerTailIndex(int k) const {
+  if (k < 0 || k >= static_cast<int>(HValues.size())) return 0;
+  const auto& H = HValues[k];
+  const int p = PeakIndex[k];
+  if (p < 0 || p >= static_cast<int>(H.size())) return 0;
+  int x = p - 100 > 0 ? p - 100 : p - 20;
+  double v = H[p];
+  while (x >= 0) {
+    const double h = H[x];
+    if (h >= v) break;
+    --x;
+    if (h > 0) {
+      v = h;
+    } else {
+      ++x;
+      break;
+    }
+  }
+  return x < 0 ? 0 : x + 1;
+}
 
 bool Analysis::StepToHigherPeak(int k) {
   checkStepSlot(*this, k);

@@ -23,9 +23,9 @@ bool Analysis::Simulate() {
     throw korv::Error("There is no temperature grid to simulate on: calculate the spline first.");
 
   progress().Show(korv::ProgressBar::Main, n);
+  const korv::ProgressCloser closer(progress(), {korv::ProgressBar::Main});
   std::vector<double> fermi(n), concentration(n);
   auto fault = [&](double T) {
-    progress().Close(korv::ProgressBar::Main);
     throw korv::Error("The simulation could not be carried out: the charge balance at " + korv::FormatPoint(T) +
                       " K is not a finite number.");
   };
@@ -63,6 +63,5 @@ bool Analysis::Simulate() {
   SimulatedConcentration = std::move(concentration);
   KT = kt;
   Nc = nc;
-  progress().Close(korv::ProgressBar::Main);
   return true;
 }

@@ -6,17 +6,13 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "core/Snapshot.h"
 #include "materials/Materialtable.h"
+#include "presenters/Sampleform.h"
 
 namespace korv::ui {
 
 namespace {
-
-constexpr std::size_t kRemarkLength = 100;
-
-const std::vector<std::string> kNameEdits{"EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
-                                          "EditDateOfAnalysis"};
-const std::vector<std::string> kNumberEdits{"EditThickness", "EditMagneticField", "EditCurrent"};
 
 // Lines of a pasted or loaded text: LF, CR LF or CR end a line; a last line end adds no line.
 std::vector<std::string> splitLines(const std::string& text) {
@@ -46,41 +42,18 @@ std::string tooManyPoints(std::size_t count) {
 }  // namespace
 
 const std::vector<Control>& DataSheetControls() {
-  static const std::vector<Control> controls{
-      {"GroupBoxInput", ControlKind::GroupBox, "Input"},
-      {"LabelMeasurement", ControlKind::Label, "Measurement"},
-      {"LabelNameOfMeasurement", ControlKind::Label, "Name"},
-      {"EditNameOfMeasurement", ControlKind::Edit, ""},
-      {"LabelDateOfMeasurement", ControlKind::Label, "Date"},
-      {"EditDateOfMeasurement", ControlKind::Edit, ""},
-      {"LabelAnalysis", ControlKind::Label, "Analysis"},
-      {"LabelNameOfAnalysis", ControlKind::Label, "Name"},
-      {"EditNameOfAnalysis", ControlKind::Edit, ""},
-      {"LabelDateOfAnalysis", ControlKind::Label, "Date"},
-      {"EditDateOfAnalysis", ControlKind::Edit, ""},
-      {"LabelSemiconductor", ControlKind::Label, "Semiconductor"},
-      {"ComboBoxSemiconductor", ControlKind::ComboBox, ""},
-      {"LabelConductionType", ControlKind::Label, "Conduction Type"},
-      {"ComboBoxConductionType", ControlKind::ComboBox, ""},
-      {"LabelSampleNumber", ControlKind::Label, "Sample Number"},
-      {"EditSampleNumber", ControlKind::Edit, ""},
-      {"LabelThickness", ControlKind::Label, "Thickness"},
-      {"EditThickness", ControlKind::Edit, "0"},
-      {"LabelThicknessUnit", ControlKind::Label, "micron"},
-      {"LabelMagneticField", ControlKind::Label, "Magnetic Field"},
-      {"EditMagneticField", ControlKind::Edit, "0"},
-      {"LabelMagneticFieldUnit", ControlKind::Label, "T"},
-      {"LabelCurrent", ControlKind::Label, "Current"},
-      {"EditCurrent", ControlKind::Edit, "0"},
-      {"LabelCurrentUnit", ControlKind::Label, "A"},
-      {"LabelComment", ControlKind::Label, "Comment"},
-      {"EditComment", ControlKind::Edit, ""},
-      {kDataSheetGrid, ControlKind::Grid, ""},
-      {"ButtonSaveExperimentalData", ControlKind::Button, "Save (*.nT or *.pT)"},
-      {"ButtonClearData", ControlKind::Button, "Clear Data"},
-      {"ButtonClearAllData", ControlKind::Button, "Clear All Data"},
-      {"ButtonSort", ControlKind::Button, "Sort Data from Low T to High T"},
-  };
+  static const std::vector<Control> controls = [] {
+    std::vector<Control> list{{"GroupBoxInput", ControlKind::GroupBox, "Input"}};
+    AppendSampleControls(list, SampleLayout::DataSheet);
+    list.insert(list.end(), {
+                                {kDataSheetGrid, ControlKind::Grid, ""},
+                                {"ButtonSaveExperimentalData", ControlKind::Button, "Save (*.nT or *.pT)"},
+                                {"ButtonClearData", ControlKind::Button, "Clear Data"},
+                                {"ButtonClearAllData", ControlKind::Button, "Clear All Data"},
+                                {"ButtonSort", ControlKind::Button, "Sort Data from Low T to High T"},
+                            });
+    return list;
+  }();
   return controls;
 }
 
@@ -134,49 +107,17 @@ int FirstRefusedPoint(const std::vector<Point>& points, std::string& message) {
   return -1;
 }
 
-SampleDescription SampleDescription::FromView(const View& view) {
-  SampleDescription s;
-  s.MeasurementName = view.Text("EditNameOfMeasurement");
-  s.MeasurementDate = view.Text("EditDateOfMeasurement");
-  s.AnalysisName = view.Text("EditNameOfAnalysis");
-  s.AnalysisDate = view.Text("EditDateOfAnalysis");
-  s.Semiconductor = view.Text("ComboBoxSemiconductor");
-  s.ConductionType = view.Text("ComboBoxConductionType");
-  s.SampleNumber = view.Text("EditSampleNumber");
-  s.Remark = std::string(korv::FirstCharacters(view.Text("EditComment"), kRemarkLength));
-  s.Thickness = ParseReal(view.Text("EditThickness"));
-  s.MagneticField = ParseReal(view.Text("EditMagneticField"));
-  s.Current = ParseReal(view.Text("EditCurrent"));
-  return s;
-}
-
-void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
+void CommitMeasurement(Analysis& record, const header::SampleBlock& sample, const std::vector<Point>& points,
                        const std::string& path) {
-  // Everything this writes, kept to be put back when the file cannot be written.
-  struct Saved {
-    std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType,
-        SampleNumber, Remark, ExperimentalDataFile;
-    double Thickness, MagneticField, Current;
-    int DataCount;
-    std::vector<double> Temperature, Concentration, Reliability;
-  } saved{record.MeasurementName, record.MeasurementDate, record.AnalysisName,
-          record.AnalysisDate,    record.Semiconductor,   record.ConductionType,
-          record.SampleNumber,    record.Remark,          record.ExperimentalDataFile,
-          record.Thickness,       record.MagneticField,   record.Current,
-          record.DataCount,       record.Temperature,     record.Concentration,
-          record.Reliability};
+  // Everything this writes, put back when the file cannot be written.
+  const korv::Snapshot<&Analysis::MeasurementName, &Analysis::MeasurementDate, &Analysis::AnalysisName,
+                       &Analysis::AnalysisDate, &Analysis::Semiconductor, &Analysis::ConductionType,
+                       &Analysis::SampleNumber, &Analysis::Remark, &Analysis::ExperimentalDataFile,
+                       &Analysis::Thickness, &Analysis::MagneticField, &Analysis::Current, &Analysis::DataCount,
+                       &Analysis::Temperature, &Analysis::Concentration, &Analysis::Reliability>
+      saved(record);
 
-  record.MeasurementName = sample.MeasurementName;
-  record.MeasurementDate = sample.MeasurementDate;
-  record.AnalysisName = sample.AnalysisName;
-  record.AnalysisDate = sample.AnalysisDate;
-  record.Semiconductor = sample.Semiconductor;
-  record.ConductionType = sample.ConductionType;
-  record.SampleNumber = sample.SampleNumber;
-  record.Remark = sample.Remark;
-  record.Thickness = sample.Thickness;
-  record.MagneticField = sample.MagneticField;
-  record.Current = sample.Current;
+  sample.ApplyTo(record);
   record.Temperature.clear();
   record.Concentration.clear();
   record.Reliability.clear();
@@ -187,27 +128,7 @@ void CommitMeasurement(Analysis& record, const SampleDescription& sample, const 
   }
   record.DataCount = static_cast<int>(points.size());
   record.ExperimentalDataFile = path;
-  try {
-    record.SaveMeasurementFile();
-  } catch (...) {
-    record.MeasurementName = std::move(saved.MeasurementName);
-    record.MeasurementDate = std::move(saved.MeasurementDate);
-    record.AnalysisName = std::move(saved.AnalysisName);
-    record.AnalysisDate = std::move(saved.AnalysisDate);
-    record.Semiconductor = std::move(saved.Semiconductor);
-    record.ConductionType = std::move(saved.ConductionType);
-    record.SampleNumber = std::move(saved.SampleNumber);
-    record.Remark = std::move(saved.Remark);
-    record.ExperimentalDataFile = std::move(saved.ExperimentalDataFile);
-    record.Thickness = saved.Thickness;
-    record.MagneticField = saved.MagneticField;
-    record.Current = saved.Current;
-    record.DataCount = saved.DataCount;
-    record.Temperature = std::move(saved.Temperature);
-    record.Concentration = std::move(saved.Concentration);
-    record.Reliability = std::move(saved.Reliability);
-    throw;
-  }
+  record.SaveMeasurementFile();
 }
 
 // ---- The window -------------------------------------------------------------------------
@@ -228,23 +149,8 @@ DataSheetPresenter::DataSheetPresenter(Analysis& record, View& view, bool& keybo
 
 void DataSheetPresenter::Prepare() {
   // The texts as the record holds them decide the encoding they are saved in.
-  encoding_ = korv::TextEncoding::Utf8;
-  for (const std::string* text :
-       {&record_.MeasurementName, &record_.MeasurementDate, &record_.AnalysisName, &record_.AnalysisDate,
-        &record_.Semiconductor, &record_.ConductionType, &record_.SampleNumber, &record_.Remark})
-    if (korv::DetectEncoding(*text) == korv::TextEncoding::Windows1252) encoding_ = korv::TextEncoding::Windows1252;
-  auto shown = [&](const std::string& text) { return korv::ToUtf8(text, encoding_); };
-  view_.SetText("EditNameOfMeasurement", shown(record_.MeasurementName));
-  view_.SetText("EditDateOfMeasurement", shown(record_.MeasurementDate));
-  view_.SetText("EditNameOfAnalysis", shown(record_.AnalysisName));
-  view_.SetText("EditDateOfAnalysis", shown(record_.AnalysisDate));
-  view_.SetText("ComboBoxSemiconductor", shown(record_.Semiconductor));
-  view_.SetText("ComboBoxConductionType", shown(record_.ConductionType));
-  view_.SetText("EditSampleNumber", shown(record_.SampleNumber));
-  view_.SetText("EditThickness", FormatGeneral(record_.Thickness));
-  view_.SetText("EditMagneticField", FormatGeneral(record_.MagneticField));
-  view_.SetText("EditCurrent", FormatGeneral(record_.Current));
-  view_.SetText("EditComment", shown(record_.Remark));
+  encoding_ = SampleEncoding(record_);
+  ShowSample(view_, record_, SampleColumn::Control, encoding_);
   clearGrid();
   if (keyboardEntryRequested_) {
     keyboardEntryRequested_ = false;
@@ -340,12 +246,7 @@ void DataSheetPresenter::ButtonSortClick() {
 void DataSheetPresenter::ButtonClearDataClick() { clearGrid(); }
 
 void DataSheetPresenter::ButtonClearAllDataClick() {
-  for (const auto& name : kNameEdits) view_.SetText(name, "");
-  view_.SetText("ComboBoxSemiconductor", "");
-  view_.SetText("ComboBoxConductionType", "");
-  view_.SetText("EditSampleNumber", "");
-  for (const auto& name : kNumberEdits) view_.SetText(name, "0");
-  view_.SetText("EditComment", "");
+  ClearSampleForm(view_, SampleLayout::DataSheet);
   clearGrid();
 }
 
@@ -364,18 +265,12 @@ void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
     }
     for (auto& p : points)
       if (p.reliability < 0) p.reliability = 0;
-    SampleDescription sample = SampleDescription::FromView(view_);
+    header::SampleBlock sample = ReadSampleForm(view_);
     // Back to the encoding the texts came in: what the user left alone keeps its bytes.
-    for (std::string* text :
-         {&sample.MeasurementName, &sample.MeasurementDate, &sample.AnalysisName, &sample.AnalysisDate,
-          &sample.Semiconductor, &sample.ConductionType, &sample.SampleNumber, &sample.Remark}) {
-      std::string bytes, refused;
-      if (!korv::FromUtf8(*text, encoding_, bytes, &refused)) {
-        view_.ShowError("'" + *text + "' holds '" + refused + "', which " + korv::EncodingName(encoding_) +
-                        ", the encoding of this measurement's texts, cannot hold. Nothing was saved.");
-        return;
-      }
-      *text = std::move(bytes);
+    std::string encodingRefusal;
+    if (!SampleToEncoding(sample, encoding_, encodingRefusal)) {
+      view_.ShowError(encodingRefusal);
+      return;
     }
 
     FileDialog dialog;

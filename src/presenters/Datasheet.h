@@ -14,6 +14,7 @@
 
 #include "core/Hallanalysis.h"
 #include "core/Textencoding.h"
+#include "core/Headerblocks.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
@@ -26,7 +27,9 @@ inline constexpr int kDataSheetSpareRows = 100;
 // Most points the sheet takes; beyond it, filling or pasting is refused with a message.
 inline constexpr int kMaxDataSheetPoints = 100000;
 inline constexpr int kDataSheetColumns = 3;
+// sic: the dialog's own filter text, misspelling included
 inline constexpr const char* kDataSheetFilter = "n-type semiconducotr (*.nT)|*.nT|p-type semiconductor (*.pT)|*.pT";
+// sic: the message's own text, misspelling included
 inline constexpr const char* kTemperatureBelowZero = "Temprature is below 0 K \n Check the Data!";
 inline constexpr const char* kConcentrationNotPositive = "Concentration is zero or negative \n Check the Data!";
 inline constexpr const char* kInputConductionType = "Please input the conduction type";
@@ -58,21 +61,10 @@ std::vector<int> TemperatureOrder(const std::vector<double>& keys);
 // concentration).
 int FirstRefusedPoint(const std::vector<Point>& points, std::string& message);
 
-// The description fields that the data sheet and the conversion window share, read from
-// their edits (numbers parsed) and written into the record together with the points.
-struct SampleDescription {
-  std::string MeasurementName, MeasurementDate, AnalysisName, AnalysisDate, Semiconductor, ConductionType, SampleNumber,
-      Remark;
-  double Thickness = 0, MagneticField = 0, Current = 0;
-  // Reads the edits (the comment cut at 100 characters, never inside one); a number edit
-  // that does not hold a number throws korv::Error.
-  static SampleDescription FromView(const View& view);
-};
-
-// Puts the description, the points (as their only points) and the file name into the
-// record and writes the measurement file. When writing fails the record gets back every
-// field it had before and the error is thrown on.
-void CommitMeasurement(Analysis& record, const SampleDescription& sample, const std::vector<Point>& points,
+// Puts the sample block of the form (presenters/Sampleform.h), the points (as their only points) and the file name into
+// the record and writes the measurement file. When writing fails the record gets back every field it had before and the
+// error is thrown on.
+void CommitMeasurement(Analysis& record, const header::SampleBlock& sample, const std::vector<Point>& points,
                        const std::string& path);
 
 class DataSheetPresenter {

@@ -9,6 +9,7 @@
 #include "core/Numbers.h"
 #include "core/Textfile.h"
 #include "presenters/Editor.h"
+#include "presenters/Sampleform.h"
 
 namespace korv::ui {
 
@@ -34,65 +35,45 @@ const std::vector<std::string>& ColumnItems() {
 }
 
 const std::vector<Control>& ConvertControls() {
-  static const std::vector<Control> controls{
-      {"GroupBoxConvert", ControlKind::GroupBox, "Convert File Format"},
-      {"LabelStep1", ControlKind::Label, "1. Load Data with Another Format File"},
-      {"LabelStep2", ControlKind::Label, "2. Input Conditions of Experiment and Analysis"},
-      {"LabelStep3", ControlKind::Label, "3. Select Column of Temperature"},
-      {"LabelStep4", ControlKind::Label, "4. Select Column of  Free Carrier Concentration"},
-      {"LabelStep5", ControlKind::Label, "5. Delete All Commnets in File"},
-      {"LabelStep6", ControlKind::Label, "6. Save Data"},
-      {"ButtonLoadAnotherData", ControlKind::Button, "Load"},
-      {"ComboBoxColumnT", ControlKind::ComboBox, ""},
-      {"ComboBoxColumnC", ControlKind::ComboBox, ""},
-      {"ButtonSaveData", ControlKind::Button, "Save (*.nT or *.pT)"},
-      {kConvertText, ControlKind::Memo, ""},
-      {"Cut1", ControlKind::MenuItem, "Cut"},
-      {"Copy1", ControlKind::MenuItem, "Copy"},
-      {"Paste1", ControlKind::MenuItem, "Paste"},
-      {"GroupBoxConditions", ControlKind::GroupBox, "Conditions of Measurement and Analysis"},
-      {"LabelMeasurement", ControlKind::Label, "Measurement"},
-      {"LabelNameOfMeasurement", ControlKind::Label, "Name"},
-      {"EditNameOfMeasurement", ControlKind::Edit, ""},
-      {"LabelDateOfMeasurement", ControlKind::Label, "Date"},
-      {"EditDateOfMeasurement", ControlKind::Edit, ""},
-      {"LabelAnalysis", ControlKind::Label, "Analysis"},
-      {"LabelNameOfAnalysis", ControlKind::Label, "Name"},
-      {"EditNameOfAnalysis", ControlKind::Edit, ""},
-      {"LabelDateOfAnalysis", ControlKind::Label, "Date"},
-      {"EditDateOfAnalysis", ControlKind::Edit, ""},
-      {"LabelSemiconductor", ControlKind::Label, "Semiconductor"},
-      {"ComboBoxSemiconductor", ControlKind::ComboBox, ""},
-      {"LabelSampleNumber", ControlKind::Label, "Sample Number"},
-      {"EditSampleNumber", ControlKind::Edit, ""},
-      {"LabelConductionType", ControlKind::Label, "Conduction type"},
-      {"ComboBoxConductionType", ControlKind::ComboBox, ""},
-      {"LabelComment", ControlKind::Label, "Comment"},
-      {"EditComment", ControlKind::Edit, "0"},
-      {"LabelThickness", ControlKind::Label, "Thickness"},
-      {"EditThickness", ControlKind::Edit, "0"},
-      {"LabelThicknessUnit", ControlKind::Label, "micron"},
-      {"LabelMagneticField", ControlKind::Label, "Magnetic Field"},
-      {"EditMagneticField", ControlKind::Edit, "0"},
-      {"LabelMagneticFieldUnit", ControlKind::Label, "T"},
-      {"LabelCurrent", ControlKind::Label, "Current"},
-      {"EditCurrent", ControlKind::Edit, "0"},
-      {"LabelCurrentUnit", ControlKind::Label, "A"},
-      {"GroupBoxImport", ControlKind::GroupBox, "Quantities, Units and Runs"},
-      {"LabelQuantity", ControlKind::Label, "Quantity"},
-      {"ComboBoxQuantity", ControlKind::ComboBox, kQuantityConcentration},
-      {"LabelUnit", ControlKind::Label, "Unit"},
-      {"ComboBoxUnit", ControlKind::ComboBox, "cm^-3"},
-      {"LabelHallFactor", ControlKind::Label, "Hall factor r_H"},
-      {"EditHallFactor", ControlKind::Edit, "1"},
-      {"CheckBoxCelsius", ControlKind::CheckBox, "Temperature in °C"},
-      {"LabelRun", ControlKind::Label, "Run"},
-      {"ComboBoxRun", ControlKind::ComboBox, ""},
-      {"LabelColumnReliability", ControlKind::Label, "Column of Reliability"},
-      {"ComboBoxColumnReliability", ControlKind::ComboBox, kNoReliabilityColumn},
-      {"GroupBoxPreview", ControlKind::GroupBox, "Preview"},
-      {kConvertPreview, ControlKind::Memo, ""},
-  };
+  static const std::vector<Control> controls = [] {
+    std::vector<Control> list{
+        {"GroupBoxConvert", ControlKind::GroupBox, "Convert File Format"},
+        {"LabelStep1", ControlKind::Label, "1. Load Data with Another Format File"},
+        {"LabelStep2", ControlKind::Label, "2. Input Conditions of Experiment and Analysis"},
+        {"LabelStep3", ControlKind::Label, "3. Select Column of Temperature"},
+        {"LabelStep4", ControlKind::Label, "4. Select Column of  Free Carrier Concentration"},
+        // sic: the window's own text, misspelling included
+        {"LabelStep5", ControlKind::Label, "5. Delete All Commnets in File"},
+        {"LabelStep6", ControlKind::Label, "6. Save Data"},
+        {"ButtonLoadAnotherData", ControlKind::Button, "Load"},
+        {"ComboBoxColumnT", ControlKind::ComboBox, ""},
+        {"ComboBoxColumnC", ControlKind::ComboBox, ""},
+        {"ButtonSaveData", ControlKind::Button, "Save (*.nT or *.pT)"},
+        {kConvertText, ControlKind::Memo, ""},
+        {"Cut1", ControlKind::MenuItem, "Cut"},
+        {"Copy1", ControlKind::MenuItem, "Copy"},
+        {"Paste1", ControlKind::MenuItem, "Paste"},
+        {"GroupBoxConditions", ControlKind::GroupBox, "Conditions of Measurement and Analysis"},
+    };
+    AppendSampleControls(list, SampleLayout::Conversion);
+    list.insert(list.end(), {
+        {"GroupBoxImport", ControlKind::GroupBox, "Quantities, Units and Runs"},
+        {"LabelQuantity", ControlKind::Label, "Quantity"},
+        {"ComboBoxQuantity", ControlKind::ComboBox, kQuantityConcentration},
+        {"LabelUnit", ControlKind::Label, "Unit"},
+        {"ComboBoxUnit", ControlKind::ComboBox, "cm^-3"},
+        {"LabelHallFactor", ControlKind::Label, "Hall factor r_H"},
+        {"EditHallFactor", ControlKind::Edit, "1"},
+        {"CheckBoxCelsius", ControlKind::CheckBox, "Temperature in °C"},
+        {"LabelRun", ControlKind::Label, "Run"},
+        {"ComboBoxRun", ControlKind::ComboBox, ""},
+        {"LabelColumnReliability", ControlKind::Label, "Column of Reliability"},
+        {"ComboBoxColumnReliability", ControlKind::ComboBox, kNoReliabilityColumn},
+        {"GroupBoxPreview", ControlKind::GroupBox, "Preview"},
+                                {kConvertPreview, ControlKind::Memo, ""},
+                            });
+    return list;
+  }();
   return controls;
 }
 
@@ -189,11 +170,8 @@ ImportSettings ConvertPresenter::Settings() const {
 void ConvertPresenter::Prepare() {
   path_.clear();
   skipLines_ = 0;
-  for (const char* c :
-       {"ComboBoxColumnT", "ComboBoxColumnC", "EditNameOfMeasurement", "EditDateOfMeasurement", "EditNameOfAnalysis",
-        "EditDateOfAnalysis", "ComboBoxSemiconductor", "ComboBoxConductionType", "EditSampleNumber"})
-    view_.SetText(c, "");
-  for (const char* c : {"EditThickness", "EditMagneticField", "EditCurrent", "EditComment"}) view_.SetText(c, "0");
+  for (const char* c : {"ComboBoxColumnT", "ComboBoxColumnC"}) view_.SetText(c, "");
+  ClearSampleForm(view_, SampleLayout::Conversion);
   view_.SetText("ComboBoxQuantity", kQuantityConcentration);
   ComboBoxQuantityChange();
   view_.SetText("EditHallFactor", "1");
@@ -329,7 +307,7 @@ void ConvertPresenter::ButtonSaveDataClick() {
     SortByTemperature(points);
     if (!converted.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
       view_.SetText("ComboBoxConductionType", converted.proposedType);
-    SampleDescription sample = SampleDescription::FromView(view_);
+    header::SampleBlock sample = ReadSampleForm(view_);
     if (settings.quantity == ImportQuantity::HallCoefficient) {
       // The remark line says how the densities were made.
       std::string how = "n = r_H/(q*|R_H|) from R_H [" + ImportUnitText(settings.unit) +

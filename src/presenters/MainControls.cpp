@@ -164,6 +164,7 @@ std::vector<MainControl> build() {
   b.button("ButtonCalculationH1Precise", "Calculation", "GroupBoxH1");
   functionPictures(b, 1, "GroupBoxH1");
   degeneracyGroup(b, 1, "GroupBox6", "TabSheet3");
+  // sic: the window's own texts, misspellings included
   resultGroup(b, 1, "GroupBox7", "Detemine Density and Energy Level", "TabSheet3");
   chartPart(b, 1, "Save experimentral H1 data (*.H1E)", "TabSheet3");
 

@@ -189,24 +189,22 @@ void TFormMainPresenter::leftTitle(const std::string& chart, const std::string& 
 }
 
 void TFormMainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
+  auto failed = [&](const std::exception& e) {
+    closeProgressWindows();
+    normal();
+    if (!reenable.empty()) en(reenable, true);
+    view_->ShowError(e.what());
+  };
   try {
     body();
-  } catch (const std::logic_error& e) {
-    // An unknown control name is a programming error of the window: let it be seen. An
-    // index out of range inside a calculation is a failed command like any other.
-    if (!dynamic_cast<const std::out_of_range*>(&e)) {
-      normal();
-      throw;
-    }
-    closeProgressWindows();
+  } catch (const std::out_of_range& e) {
+    failed(e);  // an index out of range inside a calculation fails the command like any other
+  } catch (const std::logic_error&) {
+    // An unknown control name is a fault of the window: the window's runner shows it.
     normal();
-    if (!reenable.empty()) en(reenable, true);
-    view_->ShowError(e.what());
+    throw;
   } catch (const std::exception& e) {
-    closeProgressWindows();
-    normal();
-    if (!reenable.empty()) en(reenable, true);
-    view_->ShowError(e.what());
+    failed(e);
   }
   normal();
 }
@@ -1121,9 +1119,7 @@ void TFormMainPresenter::clearForH1Calculation() {
   resetH3Display();
   resetSimulationDisplay();
   if (a_.CompensationAnalysis >= 0) {
-    a_.EvaluationFinished = false;
-    a_.CompensationAnalysis = -1;
-    a_.CompensatingDensity = 0;
+    a_.DropCarriedCompensation();
     txt("ButtonCalcH2", kCalculation);
     txt("ButtonCalcH3", kCalculation);
   }
@@ -1323,9 +1319,7 @@ void TFormMainPresenter::evaluation(int k) {
       if (k >= 2) {
         remarks.prepare(a_, k - 1);
         if (windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain) {
-          a_.EvaluationFinished = true;
-          a_.CompensationAnalysis = k - 2;
-          a_.CompensatingDensity = a_.TemporaryCompensatingDensity[k - 2];
+          a_.CarryCompensation(k - 2);
           txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
           txt("ButtonCalcH" + K, kAgain);
           en("ButtonSaveH" + K, false);
@@ -1421,9 +1415,7 @@ void TFormMainPresenter::calcH(int k) {
       resetSimulationDisplay();
     }
     if (a_.CompensationAnalysis >= k - 1) {
-      a_.EvaluationFinished = false;
-      a_.CompensationAnalysis = -1;
-      a_.CompensatingDensity = 0;
+      a_.DropCarriedCompensation();
       if (k == 2) {
         txt("LabelComDensityH2", "0");
         txt("ButtonCalcH3", kCalculation);
@@ -1483,8 +1475,7 @@ void TFormMainPresenter::calcH(int k) {
         return;
       }
       negativeNcomInUse = true;
-      a_.CompensationAnalysis = 0;
-      a_.EvaluationFinished = true;
+      a_.FixCompensationAt(0);
       a_.RecalculationRequested = true;
       a_.SecondAttempt = false;
       txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
@@ -1519,11 +1510,9 @@ void TFormMainPresenter::calcH(int k) {
       if (view_->AskYesNo(question)) {
         en(button, true);
         txt(button, kAgain);
-        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
         // Fix the carried density at the previous analysis, as "Evaluation again" does,
         // so that the next calculation adds it back instead of repeating this one.
-        a_.EvaluationFinished = true;
-        a_.CompensationAnalysis = k - 2;
+        a_.CarryCompensation(k - 2);
         txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
         txt("EditSCDensity",
             k == 2 ? FormatGeneral(a_.CompensatingDensity) : FormatPattern(a_.CompensatingDensity, kDensity));
@@ -1542,9 +1531,7 @@ void TFormMainPresenter::ButtonUseNegativeNcomClick() {
   command("", [&] {
     if (negativeNcomInUse) {
       negativeNcomInUse = false;
-      a_.CompensationAnalysis = -1;
-      a_.EvaluationFinished = false;
-      a_.CompensatingDensity = 0;
+      a_.DropCarriedCompensation();
       txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
       txt("LabelComDensityH2", "0");
       txt("ButtonCalcH3", kCalculation);
@@ -1552,9 +1539,7 @@ void TFormMainPresenter::ButtonUseNegativeNcomClick() {
       txt("EditSCDensity", "0");
     } else {
       negativeNcomInUse = true;
-      a_.CompensationAnalysis = 0;
-      a_.EvaluationFinished = true;
-      a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
+      a_.CarryCompensation(0);
       txt("ButtonUseNegativeNcom", "Do not Use Negative Value");
       txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
       txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
@@ -1631,9 +1616,7 @@ void TFormMainPresenter::ButtonSeeResultsClick() {
     // With the H1 level as the shallow one there is no earlier analysis whose
     // compensating density could be carried: the dialog only informs.
     if (!again || (level != 1 && level != 2)) return;
-    a_.EvaluationFinished = true;
-    a_.CompensationAnalysis = level - 1;
-    a_.CompensatingDensity = a_.TemporaryCompensatingDensity[level - 1];
+    a_.CarryCompensation(level - 1);
     if (level == 1) {
       txt("ButtonCalcH2", kAgain);
       en("ButtonCalcH2", true);

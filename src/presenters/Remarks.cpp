@@ -12,6 +12,7 @@ void TFormRemarks::prepare(const Analysis& a, int newLevel) {
   label[0] = second ? "The second energy level obtained in H2 may not be reliable."
                     : "The third energy level obtained in H3 may not be reliable.";
   label[1] = "This is because the energy level is lower than " + FormatPattern(a.LowestKT, "0.####") +
+             // sic: the dialog's own text, misspelling included
              " eV, which is corresponding to the lowest measurment temperature.";
   label[2] =
       std::string(second ? "Recommend that you evaluate the second energy level using a compensating density of "

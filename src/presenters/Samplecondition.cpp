@@ -1,6 +1,6 @@
 #include "presenters/Samplecondition.h"
 
-#include "core/Numbers.h"
+#include "presenters/Sampleform.h"
 
 namespace korv::ui {
 
@@ -27,6 +27,7 @@ const std::vector<Control>& SampleConditionControls() {
       {"LabelTitleThickness", ControlKind::Label, "Thickness"},
       {"LabelThickness", ControlKind::Label, ""},
       {"LabelUnitThickness", ControlKind::Label, "micron"},
+      // sic: the window's own text, misspelling included
       {"LabelTitleMagentic", ControlKind::Label, "Magentic"},
       {"LabelTitleField", ControlKind::Label, "Field"},
       {"LabelMagneticField", ControlKind::Label, ""},
@@ -45,18 +46,6 @@ SampleConditionPresenter::SampleConditionPresenter(const Analysis& record, View&
   Refresh();
 }
 
-void SampleConditionPresenter::Refresh() {
-  view_.SetText("LabelNameOfMeasurement", record_.MeasurementName);
-  view_.SetText("LabelDateOfMeasurement", record_.MeasurementDate);
-  view_.SetText("LabelNameOfAnalysis", record_.AnalysisName);
-  view_.SetText("LabelDateOfAnalysis", record_.AnalysisDate);
-  view_.SetText("LabelSemiconductor", record_.Semiconductor);
-  view_.SetText("LabelConductionType", record_.ConductionType);
-  view_.SetText("LabelSampleNumber", record_.SampleNumber);
-  view_.SetText("LabelThickness", FormatGeneral(record_.Thickness));
-  view_.SetText("LabelMagneticField", FormatGeneral(record_.MagneticField));
-  view_.SetText("LabelCurrent", FormatGeneral(record_.Current));
-  view_.SetText("LabelComment", record_.Remark);
-}
+void SampleConditionPresenter::Refresh() { ShowSample(view_, record_, SampleColumn::Label); }
 
 }  // namespace korv::ui

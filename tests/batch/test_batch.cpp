@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "MiniJson.h"
+#include "support/MiniJson.h"
 
 namespace fs = std::filesystem;
 
@@ -80,8 +80,8 @@ TEST_F(Batch, RecoversTheLevelsOfEveryDataset) {
     const std::string in = dataset(c.file);
     Outcome r = run("analyze '" + in + "' --outdir '" + dir_.string() + "' --json");
     ASSERT_EQ(r.status, 0) << r.err;
-    minijson::Value j = minijson::Parse(r.out);
-    minijson::Value truth = minijson::Parse(readFile(fs::path(in).replace_extension(".json")));
+    korv::test::minijson::Value j = korv::test::minijson::Parse(r.out);
+    korv::test::minijson::Value truth = korv::test::minijson::Parse(readFile(fs::path(in).replace_extension(".json")));
     EXPECT_EQ(j["conduction_type"].string, truth["conduction_type"].string);
     EXPECT_EQ(j["semiconductor"].string, truth["semiconductor"].string);
     const auto& analyses = j["analyses"].array;
@@ -93,7 +93,7 @@ TEST_F(Batch, RecoversTheLevelsOfEveryDataset) {
     if (!c.checkLevels) continue;
     for (const auto& level : truth["levels"].array) {
       const double E = level["energy"].number, N = level["density"].number;
-      const minijson::Value* best = nullptr;
+      const korv::test::minijson::Value* best = nullptr;
       for (const auto& a : analyses)
         if (!best || std::fabs(a["energy_level"].number - E) < std::fabs((*best)["energy_level"].number - E)) best = &a;
       EXPECT_NEAR((*best)["energy_level"].number, E, c.energyToleranceMeV * 1e-3) << "level at " << E;
@@ -106,7 +106,7 @@ TEST_F(Batch, RecoversTheLevelsOfEveryDataset) {
 TEST_F(Batch, JsonHoldsEveryFieldOfEachAnalysis) {
   Outcome r = run("analyze '" + dataset("01_si_n_P_lightcomp.nT") + "' --outdir '" + dir_.string() + "' --json");
   ASSERT_EQ(r.status, 0) << r.err;
-  minijson::Value j = minijson::Parse(r.out);
+  korv::test::minijson::Value j = korv::test::minijson::Parse(r.out);
   for (const char* key : {"input", "conduction_type", "semiconductor", "analyses", "compensating_density",
                           "evaluation_finished", "messages", "files"})
     EXPECT_TRUE(j.Has(key)) << key;
@@ -124,7 +124,7 @@ TEST_F(Batch, OptionsReachTheAnalysis) {
   Outcome r = run("analyze '" + dataset("01_si_n_P_lightcomp.nT") + "' --outdir '" + dir_.string() +
                   "' --json --function S --g1 1 --smoothness 2000 --evaluation-type Type-C");
   ASSERT_EQ(r.status, 0) << r.err;
-  minijson::Value j = minijson::Parse(r.out);
+  korv::test::minijson::Value j = korv::test::minijson::Parse(r.out);
   EXPECT_EQ(j["analyses"][0]["name"].string, "S1");
   EXPECT_EQ(j["analyses"][0]["degeneracy_factor"].number, 1);
   EXPECT_TRUE(j["files"].Has("S1"));
@@ -225,6 +225,6 @@ TEST_F(Batch, ConvertThenAnalyze) {
   EXPECT_NE(written.find("% Number of data: 60\r\n"), std::string::npos);
   Outcome analysis = run("analyze '" + out + "' --json");
   ASSERT_EQ(analysis.status, 0) << analysis.err;
-  minijson::Value j = minijson::Parse(analysis.out);
+  korv::test::minijson::Value j = korv::test::minijson::Parse(analysis.out);
   EXPECT_NEAR(j["analyses"][0]["energy_level"].number, 0.0456, 0.003);
 }

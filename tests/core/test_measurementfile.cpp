@@ -8,6 +8,8 @@
 
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "support/Files.h"
+#include "support/SampleComparison.h"
 
 namespace fs = std::filesystem;
 
@@ -15,28 +17,11 @@ namespace {
 
 class MeasurementFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-mf-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, ec);
-    fs::remove_all(dir_, ec);
-  }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string write(const std::string& name, const std::string& text) const {
-    std::ofstream(path(name), std::ios::binary) << text;
-    return path(name);
-  }
-  static std::string read(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path dir_;
+  std::string path(const std::string& name) const { return folder_.File(name); }
+  std::string write(const std::string& name, const std::string& text) const { return folder_.Write(name, text); }
+  static std::string read(const std::string& p) { return korv::test::ReadBytes(p); }
+  korv::test::TempFolder folder_{"mf"};
+  fs::path dir_ = folder_.Path();
 };
 
 void fillMeasurement(Analysis& a) {
@@ -128,17 +113,7 @@ TEST_F(MeasurementFile, RoundTripRestoresEveryFieldAndPoint) {
   b.ExperimentalDataFile = path("sample.nT");
   ASSERT_TRUE(b.LoadMeasurementFile());
   EXPECT_EQ(b.OriginalFile, a.OriginalFile);
-  EXPECT_EQ(b.MeasurementName, a.MeasurementName);
-  EXPECT_EQ(b.MeasurementDate, a.MeasurementDate);
-  EXPECT_EQ(b.AnalysisName, a.AnalysisName);
-  EXPECT_EQ(b.AnalysisDate, a.AnalysisDate);
-  EXPECT_EQ(b.SampleNumber, a.SampleNumber);
-  EXPECT_EQ(b.Semiconductor, a.Semiconductor);
-  EXPECT_EQ(b.ConductionType, a.ConductionType);
-  EXPECT_EQ(b.Thickness, a.Thickness);
-  EXPECT_EQ(b.MagneticField, a.MagneticField);
-  EXPECT_EQ(b.Current, a.Current);
-  EXPECT_EQ(b.Remark, a.Remark);
+  korv::test::ExpectSameSample(b, a);
   ASSERT_EQ(b.DataCount, 3);
   ASSERT_EQ(b.Temperature.size(), 3u);
   for (int i = 0; i < 3; ++i) {

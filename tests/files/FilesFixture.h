@@ -1,5 +1,4 @@
-// A hand-filled record with every stage up to the simulation, a scratch folder for the
-// files it writes, and readers that split a written file into its lines.
+// A hand-filled record with every stage up to the simulation, for the file tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,50 +11,9 @@
 #include <vector>
 
 #include "core/Hallanalysis.h"
+#include "support/Files.h"
 
-namespace korvtest {
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("korv-files-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The lines of a file written with CR LF; a line end without its CR fails the test.
-inline std::vector<std::string> ReadCrLfLines(const std::string& path) {
-  std::string text = ReadBytes(path);
-  std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "text after the last CR LF in " << path;
-      break;
-    }
-    std::string line = text.substr(pos, end - pos);
-    EXPECT_EQ(line.find('\n'), std::string::npos) << "bare LF in " << path;
-    lines.push_back(line);
-    pos = end + 2;
-  }
-  return lines;
-}
+namespace korv::test {
 
 // A record as it stands after H3 and the simulation: three grid points, four measured points.
 inline void FillRecord(Analysis& a) {
@@ -155,4 +113,4 @@ inline void ExpectLines(const std::vector<std::string>& actual, const std::vecto
 
 inline const std::string kDash = "% " + std::string(60, '-') + " ";
 
-}  // namespace korvtest
+}  // namespace korv::test

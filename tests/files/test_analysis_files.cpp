@@ -8,7 +8,7 @@
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
 
-using namespace korvtest;
+using namespace korv::test;
 
 namespace {
 
@@ -38,7 +38,7 @@ class AnalysisFiles : public ::testing::Test {
     Append(lines, DensityOfStatesBlockLines());
     return lines;
   }
-  ScratchFolder dir;
+  TempFolder dir{"files"};
   Analysis a;
 };
 

@@ -16,7 +16,7 @@
 #include "files/Report.h"
 #include "materials/Materialtable.h"
 
-using namespace korvtest;
+using namespace korv::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -153,7 +153,7 @@ class GoldenFiles : public ::testing::Test {
   Analysis a;
 
  private:
-  ScratchFolder dir_;
+  TempFolder dir_{"files"};
   fs::path previous_;
 };
 

@@ -6,7 +6,7 @@
 #include "core/Hallanalysis.h"
 #include "files/Report.h"
 
-using namespace korvtest;
+using namespace korv::test;
 
 namespace {
 
@@ -111,7 +111,7 @@ TEST(Report, ProposedName) {
 }
 
 TEST(Report, SavedWithCrLf) {
-  ScratchFolder dir;
+  TempFolder dir{"files"};
   Analysis a;
   FillRecord(a);
   const auto lines = korv::BuildReport(a);

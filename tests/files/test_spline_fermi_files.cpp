@@ -13,8 +13,9 @@
 #include "FilesFixture.h"
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "support/SampleComparison.h"
 
-using namespace korvtest;
+using namespace korv::test;
 
 namespace {
 
@@ -27,7 +28,7 @@ class SplineFermiFiles : public ::testing::Test {
     a.ExperimentalFermiLevelFile = dir.File("s1.flE");
   }
   void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-  ScratchFolder dir;
+  TempFolder dir{"files"};
   Analysis a;
 };
 
@@ -86,17 +87,7 @@ TEST_F(SplineFermiFiles, SplineRoundTripRestoresHeaderAndGrid) {
   EXPECT_EQ(b.OriginalFile, "kept");
   EXPECT_EQ(b.ExperimentalDataFile, "kept too");
   EXPECT_EQ(b.AnalysisDataFile, a.AnalysisDataFile);
-  EXPECT_EQ(b.MeasurementName, a.MeasurementName);
-  EXPECT_EQ(b.MeasurementDate, a.MeasurementDate);
-  EXPECT_EQ(b.AnalysisName, a.AnalysisName);
-  EXPECT_EQ(b.AnalysisDate, a.AnalysisDate);
-  EXPECT_EQ(b.SampleNumber, a.SampleNumber);
-  EXPECT_EQ(b.Semiconductor, a.Semiconductor);
-  EXPECT_EQ(b.ConductionType, a.ConductionType);
-  EXPECT_EQ(b.Remark, a.Remark);
-  EXPECT_EQ(b.Thickness, a.Thickness);
-  EXPECT_EQ(b.MagneticField, a.MagneticField);
-  EXPECT_EQ(b.Current, a.Current);
+  ExpectSameSample(b, a);
   EXPECT_EQ(b.DataCount, a.DataCount);
   EXPECT_EQ(b.FirstIndex, a.FirstIndex);
   EXPECT_EQ(b.LastIndex, a.LastIndex);

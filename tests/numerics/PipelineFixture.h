@@ -13,10 +13,9 @@
 
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
+#include "support/Files.h"
 
 namespace korv::test {
-
-inline std::string DataPath(const std::string& relative) { return std::string(KORV_TEST_DATA) + "/" + relative; }
 
 // Progress port that keeps every call, so tests can check step counts.
 class RecordingProgress final : public korv::Progress {
@@ -57,22 +56,6 @@ class RecordingMessages final : public korv::Messages {
   std::vector<std::string> errors;
   std::vector<std::string> notices;
 };
-
-// The first number after "key": in a JSON text (enough for the flat fields of the
-// datasets' parameter files, such as "dos_coefficient").
-inline double JsonNumber(const std::string& relativePath, const std::string& key) {
-  std::ifstream in(DataPath(relativePath));
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string s = text.str();
-  const std::size_t at = s.find("\"" + key + "\"");
-  if (at == std::string::npos) throw std::runtime_error("no key " + key + " in " + relativePath);
-  std::size_t from = s.find(':', at) + 1;
-  while (from < s.size() && s[from] == ' ') ++from;
-  std::size_t to = from;
-  while (to < s.size() && std::string("0123456789+-.eE").find(s[to]) != std::string::npos) ++to;
-  return korv::ParseReal(s.substr(from, to - from));
-}
 
 // Loads a measurement file (path relative to tests/data) into a fresh record state.
 inline void LoadMeasurement(Analysis& a, const std::string& relativePath) {

@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <string>
 
-#include "AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
-using korv::testing::FillGrid;
-using korv::testing::FillH;
-using korv::testing::Level;
-using korv::testing::RecordingPorts;
+using korv::test::FillGrid;
+using korv::test::FillH;
+using korv::test::Level;
+using korv::test::RecordingPorts;
 
 namespace {
 
@@ -116,7 +116,7 @@ TEST_F(Evaluation, FirstAnalysisRecoversTheLevelAndFixesTheCompensation) {
     EXPECT_TRUE(a.EvaluationFinished);
     EXPECT_EQ(a.CompensationAnalysis, 0);
     EXPECT_EQ(a.CompensatingDensity, a.TemporaryCompensatingDensity[0]);
-    EXPECT_DOUBLE_EQ(a.LowestKT, korv::testing::KTeV(30));
+    EXPECT_DOUBLE_EQ(a.LowestKT, korv::test::KTeV(30));
 
     int chosen = 0;
     for (int r = 1; r < 5; ++r)

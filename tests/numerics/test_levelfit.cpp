@@ -5,17 +5,17 @@
 
 #include <cmath>
 
-#include "AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
-using korv::testing::ExactConcentration;
-using korv::testing::ExactFermiLevel;
-using korv::testing::FillGrid;
-using korv::testing::FillH;
-using korv::testing::KTeV;
-using korv::testing::Level;
-using korv::testing::PlainH;
-using korv::testing::RecordingPorts;
+using korv::test::ExactConcentration;
+using korv::test::ExactFermiLevel;
+using korv::test::FillGrid;
+using korv::test::FillH;
+using korv::test::KTeV;
+using korv::test::Level;
+using korv::test::PlainH;
+using korv::test::RecordingPorts;
 
 namespace {
 

@@ -17,25 +17,6 @@ namespace {
 using korv::test::DataPath;
 using korv::test::PipelineFixture;
 
-// The n-th (from 0) number after "key": in a JSON text: the levels of the datasets'
-// parameter files are a list of flat objects.
-double nthJsonNumber(const std::string& relativePath, const std::string& key, int nth) {
-  std::ifstream in(DataPath(relativePath));
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string s = text.str();
-  std::size_t at = 0;
-  for (int i = 0; i <= nth; ++i) {
-    at = s.find("\"" + key + "\"", i == 0 ? 0 : at + 1);
-    if (at == std::string::npos) throw std::runtime_error("no key " + key + " in " + relativePath);
-  }
-  std::size_t from = s.find(':', at) + 1;
-  while (from < s.size() && s[from] == ' ') ++from;
-  std::size_t to = from;
-  while (to < s.size() && std::string("0123456789+-.eE").find(s[to]) != std::string::npos) ++to;
-  return korv::ParseReal(s.substr(from, to - from));
-}
-
 // What one analysis should find: the level of the parameter file it belongs to, and
 // how close it comes.
 struct Expected {
@@ -84,9 +65,9 @@ TEST_P(Recovery, FindsTheLevelsOfTheData) {
   for (int k = 0; k < static_cast<int>(c.analyses.size()); ++k) {
     SCOPED_TRACE(testing::Message() << "H" << k + 1);
     const Expected& e = c.analyses[k];
-    const double density = nthJsonNumber(json, "density", e.level);
-    const double energy = nthJsonNumber(json, "energy", e.level);
-    const double g = nthJsonNumber(json, "g", e.level);
+    const double density = korv::test::JsonNumber(json, "density", e.level);
+    const double energy = korv::test::JsonNumber(json, "energy", e.level);
+    const double g = korv::test::JsonNumber(json, "g", e.level);
     if (k > 0) {
       ASSERT_TRUE(a.CheckSimulatedH(k - 1)) << "no room left for another analysis";
     }

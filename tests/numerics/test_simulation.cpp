@@ -4,14 +4,14 @@
 
 #include <cmath>
 
-#include "AnalyticRecord.h"
 #include "core/Error.h"
+#include "support/AnalyticRecord.h"
 
-using korv::testing::ExactConcentration;
-using korv::testing::ExactFermiLevel;
-using korv::testing::KTeV;
-using korv::testing::Level;
-using korv::testing::RecordingPorts;
+using korv::test::ExactConcentration;
+using korv::test::ExactFermiLevel;
+using korv::test::KTeV;
+using korv::test::Level;
+using korv::test::RecordingPorts;
 
 namespace {
 

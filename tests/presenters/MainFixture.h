@@ -15,28 +15,13 @@
 #include "presenters/Mainpresenter.h"
 #include "presenters/MemoryView.h"
 #include "presenters/Windows.h"
+#include "support/Files.h"
 
 namespace korv::ui::testing {
 
 inline std::string DatasetPath(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
 
-// A fresh folder under the system's temporary folder, removed at the end of the test.
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& tag) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            ("korv_main_" + tag + "_" + std::string(info ? info->name() : "x") + "_" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using korv::test::TempFolder;
 
 class MainWindow : public ::testing::Test {
  public:

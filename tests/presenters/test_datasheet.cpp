@@ -9,7 +9,8 @@
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 #include "presenters/Datasheet.h"
-#include "presenters/datawin_fakeview.h"
+#include "support/FakeDataView.h"
+#include "support/Files.h"
 
 using namespace korv::ui;
 using korv::test::FakeDataView;
@@ -27,11 +28,7 @@ class DataSheet : public ::testing::Test {
  protected:
   DataSheet()
       : view(DataSheetControls(), {{kDataSheetGrid, {kDataSheetRows, kDataSheetColumns}}}),
-        sheet(record, view, keyboard, saved) {
-    dir = std::filesystem::temp_directory_path() / ("korv_datasheet_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  ~DataSheet() override { std::filesystem::remove_all(dir); }
+        sheet(record, view, keyboard, saved) {}
 
   void typeRow(int row, const std::string& t, const std::string& n, const std::string& r) {
     view.SetCell(kDataSheetGrid, row, 0, t);
@@ -54,7 +51,8 @@ class DataSheet : public ::testing::Test {
   bool saved = false;
   FakeDataView view;
   DataSheetPresenter sheet;
-  std::filesystem::path dir;
+  korv::test::TempFolder folder{"datasheet"};
+  std::filesystem::path dir = folder.Path();
 };
 
 void loadThreePoints(Analysis& a) {

@@ -6,7 +6,8 @@
 #include <sstream>
 
 #include "presenters/Editor.h"
-#include "presenters/datawin_fakeview.h"
+#include "support/FakeDataView.h"
+#include "support/Files.h"
 
 using namespace korv::ui;
 using korv::test::FakeDataView;
@@ -24,12 +25,9 @@ void writeFile(const std::string& p, const std::string& text) { std::ofstream(p,
 class Editor : public ::testing::Test {
  protected:
   Editor() : view(EditorControls()), editor(view) {
-    dir = std::filesystem::temp_directory_path() / ("korv_editor_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     file = (dir / "sample.spl").string();
     writeFile(file, original);
   }
-  ~Editor() override { std::filesystem::remove_all(dir); }
 
   void open() {
     view.openReplies.push_back(file);
@@ -39,7 +37,8 @@ class Editor : public ::testing::Test {
   const std::string original = "% Data for analysis\r\n% Smoothness: 5000\r\n\r\n35     1.29e+13\r\n";
   FakeDataView view;
   EditorPresenter editor;
-  std::filesystem::path dir;
+  korv::test::TempFolder folder{"editor"};
+  std::filesystem::path dir = folder.Path();
   std::string file;
 };
 

@@ -7,7 +7,8 @@
 #include "core/Hallanalysis.h"
 #include "presenters/Editor.h"
 #include "presenters/Formatconvert.h"
-#include "presenters/datawin_fakeview.h"
+#include "support/FakeDataView.h"
+#include "support/Files.h"
 
 using namespace korv::ui;
 using korv::LeadingNumber;
@@ -50,11 +51,8 @@ namespace {
 class Convert : public ::testing::Test {
  protected:
   Convert() : view(ConvertControls()), convert(record, view, saved) {
-    dir = std::filesystem::temp_directory_path() / ("korv_convert_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
     record.VersionInformation = "Version 1.51 (2004/6/2)";
   }
-  ~Convert() override { std::filesystem::remove_all(dir); }
 
   void describe(const std::string& type) {
     view.SetText("ComboBoxSemiconductor", "Si");
@@ -83,7 +81,8 @@ class Convert : public ::testing::Test {
   bool saved = false;
   FakeDataView view;
   ConvertPresenter convert;
-  std::filesystem::path dir;
+  korv::test::TempFolder folder{"convert"};
+  std::filesystem::path dir = folder.Path();
 };
 
 }  // namespace

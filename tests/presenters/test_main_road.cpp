@@ -88,7 +88,7 @@ TEST_P(Road, WritesEveryFileUnderItsProposedName) {
   EXPECT_TRUE(windows.IsShown(Window::CurveFitting));
 
   std::set<std::string> files;
-  for (const auto& e : std::filesystem::directory_iterator(folder.path())) files.insert(e.path().filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(folder.Path())) files.insert(e.path().filename().string());
   EXPECT_EQ(files, std::set<std::string>(expected.begin(), expected.end()));
 
   // The written H1 file is the one the record names, and it begins with the header.

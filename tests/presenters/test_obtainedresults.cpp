@@ -6,7 +6,8 @@
 #include <sstream>
 
 #include "presenters/Obtainedresults.h"
-#include "presenters/datawin_fakeview.h"
+#include "support/FakeDataView.h"
+#include "support/Files.h"
 
 using namespace korv::ui;
 
@@ -14,11 +15,7 @@ namespace {
 
 class ObtainedResults : public ::testing::Test {
  protected:
-  ObtainedResults() : view(ObtainedResultsControls()), window(record, view) {
-    dir = std::filesystem::temp_directory_path() / ("korv_results_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-  }
-  ~ObtainedResults() override { std::filesystem::remove_all(dir); }
+  ObtainedResults() : view(ObtainedResultsControls()), window(record, view) {}
   std::vector<std::string> lines() const {
     std::vector<std::string> out;
     std::istringstream in(view.Text(kResultsText));
@@ -29,7 +26,8 @@ class ObtainedResults : public ::testing::Test {
   Analysis record;
   korv::test::FakeDataView view;
   ObtainedResultsPresenter window;
-  std::filesystem::path dir;
+  korv::test::TempFolder folder{"results"};
+  std::filesystem::path dir = folder.Path();
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "presenters/Samplecondition.h"
-#include "presenters/datawin_fakeview.h"
+#include "support/FakeDataView.h"
 
 using namespace korv::ui;
 

@@ -15,9 +15,9 @@
 #include "core/Hallanalysis.h"
 #include "data/Datasheet.h"
 #include "data/Formatconvert.h"
-#include "datawin_dialogs.h"
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
+#include "support/ScriptedDialogs.h"
 #include "widgets/Chartwidget.h"
 
 using namespace korv::ui;

@@ -12,8 +12,8 @@
 
 #include "core/Hallanalysis.h"
 #include "data/Datasheet.h"
-#include "datawin_dialogs.h"
 #include "presenters/Datasheet.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include "data/Editor.h"
-#include "datawin_dialogs.h"
 #include "presenters/Editor.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

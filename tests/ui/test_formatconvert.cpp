@@ -11,8 +11,8 @@
 
 #include "core/Hallanalysis.h"
 #include "data/Formatconvert.h"
-#include "datawin_dialogs.h"
 #include "presenters/Formatconvert.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

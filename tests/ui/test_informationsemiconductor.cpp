@@ -9,9 +9,9 @@
 
 #include "analyses/Informationsemiconductor.h"
 #include "data/Howtoinputdata.h"
-#include "datawin_dialogs.h"
 #include "presenters/Howtoinput.h"
 #include "presenters/Informationsemiconductor.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

@@ -28,47 +28,13 @@
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "presenters/MainControls.h"
+#include "support/ScriptedDialogs.h"
 #include "widgets/Chartwidget.h"
 #include "widgets/Formulas.h"
 
 using namespace korv::ui;
 
 namespace {
-
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices, questions;
-  std::vector<FileDialog> saveDialogs;
-  bool answerYes = false;
-
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog& d) override {
-    saveDialogs.push_back(d);
-    return pop(saves);
-  }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string& text) override {
-    questions.push_back(text);
-    return answerYes;
-  }
-  QString printTo;  // a PDF file that "Print" writes; empty: the set-up dialog is cancelled
-  bool PrinterSetup(QWidget*, QPrinter& printer) override {
-    if (printTo.isEmpty()) return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(printTo);
-    return true;
-  }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
 
 // One window over its own record, with the modal dialogs answered at once.
 struct MainWindowFixture {
@@ -104,7 +70,7 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  ScriptedDialogs dialogs_;
+  korv::test::ScriptedDialogs dialogs_;
   QTemporaryDir dir_;
 
   std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
@@ -116,7 +82,7 @@ class MainWindowTest : public QObject {
     QVERIFY(dir_.isValid());
   }
   void cleanupTestCase() { SetDialogs(nullptr); }
-  void init() { dialogs_ = ScriptedDialogs(); }
+  void init() { dialogs_.Reset(); }
 
   void startsEmptyInNormalMode() {
     MainWindowFixture w;

@@ -9,9 +9,9 @@
 #include "core/Hallanalysis.h"
 #include "data/Obtainedresults.h"
 #include "data/Samplecondition.h"
-#include "datawin_dialogs.h"
 #include "presenters/Obtainedresults.h"
 #include "presenters/Samplecondition.h"
+#include "support/ScriptedDialogs.h"
 
 using namespace korv::ui;
 

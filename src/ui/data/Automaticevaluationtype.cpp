@@ -12,8 +12,10 @@ TFormAutomaticEvaluationType::TFormAutomaticEvaluationType(QWidget* parent) : QD
   setWindowTitle(QStringLiteral("Automatic Evaluation Type"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
+  // sic: the window's own text, misspellings included
   auto* line1 = new QLabel(QStringLiteral("When you think that you  could not obtained the desiable results,"), this);
   line1->setObjectName(QStringLiteral("Label1"));
+  // sic: the window's own text, misspellings included
   auto* line2 = new QLabel(QStringLiteral("please try another auotomatic evaluation type."), this);
   line2->setObjectName(QStringLiteral("Label2"));
   combo_ = new QComboBox(this);

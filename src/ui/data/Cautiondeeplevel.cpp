@@ -24,6 +24,7 @@ TFormDeepLevel::TFormDeepLevel(QWidget* parent) : QDialog(parent) {
       {"Label2", "might be different from the experimental H1(T,E_ref),"},
       {"Label3", "while the simulated concentration  may be in good agreement with the experimental concentration. "},
       {"Label4",
+       // sic: the window's own text, misspelling included
        "Let's consider the influence of the excited states of the dopant on the majority-carrier concentraton."},
   };
   // The first two texts share one line.

@@ -16,6 +16,7 @@
 
 #include "presenters/Datasheet.h"
 #include "widgets/Qtview.h"
+#include "widgets/Sampleform.h"
 
 namespace korv::ui {
 
@@ -32,12 +33,6 @@ W* named(QWidget* parent, const std::string& name) {
   auto* w = new W(parent);
   w->setObjectName(QString::fromStdString(name));
   return w;
-}
-
-QLabel* label(QWidget* parent, const std::string& name) {
-  auto* l = named<QLabel>(parent, name);
-  l->setText(captionOf(name));
-  return l;
 }
 
 // The grid: Tab moves between cells, Ctrl+V pastes a block, Ctrl+C copies the selection,
@@ -76,47 +71,7 @@ TFormDataSheet::TFormDataSheet(Analysis& record, QWidget* parent) : QDialog(pare
   auto* input = named<QGroupBox>(this, "GroupBoxInput");
   input->setTitle(captionOf("GroupBoxInput"));
   auto* form = new QGridLayout(input);
-  int row = 0;
-  auto edit = [&](const std::string& name, int maxLength = 0) {
-    auto* e = named<QLineEdit>(input, name);
-    e->setText(captionOf(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
-    return e;
-  };
-  auto combo = [&](const std::string& name) {
-    auto* c = named<QComboBox>(input, name);
-    c->setEditable(true);
-    c->setMaxVisibleItems(15);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    return c;
-  };
-  form->addWidget(label(input, "LabelMeasurement"), row++, 0, 1, 3);
-  form->addWidget(label(input, "LabelNameOfMeasurement"), row, 0);
-  form->addWidget(edit("EditNameOfMeasurement"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelDateOfMeasurement"), row, 0);
-  form->addWidget(edit("EditDateOfMeasurement"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelAnalysis"), row++, 0, 1, 3);
-  form->addWidget(label(input, "LabelNameOfAnalysis"), row, 0);
-  form->addWidget(edit("EditNameOfAnalysis"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelDateOfAnalysis"), row, 0);
-  form->addWidget(edit("EditDateOfAnalysis"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelSemiconductor"), row, 0);
-  form->addWidget(combo("ComboBoxSemiconductor"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelConductionType"), row, 0);
-  form->addWidget(combo("ComboBoxConductionType"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelSampleNumber"), row, 0);
-  form->addWidget(edit("EditSampleNumber"), row++, 1, 1, 2);
-  form->addWidget(label(input, "LabelThickness"), row, 0);
-  form->addWidget(edit("EditThickness"), row, 1);
-  form->addWidget(label(input, "LabelThicknessUnit"), row++, 2);
-  form->addWidget(label(input, "LabelMagneticField"), row, 0);
-  form->addWidget(edit("EditMagneticField"), row, 1);
-  form->addWidget(label(input, "LabelMagneticFieldUnit"), row++, 2);
-  form->addWidget(label(input, "LabelCurrent"), row, 0);
-  form->addWidget(edit("EditCurrent"), row, 1);
-  form->addWidget(label(input, "LabelCurrentUnit"), row++, 2);
-  form->addWidget(label(input, "LabelComment"), row, 0);
-  form->addWidget(edit("EditComment", 100), row++, 1, 1, 2);
+  const int row = AddSampleRows(form, input, SampleLayout::DataSheet, true);
   form->setRowStretch(row, 1);
 
   grid_ = new DataGrid(this, this);
@@ -151,7 +106,7 @@ TFormDataSheet::TFormDataSheet(Analysis& record, QWidget* parent) : QDialog(pare
 
   auto click = [this](const char* name, void (DataSheetPresenter::*handler)()) {
     connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this,
-            [this, handler] { (presenter_.get()->*handler)(); });
+            view_->Guard([this, handler] { (presenter_.get()->*handler)(); }));
   };
   click("ButtonSort", &DataSheetPresenter::ButtonSortClick);
   click("ButtonClearData", &DataSheetPresenter::ButtonClearDataClick);

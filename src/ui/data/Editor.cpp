@@ -43,7 +43,7 @@ TFormEditor::TFormEditor(QWidget* parent) : QMainWindow(parent) {
     QAction* a = m->addAction(captionOf(name));
     a->setObjectName(QString::fromLatin1(name));
     if (!keys.isEmpty()) a->setShortcut(keys);
-    connect(a, &QAction::triggered, this, handler);
+    connect(a, &QAction::triggered, this, view_->Guard(handler));
     return a;
   };
   QMenuBar* bar = menuBar();

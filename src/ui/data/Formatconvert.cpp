@@ -17,6 +17,7 @@
 
 #include "presenters/Formatconvert.h"
 #include "widgets/Qtview.h"
+#include "widgets/Sampleform.h"
 
 namespace korv::ui {
 
@@ -109,7 +110,8 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   for (const auto& [name, action] : clipboard) {
     auto* a = popup->addAction(captionOf(name));
     a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, [this, action = action] { presenter_->ClipboardClick(action); });
+    connect(a, &QAction::triggered, this,
+            [this, action = action] { view_->Run([&] { presenter_->ClipboardClick(action); }); });
   }
   connect(text_, &QPlainTextEdit::customContextMenuRequested, this,
           [this, popup](const QPoint& at) { popup->exec(text_->mapToGlobal(at)); });
@@ -117,47 +119,7 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   // Conditions of measurement and analysis.
   auto* conditions = named<QGroupBox>(this, "GroupBoxConditions");
   conditions->setTitle(captionOf("GroupBoxConditions"));
-  auto* form = new QGridLayout(conditions);
-  int row = 0;
-  auto edit = [&](const std::string& name, int maxLength = 0) {
-    auto* e = named<QLineEdit>(conditions, name);
-    if (maxLength > 0) e->setMaxLength(maxLength);
-    return e;
-  };
-  auto combo = [&](const std::string& name) {
-    auto* c = named<QComboBox>(conditions, name);
-    c->setEditable(true);
-    c->setMaxVisibleItems(15);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    return c;
-  };
-  form->addWidget(label(conditions, "LabelMeasurement"), row++, 0, 1, 3);
-  form->addWidget(label(conditions, "LabelNameOfMeasurement"), row, 0);
-  form->addWidget(edit("EditNameOfMeasurement"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelDateOfMeasurement"), row, 0);
-  form->addWidget(edit("EditDateOfMeasurement"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelAnalysis"), row++, 0, 1, 3);
-  form->addWidget(label(conditions, "LabelNameOfAnalysis"), row, 0);
-  form->addWidget(edit("EditNameOfAnalysis"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelDateOfAnalysis"), row, 0);
-  form->addWidget(edit("EditDateOfAnalysis"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelSemiconductor"), row, 0);
-  form->addWidget(combo("ComboBoxSemiconductor"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelSampleNumber"), row, 0);
-  form->addWidget(edit("EditSampleNumber"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelConductionType"), row, 0);
-  form->addWidget(combo("ComboBoxConductionType"), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelComment"), row, 0);
-  form->addWidget(edit("EditComment", 100), row++, 1, 1, 2);
-  form->addWidget(label(conditions, "LabelThickness"), row, 0);
-  form->addWidget(edit("EditThickness"), row, 1);
-  form->addWidget(label(conditions, "LabelThicknessUnit"), row++, 2);
-  form->addWidget(label(conditions, "LabelMagneticField"), row, 0);
-  form->addWidget(edit("EditMagneticField"), row, 1);
-  form->addWidget(label(conditions, "LabelMagneticFieldUnit"), row++, 2);
-  form->addWidget(label(conditions, "LabelCurrent"), row, 0);
-  form->addWidget(edit("EditCurrent"), row, 1);
-  form->addWidget(label(conditions, "LabelCurrentUnit"), row++, 2);
+  AddSampleRows(new QGridLayout(conditions), conditions, SampleLayout::Conversion, false);
 
   auto* previewBox = named<QGroupBox>(this, "GroupBoxPreview");
   previewBox->setTitle(captionOf("GroupBoxPreview"));
@@ -187,24 +149,24 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   preview_ = new QTimer(this);
   preview_->setSingleShot(true);
   preview_->setInterval(250);
-  connect(preview_, &QTimer::timeout, this, [this] { presenter_->UpdatePreview(); });
+  connect(preview_, &QTimer::timeout, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
   connect(text_, &QPlainTextEdit::textChanged, preview_, qOverload<>(&QTimer::start));
   for (QComboBox* box : {columnT, columnC, unit, run, columnR})
-    connect(box, &QComboBox::currentIndexChanged, this, [this] { presenter_->UpdatePreview(); });
-  connect(quantity, &QComboBox::currentIndexChanged, this, [this] {
+    connect(box, &QComboBox::currentIndexChanged, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
+  connect(quantity, &QComboBox::currentIndexChanged, this, view_->Guard([this] {
     presenter_->ComboBoxQuantityChange();
     presenter_->UpdatePreview();
-  });
-  connect(celsius, &QCheckBox::toggled, this, [this] { presenter_->UpdatePreview(); });
+  }));
+  connect(celsius, &QCheckBox::toggled, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
   connect(hallFactor, &QLineEdit::textChanged, preview_, qOverload<>(&QTimer::start));
   // The conduction type decides which R_H rows are left out.
   if (auto* type = findChild<QComboBox*>(QStringLiteral("ComboBoxConductionType")))
     connect(type, &QComboBox::currentTextChanged, preview_, qOverload<>(&QTimer::start));
-  connect(load, &QPushButton::clicked, this, [this] {
+  connect(load, &QPushButton::clicked, this, view_->Guard([this] {
     presenter_->ButtonLoadAnotherDataClick();
     preview_->stop();
-  });
-  connect(save, &QPushButton::clicked, this, [this] { presenter_->ButtonSaveDataClick(); });
+  }));
+  connect(save, &QPushButton::clicked, this, view_->Guard([this] { presenter_->ButtonSaveDataClick(); }));
 }
 
 TFormConvert::~TFormConvert() = default;

@@ -25,8 +25,8 @@ TFormHowToInput::TFormHowToInput(QWidget* parent) : QDialog(parent) {
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<HowToInputPresenter>(*view_);
-  connect(buttons[0], &QPushButton::clicked, this, [this] { presenter_->Button1Click(); });
-  connect(buttons[1], &QPushButton::clicked, this, [this] { presenter_->Button2Click(); });
+  connect(buttons[0], &QPushButton::clicked, this, view_->Guard([this] { presenter_->Button1Click(); }));
+  connect(buttons[1], &QPushButton::clicked, this, view_->Guard([this] { presenter_->Button2Click(); }));
 }
 
 TFormHowToInput::~TFormHowToInput() = default;

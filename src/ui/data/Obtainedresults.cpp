@@ -33,8 +33,8 @@ TFormObtainedResults::TFormObtainedResults(const Analysis& record, QWidget* pare
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<ObtainedResultsPresenter>(record, *view_);
-  connect(save, &QAction::triggered, this, [this] { presenter_->ToolSaveClick(); });
-  connect(print, &QAction::triggered, this, [this] { presenter_->ToolPrintClick(); });
+  connect(save, &QAction::triggered, this, view_->Guard([this] { presenter_->ToolSaveClick(); }));
+  connect(print, &QAction::triggered, this, view_->Guard([this] { presenter_->ToolPrintClick(); }));
 }
 
 TFormObtainedResults::~TFormObtainedResults() = default;

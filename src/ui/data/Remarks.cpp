@@ -38,8 +38,8 @@ RemarksDialog::RemarksDialog(QWidget* parent) : QDialog(parent) {
   auto* again = findChild<QPushButton*>(QStringLiteral("ButtonEvaluationAgain"));
   auto* cont = findChild<QPushButton*>(QStringLiteral("ButtonContinue"));
   cont->setDefault(true);
-  connect(again, &QPushButton::clicked, this, [this] { presenter_->ButtonEvaluationAgainClick(); });
-  connect(cont, &QPushButton::clicked, this, [this] { presenter_->ButtonContinueClick(); });
+  connect(again, &QPushButton::clicked, this, view_->Guard([this] { presenter_->ButtonEvaluationAgainClick(); }));
+  connect(cont, &QPushButton::clicked, this, view_->Guard([this] { presenter_->ButtonContinueClick(); }));
 }
 
 RemarksDialog::~RemarksDialog() = default;

@@ -23,6 +23,7 @@ TFormSampleCondition::TFormSampleCondition(const Analysis& record, QWidget* pare
       {"LabelTitleConduction", "LabelTitleType", "LabelConductionType"},
       {"LabelTitleSample", "LabelTitleNumber", "LabelSampleNumber"},
       {"LabelTitleThickness", "LabelThickness", "LabelUnitThickness"},
+      // sic: the control's name, like its text "Magentic"
       {"LabelTitleMagentic", "LabelTitleField", "LabelMagneticField", "LabelUnitMagneticField"},
       {"LabelTitleCurrent", "LabelCurrent", "LabelUnitCurrent"},
       {"LabelTitleComment", "LabelComment"},

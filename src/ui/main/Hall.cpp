@@ -511,12 +511,7 @@ void TFormMain::PlaceLeftovers() {
 }
 
 void TFormMain::Run(const std::string& handler) {
-  try {
-    presenter_.Invoke(handler);
-  } catch (const std::exception& e) {
-    view_->SetCursor(Cursor::Normal);
-    view_->ShowError(e.what());
-  }
+  view_->Run([&] { presenter_.Invoke(handler); });
 }
 
 void TFormMain::Wire() {
@@ -535,11 +530,7 @@ void TFormMain::Wire() {
   connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
     QWidget* page = pages_->widget(index);
     if (!page) return;
-    try {
-      presenter_.PageControl1Change(page->objectName().toStdString());
-    } catch (const std::exception& e) {
-      view_->ShowError(e.what());
-    }
+    view_->Run([&] { presenter_.PageControl1Change(page->objectName().toStdString()); });
   });
 }
 

@@ -407,6 +407,18 @@ std::optional<std::string> QtView::AskSaveFile(const FileDialog& dialog) {
   return Dialogs().SaveFile(root_, offered);
 }
 void QtView::ShowError(const std::string& text) { Dialogs().Error(root_, text); }
+
+void QtView::Run(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    SetCursor(Cursor::Normal);
+    ShowError(e.what());
+  } catch (...) {
+    SetCursor(Cursor::Normal);
+    ShowError("The command ended with an unexpected fault.");
+  }
+}
 void QtView::ShowNotice(const std::string& text) { Dialogs().Notice(root_, text); }
 bool QtView::AskYesNo(const std::string& text) { return Dialogs().YesNo(root_, text); }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +64,16 @@ class QtView : public View {
   QObject* Find(const std::string& name) const;
   ChartWidget* Chart(const std::string& name) const;
   QWidget* Root() const { return root_; }
+
+  // The error boundary of the window: runs one command of a slot. The presenters catch
+  // korv::Error themselves; anything else that reaches here is a fault of the program,
+  // shown in an error box with the normal cursor back, so that nothing escapes a slot.
+  void Run(const std::function<void()>& command);
+  // A slot that runs `command` through Run.
+  template <class Command>
+  std::function<void()> Guard(Command command) {
+    return [this, command = std::move(command)] { Run(command); };
+  }
 
   void SetEnabled(const std::string& control, bool enabled) override;
   bool IsEnabled(const std::string& control) const override;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <QPrinter>
 #include <QWidget>
 #include <deque>
 #include <optional>
@@ -19,11 +20,29 @@ class ScriptedDialogs : public korv::ui::DialogHost {
  public:
   ScriptedDialogs() { korv::ui::SetDialogs(this); }
   ~ScriptedDialogs() override { korv::ui::SetDialogs(nullptr); }
+  ScriptedDialogs(const ScriptedDialogs&) = delete;
+  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+  // Back to no answers and no calls, for the next test of a program.
+  void Reset() {
+    opens.clear();
+    saves.clear();
+    errors.clear();
+    notices.clear();
+    questions.clear();
+    openDialogs.clear();
+    saveDialogs.clear();
+    printerSetups = 0;
+    answerYes = false;
+    printTo.clear();
+  }
 
   std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices;
+  std::vector<std::string> errors, notices, questions;
   std::vector<korv::ui::FileDialog> openDialogs, saveDialogs;
   int printerSetups = 0;
+  bool answerYes = false;  // the answer to every question
+  QString printTo;         // a PDF file that "Print" writes; empty: the set-up dialog is cancelled
 
   std::optional<std::string> OpenFile(QWidget*, const korv::ui::FileDialog& d) override {
     openDialogs.push_back(d);
@@ -35,10 +54,16 @@ class ScriptedDialogs : public korv::ui::DialogHost {
   }
   void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
   void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string&) override { return false; }
-  bool PrinterSetup(QWidget*, QPrinter&) override {
+  bool YesNo(QWidget*, const std::string& text) override {
+    questions.push_back(text);
+    return answerYes;
+  }
+  bool PrinterSetup(QWidget*, QPrinter& printer) override {
     ++printerSetups;
-    return false;
+    if (printTo.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
+    return true;
   }
 
  private:

@@ -10,7 +10,7 @@
 #include "core/Hallanalysis.h"
 #include "core/Ports.h"
 
-namespace korv::testing {
+namespace korv::test {
 
 struct Level {
   double density, energy, g;
@@ -103,4 +103,4 @@ class RecordingPorts final : public korv::Progress, public korv::Messages {
   static std::string name(korv::ProgressBar bar) { return bar == korv::ProgressBar::Main ? "Main" : "Detailed"; }
 };
 
-}  // namespace korv::testing
+}  // namespace korv::test

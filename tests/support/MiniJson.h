@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace minijson {
+namespace korv::test::minijson {
 
 struct Value {
   enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
@@ -147,4 +147,4 @@ class Parser {
 
 inline Value Parse(const std::string& text) { return Parser(text).Parse(); }
 
-}  // namespace minijson
+}  // namespace korv::test::minijson
