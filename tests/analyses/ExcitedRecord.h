@@ -9,7 +9,7 @@
 
 #include "core/Hallanalysis.h"
 
-namespace korv::testing {
+namespace korv::test {
 
 struct HydrogenicDopant {
   double density = 1e19, level = 0.17, g = 4, compensation = 1e18;
@@ -80,4 +80,4 @@ inline void FillExcitedRecord(Analysis& a, const HydrogenicDopant& d, double tLo
   a.TemporaryCompensatingDensity[0] = d.compensation;
 }
 
-}  // namespace korv::testing
+}  // namespace korv::test

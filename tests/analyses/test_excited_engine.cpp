@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "../numerics/AnalyticRecord.h"
+#include "support/AnalyticRecord.h"
 #include "ExcitedRecord.h"
 #include "analyses/Excitedstates.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
 
 using namespace korv::excited;
-using korv::testing::FillExcitedRecord;
-using korv::testing::HydrogenicDopant;
-using korv::testing::RecordingPorts;
+using korv::test::FillExcitedRecord;
+using korv::test::HydrogenicDopant;
+using korv::test::RecordingPorts;
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST_F(ExcitedFixture, OccupancyEqualsTheTextbookFormAndStaysFiniteWhereItOverfl
   const auto& dE = x.HydrogenicLevels;
   // Textbook: I = exp((E - EF)/kT) / (1 + g exp(-Eex/kT) (exp((E-EF)/kT) + sum n^2 exp((dE_n - EF)/kT))).
   for (double T : {150.0, 300.0, 600.0}) {
-    const double kT = korv::testing::KTeV(T), E = 0.17, EF = 0.25;
+    const double kT = korv::test::KTeV(T), E = 0.17, EF = 0.25;
     double w = 0, num = 0, s = std::exp((E - EF) / kT);
     for (int n = 2; n <= 4; ++n) {
       const double wn = n * n * std::exp(-(E - dE[n - 1]) / kT);
@@ -102,7 +102,7 @@ TEST_F(ExcitedFixture, OccupancyEqualsTheTextbookFormAndStaysFiniteWhereItOverfl
     EXPECT_NEAR(x.OccupancyTerm(kT, EF, E) / textbook, 1.0, 1e-12) << T;
   }
   // A level near 1.5 eV at 5 K: exp((E - EF)/kT) overflows in the textbook form.
-  const double kT = korv::testing::KTeV(5);
+  const double kT = korv::test::KTeV(5);
   const double i = x.OccupancyTerm(kT, 0.01, 1.5);
   EXPECT_TRUE(std::isfinite(i));
   EXPECT_NEAR(i, 1.0 / 4.0, 1e-6);  // fully occupied: exp((E-EF)/kT)/D -> 1/(g (1+W) exp(-Eex/kT)) ~ 1/g
@@ -288,7 +288,7 @@ TEST_F(ExcitedFixture, ExcFileListsTheExcitedStatesAndNamesItself) {
   for (double& d : v) row >> d;
   EXPECT_EQ(v[0], 300);
   EXPECT_EQ(v[2], 2.0);
-  EXPECT_NEAR(v[5], x.AverageExcitedEnergy(korv::testing::KTeV(300), 0.17), 1e-6);
+  EXPECT_NEAR(v[5], x.AverageExcitedEnergy(korv::test::KTeV(300), 0.17), 1e-6);
   EXPECT_EQ(lines[50].find("300     "), 0u);
 
   x.HighestLevel = 10;

@@ -9,7 +9,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "MiniJson.h"
+#include "support/MiniJson.h"
+
+namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
 

@@ -35,7 +35,7 @@ std::vector<std::string> FileLines(const std::string& path) {
 class ExcitedWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    korv::testing::FillExcitedRecord(a, dopant, 300, 420, 0.25);
+    korv::test::FillExcitedRecord(a, dopant, 300, 420, 0.25);
     a.ProgramCaption = "KORV Ver. 1.51";
     a.ExperimentalDataFile = folder / "gan.pT";
     a.FermiLevelFile = folder / "gan.fl";
@@ -57,7 +57,7 @@ class ExcitedWindow : public ::testing::Test {
   }
 
   Analysis a;
-  korv::testing::HydrogenicDopant dopant;
+  korv::test::HydrogenicDopant dopant;
   TempFolder folder{"exc"};
   MemoryView view{ExcitedStatesControls(), ExcitedStatesCharts()};
   RecordingWindows windows;

@@ -10,12 +10,12 @@
 #include <sstream>
 
 #include "core/Error.h"
-#include "numerics/AnalyticRecord.h"
+#include "support/AnalyticRecord.h"
 
 using namespace korv::curvefit;
-using korv::testing::ExactConcentration;
-using korv::testing::ExactFermiLevel;
-using korv::testing::Level;
+using korv::test::ExactConcentration;
+using korv::test::ExactFermiLevel;
+using korv::test::Level;
 
 namespace {
 
