@@ -19,6 +19,8 @@ const char* kErefPattern = "0.######";
 const char* kManualMark = " [manual mode]";
 const char* kAgain = "Calculation again";
 const char* kCalculation = "Calculation";
+constexpr double kLargestMaterialValue = 1000;
+const char* kNoSpline = "There are no data for analysis: calculate or load the spline first.";
 
 // Controls that only Advanced mode shows.
 const char* const kAdvancedControls[] = {
@@ -272,12 +274,28 @@ bool TFormMainPresenter::loadFrom(std::string& field, const std::string& path, c
   bool ok = false;
   try {
     ok = reader();
+  } catch (const std::exception& e) {
+    field = old;
+    // The reader's message names the file when it does not already.
+    const std::string message = e.what();
+    if (message.find(path) != std::string::npos) throw;
+    throw korv::Error("The file " + path + " could not be read: " + message);
   } catch (...) {
     field = old;
     throw;
   }
   if (!ok) field = old;
   return ok;
+}
+
+std::string TFormMainPresenter::proposedName(FileStage stage, const std::string& replacement) const {
+  // The file of that stage, else of the latest stage before it that has one; with none
+  // the dialog proposes nothing rather than a bare extension.
+  const std::string* files[] = {&a_.ExperimentalDataFile, &a_.AnalysisDataFile, &a_.FermiLevelFile, &a_.AnalysisFile[0],
+                                &a_.AnalysisFile[1],      &a_.AnalysisFile[2],  &a_.SimulationFile};
+  for (int i = static_cast<int>(stage); i >= 0; --i)
+    if (!files[i]->empty()) return ReplaceExtension(*files[i], replacement);
+  return "";
 }
 
 std::optional<std::string> TFormMainPresenter::askSave(int filterIndex, const std::string& proposed) {
@@ -339,8 +357,8 @@ void TFormMainPresenter::resetMainWindow() {
   en("ButtonSimulation", false);
   en("ButtonSaveSimulation", false);
   if (a_.DeveloperOptionsHidden) a_.ManualMode = false;
-  negativeNcomInUse = false;
-  txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
+  setNegativeNcom(false);
+  fermiReady_ = false;
   showNeutralCaptions();
 }
 
@@ -409,6 +427,11 @@ void TFormMainPresenter::resetH1Display() {
   txt("LabelPeakT1", "0");
   txt("LabelPeakV1", "0");
   for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1", "ButtonEvaluation1"}) en(b, false);
+  resetH1Evaluation();
+}
+
+void TFormMainPresenter::resetH1Evaluation() {
+  view_->ClearSeries("ChartH1", series::kSimulatedH);
   for (const char* l : {"LabelDensity1", "LabelEnergy1", "LabelCDensity1"}) txt(l, "0");
   en("ButtonSaveH1", false);
   txt("LabelFilenameH1", "");
@@ -421,6 +444,11 @@ void TFormMainPresenter::resetH1Display() {
   }
   txt("EditSCDensity", "0");
   en("ButtonSaveSimulation", false);
+  dropUnreliableLevel(0);
+}
+
+void TFormMainPresenter::dropUnreliableLevel(int from) {
+  if (unreliableLevel >= from) unreliableLevel = -1;
 }
 
 void TFormMainPresenter::resetH2Evaluation() {
@@ -437,6 +465,7 @@ void TFormMainPresenter::resetH2Evaluation() {
     txt("EditSEnergy" + s(j), "0");
   }
   txt("EditSCDensity", "0");
+  dropUnreliableLevel(1);
 }
 
 void TFormMainPresenter::resetH2Display() {
@@ -463,6 +492,7 @@ void TFormMainPresenter::resetH3Evaluation() {
   txt("EditSDensity3", "0");
   txt("EditSEnergy3", "0");
   txt("EditSCDensity", "0");
+  dropUnreliableLevel(2);
 }
 
 void TFormMainPresenter::resetH3Display() {
@@ -505,6 +535,29 @@ void TFormMainPresenter::invalidateFrom(Stage stage) {
   resetSimulationDisplay();
   a_.CompensatingDensity = 0;
   for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
+  if (run(Stage::Spline)) {
+    // Nothing is left to save or to simulate over.
+    en("ButtonSaveSpline", false);
+    en("ButtonSimulation", false);
+  }
+  if (run(Stage::Analyses)) {
+    fermiReady_ = false;
+    setNegativeNcom(false);
+  }
+  // The Fermi tab's reset shows both conduction types; a loaded measurement has one.
+  if (run(Stage::DensityOfStates) && conductionKind() != 0) applyConductionCaptions(conductionKind());
+}
+
+void TFormMainPresenter::setNegativeNcom(bool inUse) {
+  negativeNcomInUse = inUse;
+  txt("ButtonUseNegativeNcom", inUse ? "Do not Use Negative Value" : "Use Negative Compensating Density");
+}
+
+void TFormMainPresenter::dropCarriedCompensation() {
+  a_.EvaluationFinished = false;
+  a_.CompensationAnalysis = -1;
+  a_.CompensatingDensity = 0;
+  setNegativeNcom(false);
 }
 
 // ---- Captions and formula pictures -------------------------------------------------------
@@ -655,30 +708,80 @@ void TFormMainPresenter::plotFermiLevel() {
 
 // ---- Tab 1: measurement and spline ----------------------------------------------------------
 
+namespace {
+
+// The measurement header the data sheet shows: a keyboard entry starts from an empty one,
+// and a cancelled entry gets the old one back.
+struct MeasurementHeader {
+  std::string OriginalFile, ExperimentalDataFile, MeasurementName, MeasurementDate, AnalysisName, AnalysisDate,
+      SampleNumber, Semiconductor, ConductionType, Remark;
+  double Thickness = 0, MagneticField = 0, Current = 0;
+
+  template <class From, class To>
+  static void copy(const From& from, To& to) {
+    to.OriginalFile = from.OriginalFile;
+    to.ExperimentalDataFile = from.ExperimentalDataFile;
+    to.MeasurementName = from.MeasurementName;
+    to.MeasurementDate = from.MeasurementDate;
+    to.AnalysisName = from.AnalysisName;
+    to.AnalysisDate = from.AnalysisDate;
+    to.SampleNumber = from.SampleNumber;
+    to.Semiconductor = from.Semiconductor;
+    to.ConductionType = from.ConductionType;
+    to.Remark = from.Remark;
+    to.Thickness = from.Thickness;
+    to.MagneticField = from.MagneticField;
+    to.Current = from.Current;
+  }
+};
+
+}  // namespace
+
 void TFormMainPresenter::ButtonInputDataClick() {
   command("", [&] {
-    resetMainWindow();
+    // Nothing is reset until the data sheet or the conversion has written a measurement:
+    // a cancelled entry leaves the analysis as it was.
+    bool saved = false;
     switch (windows_->AskDataSource()) {
-      case DataSource::Keyboard:
+      case DataSource::Keyboard: {
+        MeasurementHeader old;
+        MeasurementHeader::copy(a_, old);
+        MeasurementHeader::copy(MeasurementHeader{}, a_);
         keyboardEntryRequested = true;
-        a_.ResetAll();
-        sheetDataSaved = windows_->ShowDataSheet(true);
+        try {
+          saved = windows_->ShowDataSheet(true);
+        } catch (...) {
+          keyboardEntryRequested = false;
+          MeasurementHeader::copy(old, a_);
+          throw;
+        }
         keyboardEntryRequested = false;
+        if (!saved) MeasurementHeader::copy(old, a_);
         break;
+      }
       case DataSource::Conversion:
-        convertedDataSaved = windows_->ShowConversion();
+        saved = windows_->ShowConversion();
         break;
       case DataSource::None:
         break;
     }
+    if (!saved) {
+      en("ButtonChangeData", true);
+      return;
+    }
+    // The new measurement file, read again after the full reset.
+    const std::string file = a_.ExperimentalDataFile;
+    resetMainWindow();
+    a_.ExperimentalDataFile = file;
+    const bool loaded = a_.LoadMeasurementFile();
+    if (!loaded) a_.ExperimentalDataFile.clear();
     txt("LabelFilenameExperimentalData", a_.ExperimentalDataFile);
     txt("PanelFilenameExperimentalData", a_.ExperimentalDataFile);
     txt("PanelSampleNumber", a_.SampleNumber);
-    if (convertedDataSaved || sheetDataSaved) {
+    if (loaded) {
       showConductionTypeCaptions();
       plotMeasurement();
       en("ButtonCalcSpline", true);
-      (convertedDataSaved ? convertedDataSaved : sheetDataSaved) = false;
     }
     en("ButtonChangeData", true);
     en("LoadSpline", false);
@@ -693,9 +796,10 @@ void TFormMainPresenter::ButtonInputDataClick() {
 void TFormMainPresenter::loadExperimental(bool fromButton) {
   bool loaded = false;
   command("", [&] {
-    resetMainWindow();
+    // A cancelled dialog leaves the analysis as it was.
     const auto path = askOpen(1, "");
     if (!path) return;
+    resetMainWindow();
     if (!loadFrom(a_.ExperimentalDataFile, *path, [&] { return a_.LoadMeasurementFile(); })) return;
     showConductionTypeCaptions();
     plotMeasurement();
@@ -767,7 +871,11 @@ void TFormMainPresenter::ButtonCalcSplineClick() {
 
 void TFormMainPresenter::ButtonSaveSplineClick() {
   command("", [&] {
-    const auto path = askSave(1, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    if (gridLength() == 0) {
+      view_->ShowError(kNoSpline);
+      return;
+    }
+    const auto path = askSave(1, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
     if (!saveTo(a_.AnalysisDataFile, *path, [&] { return a_.SaveSplineFile(); })) return;
     txt("LabelFilenameSpline", *path);
@@ -785,10 +893,17 @@ void TFormMainPresenter::ButtonSaveSplineClick() {
 
 void TFormMainPresenter::LoadSplineClick() {
   command("", [&] {
-    invalidateFrom(Stage::Spline);
-    const auto path = askOpen(2, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    const auto path = askOpen(2, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
+    invalidateFrom(Stage::Spline);
     if (!loadFrom(a_.AnalysisDataFile, *path, [&] { return a_.LoadSplineFile(); })) return;
+    if (gridLength() == 0) {
+      // A file without a point would lead every later stage into an empty grid.
+      invalidateFrom(Stage::Spline);
+      a_.AnalysisDataFile.clear();
+      view_->ShowError("The file " + *path + " holds no data for analysis.");
+      return;
+    }
     plotSpline();
     txt("LabelFilenameSpline", a_.AnalysisDataFile);
     txt("EditSmoothness", FormatGeneral(a_.Smoothness));
@@ -820,6 +935,13 @@ void TFormMainPresenter::ButtonCalcEffectiveDensityOfStatesClick() {
   command("", [&] {
     a_.EffectiveMass = ParseReal(view_->Text("EditMass"));
     a_.EquivalentMinima = a_.ConductionType == "n-type" ? ParseReal(view_->Text("EditEquivalentMinima")) : 1.0;
+    // A positive value can still be far outside any material: say so rather than that it
+    // is not positive.
+    for (const auto& [value, what] :
+         {std::pair{a_.EffectiveMass, "effective mass"}, std::pair{a_.EquivalentMinima, "number of equivalent minima"}})
+      if (value > kLargestMaterialValue)
+        throw korv::Error("The " + std::string(what) + " " + FormatGeneral(value) + " is out of range (at most " +
+                          FormatGeneral(kLargestMaterialValue) + ").");
     if (!a_.CalculateEffectiveDensityOfStates()) {
       view_->ShowError("Calculation is unable to carry out");
       return;
@@ -834,6 +956,10 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
   command("", [&] {
     if (view_->IsEnabled("ButtonCalcEffectiveDensityOfStates")) {
       view_->ShowError("Please calcutate the effective density of states first.");
+      return;
+    }
+    if (gridLength() == 0) {
+      view_->ShowError(kNoSpline);
       return;
     }
     busy();
@@ -863,10 +989,11 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveFermiLevelClick() {
   command("", [&] {
-    const auto path = askSave(2, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    const auto path = askSave(2, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
     if (!saveTo(a_.FermiLevelFile, *path, [&] { return a_.SaveFermiLevelFile(); })) return;
     txt("LabelFilenameFermiLevel", *path);
+    fermiReady_ = true;
     en("ButtonSaveFermiLevel", false);
     en("ButtonSaveFigureFermi", true);
     for (const char* b : kH1StartCommands) en(b, true);
@@ -878,7 +1005,7 @@ void TFormMainPresenter::ButtonSaveFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
   command("", [&] {
-    const auto path = askSave(13, ReplaceExtension(a_.FermiLevelFile, ".flE"));
+    const auto path = askSave(13, proposedName(FileStage::Fermi, ".flE"));
     if (!path) return;
     if (!saveTo(a_.ExperimentalFermiLevelFile, *path, [&] { return a_.SaveExperimentalFermiLevelFile(); })) return;
     en("ButtonSaveExperimentalFermiLevelData", false);
@@ -887,12 +1014,13 @@ void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
 
 void TFormMainPresenter::LoadFermiLevelClick() {
   command("", [&] {
-    invalidateFrom(Stage::DensityOfStates);
-    const auto path = askOpen(3, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    const auto path = askOpen(3, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
+    invalidateFrom(Stage::DensityOfStates);
     if (!loadFrom(a_.FermiLevelFile, *path, [&] { return a_.LoadFermiLevelFile(); })) return;
     plotFermiLevel();
     txt("LabelFilenameFermiLevel", *path);
+    fermiReady_ = true;
     en("ButtonInputChangeInformation", true);
     en("ButtonCalcEffectiveDensityOfStates", false);
     en("ButtonCalcFermiLevel", false);
@@ -959,6 +1087,7 @@ void TFormMainPresenter::TypeOfFunctionClick() {
 
 void TFormMainPresenter::RadioButtonFunctionClick(int functionType) {
   a_.FunctionType = functionType;
+  setNegativeNcom(false);
   a_.ClearAnalysisStages();
   a_.ClearFirstAnalysis();
   a_.ClearSecondAnalysis();
@@ -968,7 +1097,8 @@ void TFormMainPresenter::RadioButtonFunctionClick(int functionType) {
   resetH2Display();
   resetH3Display();
   resetSimulationDisplay();
-  if (a_.SplineTemperature.size() > 10) en("ButtonCalcH1", true);
+  // H1 needs the saved or loaded Fermi level, not just a grid.
+  if (fermiReady_ && gridLength() > 10) en("ButtonCalcH1", true);
   showFunctionTypeCaptions();
 }
 
@@ -993,7 +1123,7 @@ void TFormMainPresenter::MenuCurveFittingClick() {
   command("", [&] { windows_->Show(Window::CurveFitting); });
 }
 void TFormMainPresenter::VersionClick() { windows_->ShowAbout(); }
-void TFormMainPresenter::InformationClick() { windows_->ShowHelpAddress(latestVersionAddress); }
+void TFormMainPresenter::InformationClick() { windows_->ShowHelpAddress(kReleaseNotesPage); }
 void TFormMainPresenter::HelpClick() { windows_->Show(Window::Help); }
 void TFormMainPresenter::InformationSemiconductorClick() {
   command("", [&] { windows_->Show(Window::InformationSemiconductor); });
@@ -1011,10 +1141,10 @@ void TFormMainPresenter::PageControl1Change(const std::string& page) {
 
 // ---- Figures -------------------------------------------------------------------------------------
 
-void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, const std::string& from,
+void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, FileStage from,
                                     const std::string& suffix) {
   command("", [&] {
-    const auto path = askSave(10, ReplaceExtension(from, suffix));
+    const auto path = askSave(10, proposedName(from, suffix));
     if (!path) return;
     std::string error;
     if (!view_->SaveChartImage(chart, *path, error)) {
@@ -1026,28 +1156,28 @@ void TFormMainPresenter::saveFigure(const std::string& button, const std::string
 }
 
 void TFormMainPresenter::ButtonSaveFigureConcentration1Click() {
-  saveFigure("ButtonSaveFigureConcentration1", "ChartExperimentalLinear", a_.ExperimentalDataFile, "Con1.bmp");
+  saveFigure("ButtonSaveFigureConcentration1", "ChartExperimentalLinear", FileStage::Measurement, "Con1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureConcentration2Click() {
-  saveFigure("ButtonSaveFigureConcentration2", "ChartExperimentalLog", a_.ExperimentalDataFile, "Con2.bmp");
+  saveFigure("ButtonSaveFigureConcentration2", "ChartExperimentalLog", FileStage::Measurement, "Con2.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureFermiClick() {
-  saveFigure("ButtonSaveFigureFermi", "ChartFermiLevel", a_.FermiLevelFile, "Fermi.bmp");
+  saveFigure("ButtonSaveFigureFermi", "ChartFermiLevel", FileStage::Fermi, "Fermi.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH1Click() {
-  saveFigure("ButtonSaveFigureH1", "ChartH1", a_.AnalysisFile[0], "H1.bmp");
+  saveFigure("ButtonSaveFigureH1", "ChartH1", FileStage::H1, "H1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH2Click() {
-  saveFigure("ButtonSaveFigureH2", "ChartH2", a_.AnalysisFile[1], "H2.bmp");
+  saveFigure("ButtonSaveFigureH2", "ChartH2", FileStage::H2, "H2.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH3Click() {
-  saveFigure("ButtonSaveFigureH3", "ChartH3", a_.AnalysisFile[2], "H3.bmp");
+  saveFigure("ButtonSaveFigureH3", "ChartH3", FileStage::H3, "H3.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureSimulation1Click() {
-  saveFigure("ButtonSaveFigureSimulation1", "ChartSimulationReverseT", a_.SimulationFile, "SimH1.bmp");
+  saveFigure("ButtonSaveFigureSimulation1", "ChartSimulationReverseT", FileStage::Simulation, "SimH1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureSimulation2Click() {
-  saveFigure("ButtonSaveFigureSimulation2", "ChartSimulationT", a_.SimulationFile, "SimH2.bmp");
+  saveFigure("ButtonSaveFigureSimulation2", "ChartSimulationT", FileStage::Simulation, "SimH2.bmp");
 }
 
 // ---- The H tabs: shared pieces ------------------------------------------------------------------
@@ -1120,12 +1250,11 @@ void TFormMainPresenter::clearForH1Calculation() {
   resetH3Display();
   resetSimulationDisplay();
   if (a_.CompensationAnalysis >= 0) {
-    a_.EvaluationFinished = false;
-    a_.CompensationAnalysis = -1;
-    a_.CompensatingDensity = 0;
+    dropCarriedCompensation();
     txt("ButtonCalcH2", kCalculation);
     txt("ButtonCalcH3", kCalculation);
   }
+  setNegativeNcom(false);
 }
 
 void TFormMainPresenter::ButtonCalcH1Click() {
@@ -1200,12 +1329,13 @@ void TFormMainPresenter::ButtonCalculationH1PreciseClick() {
     txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
     plotH(1);
     a_.PeakIndex[0] = 0;
-    if (!a_.StepToHigherPeak(0)) {
+    if (!stepPeak(a_, 0, true)) {
       view_->ShowError("The peak could not be founded.");
       return;
     }
     markPeak(1);
-    for (const char* b : {"ButtonEvaluation1", "ButtonDecreasePeakH1", "ButtonIncreasePeakH1"}) en(b, true);
+    en("ButtonEvaluation1", peakIsInner(1));
+    for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1"}) en(b, true);
     txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
     for (const char* b : {"ButtonCalcH1", "ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise", "ButtonIncreaseErefH1",
                           "ButtonIncreaseErefH1Precise"})
@@ -1223,17 +1353,53 @@ void TFormMainPresenter::peakStep(int k, bool higher) {
     const std::string chart = "ChartH" + s(k);
     view_->ClearSeries(chart, series::kSimulatedH);
     view_->ClearSeries(chart, series::kPeak);
-    if (!(higher ? a_.StepToHigherPeak(k - 1) : a_.StepToLowerPeak(k - 1))) {
+    if (!stepPeak(a_, k - 1, higher)) {
       view_->ShowError(higher ? "The higher peak could not be founded." : "The lower peak could not be founded.");
       return;
     }
+    // Another peak: the evaluation of this analysis and everything after it are gone.
+    clearAfterPeakStep(k);
     markPeak(k);
-    en("ButtonEvaluation" + s(k), true);
+    en("ButtonEvaluation" + s(k), peakIsInner(k));
     if (k == 1)
       closeLateWindows();
     else
       closeFittingWindow();
   });
+}
+
+void TFormMainPresenter::clearAfterPeakStep(int k) {
+  if (k == 1) {
+    a_.ClearSecondAnalysis();
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    resetH1Evaluation();
+    resetH2Display();
+    resetH3Display();
+    resetSimulationDisplay();
+    if (a_.CompensationAnalysis >= 0) {
+      dropCarriedCompensation();
+      txt("ButtonCalcH2", kCalculation);
+      txt("ButtonCalcH3", kCalculation);
+    }
+    setNegativeNcom(false);
+  } else if (k == 2) {
+    a_.ClearThirdAnalysis();
+    a_.ClearSimulation();
+    resetH2Evaluation();
+    resetH3Display();
+    resetSimulationDisplay();
+    if (a_.CompensationAnalysis >= 1) {
+      a_.EvaluationFinished = false;
+      a_.CompensationAnalysis = -1;
+      a_.CompensatingDensity = 0;
+      txt("ButtonCalcH3", kCalculation);
+    }
+  } else {
+    a_.ClearSimulation();
+    resetH3Evaluation();
+    resetSimulationDisplay();
+  }
 }
 
 void TFormMainPresenter::ButtonDecreasePeakH1Click() { peakStep(1, false); }
@@ -1348,8 +1514,8 @@ void TFormMainPresenter::ButtonEvaluation3Click() { evaluation(3); }
 void TFormMainPresenter::saveH(int k) {
   const std::string K = s(k);
   command("", [&] {
-    const std::string& from = k == 1 ? a_.FermiLevelFile : a_.AnalysisFile[k - 2];
-    const auto path = askSave(sFunction() ? 6 + k : 2 + k, ReplaceExtension(from, (sFunction() ? ".S" : ".H") + K));
+    const FileStage from = k == 1 ? FileStage::Fermi : k == 2 ? FileStage::H1 : FileStage::H2;
+    const auto path = askSave(sFunction() ? 6 + k : 2 + k, proposedName(from, (sFunction() ? ".S" : ".H") + K));
     if (!path) return;
     if (!saveTo(a_.AnalysisFile[k - 1], *path, [&] { return a_.SaveAnalysisFile(k - 1); })) return;
     txt("LabelFilenameH" + K, *path);
@@ -1387,7 +1553,7 @@ void TFormMainPresenter::saveExperimentalH(int k) {
   const std::string K = s(k);
   command("", [&] {
     const std::string ext = (sFunction() ? ".S" : ".H") + K + "E";
-    const auto path = askSave(sFunction() ? sIndex[k - 1] : hIndex[k - 1], ReplaceExtension(a_.FermiLevelFile, ext));
+    const auto path = askSave(sFunction() ? sIndex[k - 1] : hIndex[k - 1], proposedName(FileStage::Fermi, ext));
     if (!path) return;
     if (!saveTo(a_.ExperimentalAnalysisFile[k - 1], *path, [&] { return a_.SaveExperimentalAnalysisFile(k - 1); }))
       return;
@@ -1424,6 +1590,7 @@ void TFormMainPresenter::calcH(int k) {
       a_.CompensationAnalysis = -1;
       a_.CompensatingDensity = 0;
       if (k == 2) {
+        setNegativeNcom(false);
         txt("LabelComDensityH2", "0");
         txt("ButtonCalcH3", kCalculation);
       }
@@ -1481,7 +1648,7 @@ void TFormMainPresenter::calcH(int k) {
         a_.SecondAttempt = true;
         return;
       }
-      negativeNcomInUse = true;
+      setNegativeNcom(true);
       a_.CompensationAnalysis = 0;
       a_.EvaluationFinished = true;
       a_.RecalculationRequested = true;
@@ -1540,21 +1707,16 @@ void TFormMainPresenter::ButtonCalcH3Click() { calcH(3); }
 void TFormMainPresenter::ButtonUseNegativeNcomClick() {
   command("", [&] {
     if (negativeNcomInUse) {
-      negativeNcomInUse = false;
-      a_.CompensationAnalysis = -1;
-      a_.EvaluationFinished = false;
-      a_.CompensatingDensity = 0;
-      txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
+      dropCarriedCompensation();
       txt("LabelComDensityH2", "0");
       txt("ButtonCalcH3", kCalculation);
       chk("CheckBox4", false);
       txt("EditSCDensity", "0");
     } else {
-      negativeNcomInUse = true;
+      setNegativeNcom(true);
       a_.CompensationAnalysis = 0;
       a_.EvaluationFinished = true;
       a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
-      txt("ButtonUseNegativeNcom", "Do not Use Negative Value");
       txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
       txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
       txt("ButtonCalcH3", kCalculation);
@@ -1610,7 +1772,7 @@ void TFormMainPresenter::ButtonSimulationClick() {
 
 void TFormMainPresenter::ButtonSaveSimulationClick() {
   command("", [&] {
-    const auto path = askSave(6, ReplaceExtension(a_.AnalysisFile[0], sFunction() ? ".simS" : ".simH"));
+    const auto path = askSave(6, proposedName(FileStage::H1, sFunction() ? ".simS" : ".simH"));
     if (!path) return;
     if (!saveTo(a_.SimulationFile, *path, [&] { return a_.SaveSimulationFile(); })) return;
     txt("LabelFilenameSimulation", *path);

@@ -27,6 +27,10 @@ inline constexpr const char* kMainSaveFilter =
     "Experimental Fermi level (*.flE)|*.flE|Experimental H2 (*.H2E)|*.H2E|Experimental S2 (*.S2E)|*.S2E|"
     "Experimental H3 (*.H3E)|*.H3E|Experimental S3 (*.S3E)|*.S3E";
 
+// The page of this version's changes that "Information on Latest Version" shows, a file
+// beside the help file.
+inline constexpr const char* kReleaseNotesPage = "ReleaseNotes.html";
+
 inline constexpr const char* kVersionInformation = "Version 1.51 (2004/6/2)";
 inline constexpr const char* kProgramCaption = "KORV Ver. 1.51";
 
@@ -54,14 +58,15 @@ class TFormMainPresenter {
   int unreliableLevel = -1;
   TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
 
-  // The two pipeline operations whose results steer the H tabs most, replaceable so that
+  // The pipeline operations whose results steer the H tabs most, replaceable so that
   // a test can hand the window an engine result it needs (a peak below the previous one,
   // a level that was not accepted). The program keeps these defaults.
   std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
   std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
-
-  // Address that "Information on Latest Version" shows.
-  std::string latestVersionAddress = "https://korv.example.org/latest";
+  // The step to the next higher (or lower) peak of an analysis, replaceable the same way.
+  std::function<bool(Analysis&, int, bool)> stepPeak = [](Analysis& a, int k, bool higher) {
+    return higher ? a.StepToHigherPeak(k) : a.StepToLowerPeak(k);
+  };
 
   // ---- Window routines --------------------------------------------------------------
   void setMode(bool advanced);
@@ -174,11 +179,21 @@ class TFormMainPresenter {
 
  private:
   enum class Stage { Spline, DensityOfStates, Analyses, First, Second, Third, Simulation };
+  // The files of the chain, in its order.
+  enum class FileStage { Measurement, Spline, Fermi, H1, H2, H3, Simulation };
 
   // Runs one command: an error ends it with an error box, the cursor back to normal, the
   // progress windows closed, and `reenable` (the pressed button) enabled again.
   void command(const std::string& reenable, const std::function<void()>& body);
   void invalidateFrom(Stage stage);
+  void resetH1Evaluation();
+  // The remark level of analysis `from` (0 = H1) or a later one goes with its results.
+  void dropUnreliableLevel(int from);
+  // The H2 toggle's flag and caption, always together.
+  void setNegativeNcom(bool inUse);
+  // No compensating density carried into a later analysis any more.
+  void dropCarriedCompensation();
+  void clearAfterPeakStep(int k);
   void closeSideWindows();
   void disableSideMenus();
   void closeLateWindows();
@@ -198,8 +213,10 @@ class TFormMainPresenter {
   bool loadFrom(std::string& field, const std::string& path, const std::function<bool()>& reader);
   std::optional<std::string> askSave(int filterIndex, const std::string& proposed);
   std::optional<std::string> askOpen(int filterIndex, const std::string& proposed);
-  void saveFigure(const std::string& button, const std::string& chart, const std::string& from,
-                  const std::string& suffix);
+  void saveFigure(const std::string& button, const std::string& chart, FileStage from, const std::string& suffix);
+  // The name a dialog proposes: the file of `stage` (or of the latest earlier stage that
+  // has one) with its extension replaced.
+  std::string proposedName(FileStage stage, const std::string& replacement) const;
 
   void loadExperimental(bool fromButton);
   void clearForH1Calculation();
@@ -227,6 +244,7 @@ class TFormMainPresenter {
   void normal();
 
   Analysis& a_;
+  bool fermiReady_ = false;  // the Fermi level saved or loaded: H1 can start
   View* view_ = nullptr;
   Windows* windows_ = nullptr;
   std::map<std::string, std::function<void()>> handlers_;

@@ -454,19 +454,25 @@ TEST_F(AdvancedAnalyses, APeakStepMarksTheNewPeakAndReopensTheEvaluation) {
   ToFermiReady("13_gan_n_two_donors.nT");
   Click("ButtonCalcH1");
   Click("ButtonEvaluation1");
-  const std::string result = Text("LabelDensity1");
+  ASSERT_TRUE(On("ButtonSaveH1"));
   ASSERT_FALSE(On("ButtonEvaluation1"));
   const int before = record.PeakIndex[0];
+  // ">" here reaches the last grid point: no level can be evaluated there.
   Click("ButtonIncreasePeakH1");
   EXPECT_GT(record.PeakIndex[0], before);
-  EXPECT_TRUE(On("ButtonEvaluation1"));
+  ASSERT_EQ(record.PeakIndex[0], record.GridCount - 1);
+  EXPECT_FALSE(On("ButtonEvaluation1"));
   EXPECT_EQ(view.PointCount("ChartH1", 1), 0);
   ASSERT_EQ(view.PointCount("ChartH1", 2), 1);
   EXPECT_EQ(view.Series("ChartH1", 2)[0].first, record.SplineTemperature[record.PeakIndex[0]]);
   EXPECT_EQ(Text("LabelPeakT1"), FormatGeneral(record.SplineTemperature[record.PeakIndex[0]]));
-  EXPECT_EQ(Text("LabelDensity1"), result);  // shown until the next evaluation
+  // The old evaluation belongs to the old peak: its results and "Save" are gone.
+  EXPECT_EQ(Text("LabelDensity1"), "0");
+  EXPECT_FALSE(On("ButtonSaveH1"));
   Click("ButtonDecreasePeakH1");
   EXPECT_LT(record.PeakIndex[0], record.GridCount - 1);
+  EXPECT_GT(record.PeakIndex[0], 0);
+  EXPECT_TRUE(On("ButtonEvaluation1"));
 }
 
 TEST_F(AdvancedAnalyses, TheNegativeDensityToggleCarriesAndDropsTheH1Density) {
@@ -648,8 +654,8 @@ TEST_F(Analyses, MenusAndSideButtonsOpenTheirWindows) {
         Case{"ObtainedResults", "Show ObtainedResults"}, Case{"ButtonSaveResults", "Show ObtainedResults"},
         Case{"InformationSemiconductor", "Show InformationSemiconductor"},
         Case{"ButtonSeeInformation", "Show InformationSemiconductor"}, Case{"Help", "Show Help"},
-        Case{"Version", "About"}, Case{"Information", "HelpAddress https://korv.example.org/latest"},
-        Case{"PrintMain", "Print"}, Case{"ExitMain", "CloseMainWindow"}}) {
+        Case{"Version", "About"}, Case{"Information", "HelpAddress ReleaseNotes.html"}, Case{"PrintMain", "Print"},
+        Case{"ExitMain", "CloseMainWindow"}}) {
     windows.calls.clear();
     Click(c.control);
     EXPECT_EQ(windows.calls, std::vector<std::string>{c.call}) << c.control;
