@@ -155,6 +155,26 @@ class Analysis {
   void ClearThirdAnalysis();
   void ClearSimulation();
 
+  // ---- Carried compensating density --------------------------------------------
+  // Once analysis `from` (0-based) has fixed the compensating density, the later
+  // analyses add it back instead of fitting their own. FixCompensationAt marks the
+  // analysis only (the density follows when the main window recalculates);
+  // CarryCompensation also takes over its temporary compensating density;
+  // DropCarriedCompensation returns to fitting it.
+  void FixCompensationAt(int from) {
+    EvaluationFinished = true;
+    CompensationAnalysis = from;
+  }
+  void CarryCompensation(int from) {
+    FixCompensationAt(from);
+    CompensatingDensity = TemporaryCompensatingDensity[from];
+  }
+  void DropCarriedCompensation() {
+    EvaluationFinished = false;
+    CompensationAnalysis = -1;
+    CompensatingDensity = 0;
+  }
+
   // Clearing an array keeps one element: its first value survives (zero when it was empty).
   static void ClearArray(Array& a) { a.resize(1); }
 

@@ -265,8 +265,7 @@ bool Analysis::Evaluate(int k) {
       if (k == 1 && TemporaryCompensatingDensity[0] < 0) {
         if (!RecalculationRequested) {
           RecalculationRequested = true;
-          EvaluationFinished = true;
-          CompensationAnalysis = 0;
+          FixCompensationAt(0);
         }
       } else {
         messages().Error(NOT_EVALUATED);
@@ -288,9 +287,7 @@ bool Analysis::Evaluate(int k) {
     // once; otherwise the second negative E_ref or the second negative temporary
     // compensating density does.
     if (TemporaryCompensatingDensity[k] > 0) {
-      CompensationAnalysis = k;
-      EvaluationFinished = true;
-      CompensatingDensity = TemporaryCompensatingDensity[k];
+      CarryCompensation(k);
       return true;
     }
     if (k == 0) return true;
@@ -299,9 +296,7 @@ bool Analysis::Evaluate(int k) {
       for (int i = 0; i <= k; ++i) {
         if (!negative(i)) continue;
         if (++found == 2) {
-          EvaluationFinished = true;
-          CompensationAnalysis = i;
-          CompensatingDensity = TemporaryCompensatingDensity[i];
+          CarryCompensation(i);
           return true;
         }
       }

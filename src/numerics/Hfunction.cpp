@@ -45,6 +45,7 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
   n_.assign(concentration, concentration + count);
   kT_.resize(count);
   base_.resize(count);
+  power_.resize(count);
   if (k >= 1) {
     nc_.resize(count);
     r_.resize(count);
@@ -55,12 +56,75 @@ RowCalculator::RowCalculator(const Analysis& a, int k, const double* temperature
     const double kT = K_BOLTZMANN * t / Q_ELEMENTARY;
     kT_[j] = kT;
     base_[j] = sFunction_ ? kT : std::pow(kT, 2.5);
+    power_[j] = sFunction_ ? n : n * n;
     if (k >= 1) {
       nc_[j] = std::pow(t, 1.5) * a.DosCoefficient;
       r_[j] = nc_[j] / n;
       for (int i = 0; i < k; ++i) y_[static_cast<std::size_t>(j) * k + i] = std::exp(-a.EnergyLevel[i] / kT);
     }
   }
+  prepareBounds();
+}
+
+namespace {
+// Distance in natural logarithm within which a point stays a candidate for the maximum.
+// The logarithms the bounds use err by less than 1e-12; a value below the largest by
+// more than this factor cannot equal it.
+constexpr double kCandidateMargin = 1e-9;
+// Above this logarithm a product may overflow: the row is filled and checked instead.
+constexpr double kOverflowLog = 690;
+// Below this logarithm of the largest value the rounding of underflowing values could
+// matter: the row is filled instead.
+constexpr double kSmallestLog = -300;
+// Largest ratio power/base for which the bounds are kept (the absolute error of an
+// underflowing value stays below exp(-500)).
+constexpr double kLargestRatio = 1e100;
+// Smallest base kept for the bounds, for the same reason.
+constexpr double kSmallestBase = 1e-50;
+}  // namespace
+
+void RowCalculator::prepareBounds() {
+  const std::size_t count = t_.size();
+  bounded_ = k_ == 0;
+  for (std::size_t j = 0; j < count && bounded_; ++j) {
+    const double p = power_[j], b = base_[j], kT = kT_[j];
+    bounded_ = std::isfinite(p) && std::isfinite(b) && b >= kSmallestBase && std::isfinite(kT) && kT > 0 &&
+               std::fabs(p) / b <= kLargestRatio;
+  }
+  if (!bounded_) return;
+  inverseKT_.resize(count);
+  logValue_.resize(count);
+  logProduct_.resize(count);
+  for (std::size_t j = 0; j < count; ++j) {
+    const double p = power_[j], logB = std::log(base_[j]);
+    const double logP = p != 0 ? std::log(std::fabs(p)) : -HUGE_VAL;
+    inverseKT_[j] = 1 / kT_[j];
+    logValue_[j] = p > 0 ? logP - logB : -HUGE_VAL;
+    logProduct_[j] = std::max({0.0, logP, logP - logB});
+  }
+}
+
+int RowCalculator::PeakIndex(double eref, int start) const {
+  const int count = static_cast<int>(t_.size());
+  if (!bounded_ || start < 0 || start >= count) return -1;
+  double best = -HUGE_VAL, largestProduct = -HUGE_VAL;
+  for (int j = start; j < count; ++j) {
+    const double a = eref * inverseKT_[j];
+    best = std::max(best, a + logValue_[j]);
+    largestProduct = std::max(largestProduct, a + logProduct_[j]);
+  }
+  if (!(largestProduct < kOverflowLog) || !(best > kSmallestLog)) return -1;
+  const double floor = best - kCandidateMargin;
+  int peak = -1;
+  double peakValue = 0;
+  for (int j = start; j < count; ++j) {
+    if (!(eref * inverseKT_[j] + logValue_[j] >= floor)) continue;
+    const double x = std::exp(eref / kT_[j]);
+    double v = power_[j] * x / base_[j];
+    v = v > 0 ? v : 0;
+    if (peak < 0 || v > peakValue) peak = j, peakValue = v;
+  }
+  return peak;
 }
 
 void RowCalculator::Fill(double eref, int start, std::vector<double>& row) const {
@@ -68,9 +132,9 @@ void RowCalculator::Fill(double eref, int start, std::vector<double>& row) const
   start = std::clamp(start, 0, count);
   row.assign(count, 0.0);
   for (int j = start; j < count; ++j) {
-    const double kT = kT_[j], n = n_[j];
+    const double kT = kT_[j];
     const double x = std::exp(eref / kT);
-    double v = sFunction_ ? n * x / base_[j] : n * n * x / base_[j];
+    double v = power_[j] * x / base_[j];
     if (k_ >= 1) {
       const double r = r_[j];
       for (int i = 0; i < k_; ++i) {
@@ -144,8 +208,11 @@ int IndexOfMaximum(const std::vector<double>& row, int start) {
   const int count = static_cast<int>(row.size());
   if (count == 0) return 0;
   int best = std::clamp(start, 0, count - 1);
+  // The best value is kept in a register: reading row[best] back each step made every
+  // comparison wait for the previous one.
+  double bestValue = row[best];
   for (int j = best + 1; j < count; ++j)
-    if (row[j] > row[best]) best = j;
+    if (row[j] > bestValue) best = j, bestValue = row[j];
   return best;
 }
 
@@ -285,23 +352,40 @@ bool Analysis::CalculateH(int k) {
     KeepSearchStart = true;
     const RowCalculator calc(*this, k, SplineTemperature.data(), SplineConcentration.data(), GridCount);
 
+    // The search needs only the index of each row's maximum; the rows themselves are
+    // filled where the bounds cannot tell it, and once at the end for the record.
+    const bool validType = FunctionType == 1 || FunctionType == 2;
+    bool rowFilled = false;
+    auto fillRowAt = [&](double eref) {
+      const double searched = Eref[k];
+      Eref[k] = eref;
+      const bool ok = CalculateRow(*this, k, calc);
+      Eref[k] = searched;
+      return ok;
+    };
+
     Eref[k] = 0;
     int i = 0;
+    double calculated = 0;
     for (int pass = 0; pass < 4; ++pass) {
       if (pass > 0) Eref[k] = Eref[k] > 0 ? Eref[k] - kStep[pass - 1] : Eref[k] + kStep[pass - 1];
       const double d = kStep[pass];
-      double calculated = Eref[k];
+      calculated = Eref[k];
       bool settled = false;
       int iteration = 0;
       while (iteration < kIterations[pass]) {
         ++iteration;
         progress().Step(korv::ProgressBar::Main);
-        if (!CalculateRow(*this, k, calc)) {
-          KeepSearchStart = keepSearchStart;
-          messages().Error(kCalculationFailed);
-          return false;
+        i = validType ? calc.PeakIndex(Eref[k], SearchStartIndex) : -1;
+        rowFilled = i < 0;
+        if (rowFilled) {
+          if (!CalculateRow(*this, k, calc)) {
+            KeepSearchStart = keepSearchStart;
+            messages().Error(kCalculationFailed);
+            return false;
+          }
+          i = IndexOfMaximum(HValues[k], SearchStartIndex);
         }
-        i = IndexOfMaximum(HValues[k], SearchStartIndex);
         calculated = Eref[k];
         if (i < lo && Eref[k] <= 0) {
           Eref[k] = Eref[k] - d;
@@ -315,6 +399,7 @@ bool Analysis::CalculateH(int k) {
       if (iteration < kIterations[pass]) progress().Step(korv::ProgressBar::Main, kIterations[pass] - iteration);
       if (pass == 0) {
         if (!(Eref[k] > -1 && Eref[k] < 1)) {
+          if (!rowFilled) fillRowAt(calculated);
           if (RecalculationRequested) {
             RecalculationRequested = false;
             RecalculationFailed = true;
@@ -328,6 +413,7 @@ bool Analysis::CalculateH(int k) {
       if (pass == 3 && !settled) Eref[k] = calculated;
     }
 
+    if (!rowFilled) fillRowAt(calculated);
     const bool ok = SelectPeak(*this, k, i, calc);
     KeepSearchStart = keepSearchStart;
     return ok;

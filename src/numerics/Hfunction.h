@@ -19,6 +19,13 @@ class RowCalculator {
   // Throws korv::Error when a value is not finite.
   void Fill(double eref, int start, std::vector<double>& row) const;
 
+  // IndexOfMaximum of the row Fill(eref, start) gives, without that row: a bound of every
+  // point's logarithm rules out the points that cannot hold the maximum, and only the
+  // few left are calculated, with Fill's own operations. -1 when the bounds cannot
+  // decide (a level taken out, a value that may overflow or is out of range, a row
+  // that is zero or nearly so): the caller then fills the row.
+  int PeakIndex(double eref, int start) const;
+
   // Working values of the last point calculated, for the record's scratch fields.
   struct Working {
     double kT = 0, expErefOverKT = 0, nc = 0, ncOverN = 0;
@@ -27,6 +34,8 @@ class RowCalculator {
   double NcFactor() const { return ncFactor_; }
 
  private:
+  void prepareBounds();
+
   struct Level {
     double density, degeneracy;
   };
@@ -37,6 +46,13 @@ class RowCalculator {
   double ncFactor_;
   std::vector<Level> levels_;
   std::vector<double> t_, n_, kT_, base_, nc_, r_;
+  // n (S) or n*n (H) per point, the same product the row formula starts with: squaring
+  // once here keeps the underflowing squares of a steep n(T) out of every E_ref step.
+  std::vector<double> power_;
+  // For PeakIndex (analysis 1 only): 1/kT, log(power/base) (-inf where the value cannot
+  // be positive) and the largest logarithm of a product before exp(E_ref/kT) is taken in.
+  bool bounded_ = false;
+  std::vector<double> inverseKT_, logValue_, logProduct_;
   std::vector<double> y_;  // y_i = exp(-E_i/kT) per point and earlier level (point-major)
 };
 

@@ -422,11 +422,7 @@ bool Analysis::FitLevel(int k, int c) {
     if (!LevelInRange) o = t, E = fit.at(t).E;
   }
   fit.store(o, E);
-  if (!KeepSearchStart && TemporaryCompensatingDensity[k] > 0) {
-    CompensationAnalysis = k;
-    EvaluationFinished = true;
-    CompensatingDensity = TemporaryCompensatingDensity[k];
-  }
+  if (!KeepSearchStart && TemporaryCompensatingDensity[k] > 0) CarryCompensation(k);
   return true;
 }
 

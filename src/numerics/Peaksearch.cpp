@@ -97,8 +97,7 @@ bool inside(int c, const Bounds& b) { return b.lo < c && c < b.hi; }
 bool edgeFailure(Analysis& a, int k) {
   if (!a.RecalculationRequested) {
     a.RecalculationRequested = true;
-    a.EvaluationFinished = true;
-    a.CompensationAnalysis = k - 1;
+    a.FixCompensationAt(k - 1);
   }
   return false;
 }

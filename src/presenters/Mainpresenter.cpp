@@ -554,9 +554,7 @@ void TFormMainPresenter::setNegativeNcom(bool inUse) {
 }
 
 void TFormMainPresenter::dropCarriedCompensation() {
-  a_.EvaluationFinished = false;
-  a_.CompensationAnalysis = -1;
-  a_.CompensatingDensity = 0;
+  a_.DropCarriedCompensation();
   setNegativeNcom(false);
 }
 
@@ -1390,9 +1388,7 @@ void TFormMainPresenter::clearAfterPeakStep(int k) {
     resetH3Display();
     resetSimulationDisplay();
     if (a_.CompensationAnalysis >= 1) {
-      a_.EvaluationFinished = false;
-      a_.CompensationAnalysis = -1;
-      a_.CompensatingDensity = 0;
+      a_.DropCarriedCompensation();
       txt("ButtonCalcH3", kCalculation);
     }
   } else {
@@ -1488,9 +1484,7 @@ void TFormMainPresenter::evaluation(int k) {
       if (k >= 2) {
         remarks.prepare(a_, k - 1);
         if (windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain) {
-          a_.EvaluationFinished = true;
-          a_.CompensationAnalysis = k - 2;
-          a_.CompensatingDensity = a_.TemporaryCompensatingDensity[k - 2];
+          a_.CarryCompensation(k - 2);
           txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
           txt("ButtonCalcH" + K, kAgain);
           en("ButtonSaveH" + K, false);
@@ -1586,9 +1580,7 @@ void TFormMainPresenter::calcH(int k) {
       resetSimulationDisplay();
     }
     if (a_.CompensationAnalysis >= k - 1) {
-      a_.EvaluationFinished = false;
-      a_.CompensationAnalysis = -1;
-      a_.CompensatingDensity = 0;
+      a_.DropCarriedCompensation();
       if (k == 2) {
         setNegativeNcom(false);
         txt("LabelComDensityH2", "0");
@@ -1649,8 +1641,7 @@ void TFormMainPresenter::calcH(int k) {
         return;
       }
       setNegativeNcom(true);
-      a_.CompensationAnalysis = 0;
-      a_.EvaluationFinished = true;
+      a_.FixCompensationAt(0);
       a_.RecalculationRequested = true;
       a_.SecondAttempt = false;
       txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
@@ -1685,11 +1676,9 @@ void TFormMainPresenter::calcH(int k) {
       if (view_->AskYesNo(question)) {
         en(button, true);
         txt(button, kAgain);
-        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
         // Fix the carried density at the previous analysis, as "Evaluation again" does,
         // so that the next calculation adds it back instead of repeating this one.
-        a_.EvaluationFinished = true;
-        a_.CompensationAnalysis = k - 2;
+        a_.CarryCompensation(k - 2);
         txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
         txt("EditSCDensity",
             k == 2 ? FormatGeneral(a_.CompensatingDensity) : FormatPattern(a_.CompensatingDensity, kDensity));
@@ -1714,9 +1703,7 @@ void TFormMainPresenter::ButtonUseNegativeNcomClick() {
       txt("EditSCDensity", "0");
     } else {
       setNegativeNcom(true);
-      a_.CompensationAnalysis = 0;
-      a_.EvaluationFinished = true;
-      a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
+      a_.CarryCompensation(0);
       txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
       txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
       txt("ButtonCalcH3", kCalculation);
@@ -1792,9 +1779,7 @@ void TFormMainPresenter::ButtonSeeResultsClick() {
     // With the H1 level as the shallow one there is no earlier analysis whose
     // compensating density could be carried: the dialog only informs.
     if (!again || (level != 1 && level != 2)) return;
-    a_.EvaluationFinished = true;
-    a_.CompensationAnalysis = level - 1;
-    a_.CompensatingDensity = a_.TemporaryCompensatingDensity[level - 1];
+    a_.CarryCompensation(level - 1);
     if (level == 1) {
       txt("ButtonCalcH2", kAgain);
       en("ButtonCalcH2", true);

@@ -9,6 +9,7 @@
 #include "PipelineFixture.h"
 #include "core/Error.h"
 #include "core/Hallanalysis.h"
+#include "numerics/Hfunction.h"
 
 namespace {
 
@@ -288,6 +289,43 @@ TEST_F(HFunctionTest, ErefLeavingPlusMinusOneEvFailsSilently) {
   EXPECT_TRUE(messages.errors.empty());
   EXPECT_GE(a.Eref[0], 0.999);
   EXPECT_EQ(progress.main().closes, 1);
+}
+
+// The E_ref search takes each row's maximum from bounds instead of the whole row: at
+// every E_ref the index must be the one of the filled row, or the shortcut must decline.
+TEST_F(HFunctionTest, SearchShortcutFindsTheMaximumOfTheFilledRow) {
+  struct GridCase {
+    const char* name;
+    int functionType;
+    std::function<double(double)> n;
+  };
+  const std::vector<GridCase> cases = {
+      {"donor", 2, [](double t) { return oneDonor(t, 1e16, 1e13, 0.045, 2, 5e15); }},
+      {"donor S", 1, [](double t) { return oneDonor(t, 1e16, 1e13, 0.045, 2, 5e15); }},
+      {"shallow donor", 2, [](double t) { return oneDonor(t, 1e16, 1e13, 0.005, 2, 5e15); }},
+      {"steep rise", 2, [](double t) { return 1e22 * std::exp(-2.0 / kTOf(t)); }},
+      {"flat H", 2, [](double t) { return 1e17 * std::pow(kTOf(t), 1.25); }},
+      {"zeros and negatives", 1, [](double t) { return t < 60 ? 0.0 : (t < 90 ? -1e15 : 1e15 * std::sin(t)); }},
+  };
+  std::vector<double> row;
+  for (const auto& c : cases) {
+    setGrid(a, 20.1, 2799, c.n);
+    a.DosCoefficient = 5e15;
+    a.FunctionType = c.functionType;
+    const korv::hfunction::RowCalculator calc(a, 0, a.SplineTemperature.data(), a.SplineConcentration.data(),
+                                              a.GridCount);
+    int decided = 0;
+    for (double eref = -1; eref <= 1; eref += 0.00731) {
+      for (int start : {0, 500, 2798}) {
+        const int quick = calc.PeakIndex(eref, start);
+        if (quick < 0) continue;
+        ++decided;
+        calc.Fill(eref, start, row);
+        ASSERT_EQ(quick, korv::hfunction::IndexOfMaximum(row, start)) << c.name << " at " << eref << " from " << start;
+      }
+    }
+    EXPECT_GT(decided, 0) << c.name;
+  }
 }
 
 TEST_F(HFunctionTest, OverflowThrowsAndLeavesTheRecordAsItWas) {
