@@ -517,35 +517,56 @@ void TFormMainPresenter::resetSimulationDisplay() {
   en("ButtonSaveFigureSimulation2", false);
 }
 
+void TFormMainPresenter::resetFrom(Stage from, const Reset& how) {
+  // Each stage of the chain: the record's clear, the display's reset, and the reset of its
+  // evaluation alone (for an analysis whose curve stays while the rest of it is redone).
+  using P = TFormMainPresenter;
+  struct StageReset {
+    void (Analysis::*clear)();
+    void (P::*display)();
+    void (P::*evaluation)();
+  };
+  static const StageReset chain[] = {
+      {&Analysis::ClearSplineStage, &P::resetSplineDisplay, nullptr},
+      {&Analysis::ClearDensityOfStatesStage, &P::resetFermiDisplay, nullptr},
+      {&Analysis::ClearAnalysisStages, nullptr, nullptr},
+      {&Analysis::ClearFirstAnalysis, &P::resetH1Display, &P::resetH1Evaluation},
+      {&Analysis::ClearSecondAnalysis, &P::resetH2Display, &P::resetH2Evaluation},
+      {&Analysis::ClearThirdAnalysis, &P::resetH3Display, &P::resetH3Evaluation},
+      {&Analysis::ClearSimulation, &P::resetSimulationDisplay, nullptr},
+  };
+  const int first = static_cast<int>(from), count = static_cast<int>(std::size(chain));
+  for (int i = first; i < count; ++i)
+    if (i > first || how.firstRecord) (a_.*chain[i].clear)();
+  for (int i = first; i < count; ++i) {
+    const auto routine = i == first && how.evaluationOnly ? chain[i].evaluation : chain[i].display;
+    if (routine) (this->*routine)();
+  }
+  if (how.dropCompensation) a_.CompensatingDensity = 0;
+  if (how.calculationCaptions)
+    for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
+  // The Fermi tab's reset shows both conduction types; a loaded measurement has one.
+  if (how.conductionCaptions && from <= Stage::DensityOfStates && conductionKind() != 0)
+    applyConductionCaptions(conductionKind());
+}
+
+void TFormMainPresenter::resetFrom(Stage from) { resetFrom(from, Reset{}); }
+
 void TFormMainPresenter::invalidateFrom(Stage stage) {
-  const int from = static_cast<int>(stage);
-  auto run = [from](Stage st) { return static_cast<int>(st) >= from; };
-  if (run(Stage::Spline)) a_.ClearSplineStage();
-  if (run(Stage::DensityOfStates)) a_.ClearDensityOfStatesStage();
-  if (run(Stage::Analyses)) a_.ClearAnalysisStages();
-  if (run(Stage::First)) a_.ClearFirstAnalysis();
-  if (run(Stage::Second)) a_.ClearSecondAnalysis();
-  if (run(Stage::Third)) a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  if (run(Stage::Spline)) resetSplineDisplay();
-  if (run(Stage::DensityOfStates)) resetFermiDisplay();
-  if (run(Stage::First)) resetH1Display();
-  if (run(Stage::Second)) resetH2Display();
-  if (run(Stage::Third)) resetH3Display();
-  resetSimulationDisplay();
-  a_.CompensatingDensity = 0;
-  for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
-  if (run(Stage::Spline)) {
+  resetFrom(stage, Reset{.dropCompensation = true, .calculationCaptions = true, .conductionCaptions = true});
+  if (stage <= Stage::Spline) {
     // Nothing is left to save or to simulate over.
     en("ButtonSaveSpline", false);
     en("ButtonSimulation", false);
   }
-  if (run(Stage::Analyses)) {
+  if (stage <= Stage::Analyses) {
     fermiReady_ = false;
     setNegativeNcom(false);
   }
-  // The Fermi tab's reset shows both conduction types; a loaded measurement has one.
-  if (run(Stage::DensityOfStates) && conductionKind() != 0) applyConductionCaptions(conductionKind());
+}
+
+TFormMainPresenter::Stage TFormMainPresenter::analysisStage(int k) {
+  return static_cast<Stage>(static_cast<int>(Stage::First) + k - 1);
 }
 
 void TFormMainPresenter::setNegativeNcom(bool inUse) {
@@ -1086,15 +1107,7 @@ void TFormMainPresenter::TypeOfFunctionClick() {
 void TFormMainPresenter::RadioButtonFunctionClick(int functionType) {
   a_.FunctionType = functionType;
   setNegativeNcom(false);
-  a_.ClearAnalysisStages();
-  a_.ClearFirstAnalysis();
-  a_.ClearSecondAnalysis();
-  a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  resetH1Display();
-  resetH2Display();
-  resetH3Display();
-  resetSimulationDisplay();
+  resetFrom(Stage::Analyses);
   // H1 needs the saved or loaded Fermi level, not just a grid.
   if (fermiReady_ && gridLength() > 10) en("ButtonCalcH1", true);
   showFunctionTypeCaptions();
@@ -1240,13 +1253,8 @@ void TFormMainPresenter::showCarriedDensity(int k) {
 
 // Both H1 calculations first clear the later analyses and drop any carried compensation.
 void TFormMainPresenter::clearForH1Calculation() {
-  a_.ClearSecondAnalysis();
-  a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  resetH1Display();
-  resetH2Display();
-  resetH3Display();
-  resetSimulationDisplay();
+  // H1's own record is overwritten by the calculation; its whole tab starts again.
+  resetFrom(Stage::First, Reset{.firstRecord = false});
   if (a_.CompensationAnalysis >= 0) {
     dropCarriedCompensation();
     txt("ButtonCalcH2", kCalculation);
@@ -1367,34 +1375,17 @@ void TFormMainPresenter::peakStep(int k, bool higher) {
 }
 
 void TFormMainPresenter::clearAfterPeakStep(int k) {
+  resetFrom(analysisStage(k), Reset{.firstRecord = false, .evaluationOnly = true});
   if (k == 1) {
-    a_.ClearSecondAnalysis();
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
-    resetH1Evaluation();
-    resetH2Display();
-    resetH3Display();
-    resetSimulationDisplay();
     if (a_.CompensationAnalysis >= 0) {
       dropCarriedCompensation();
       txt("ButtonCalcH2", kCalculation);
       txt("ButtonCalcH3", kCalculation);
     }
     setNegativeNcom(false);
-  } else if (k == 2) {
-    a_.ClearThirdAnalysis();
-    a_.ClearSimulation();
-    resetH2Evaluation();
-    resetH3Display();
-    resetSimulationDisplay();
-    if (a_.CompensationAnalysis >= 1) {
-      a_.DropCarriedCompensation();
-      txt("ButtonCalcH3", kCalculation);
-    }
-  } else {
-    a_.ClearSimulation();
-    resetH3Evaluation();
-    resetSimulationDisplay();
+  } else if (k == 2 && a_.CompensationAnalysis >= 1) {
+    a_.DropCarriedCompensation();
+    txt("ButtonCalcH3", kCalculation);
   }
 }
 
@@ -1441,22 +1432,7 @@ void TFormMainPresenter::evaluation(int k) {
       closeProgressWindows();
       return;
     }
-    if (k == 1) {
-      a_.ClearSecondAnalysis();
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Display();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else if (k == 2) {
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else {
-      a_.ClearSimulation();
-      resetSimulationDisplay();
-    }
+    resetFrom(analysisStage(k + 1));  // the analyses after this one (k = 3: the simulation)
     txt("LabelDensity" + K, FormatPattern(a_.Density[k - 1], kDensity));
     txt("LabelEnergy" + K, FormatPattern(a_.EnergyLevel[k - 1], kEnergy));
     txt("LabelCDensity" + K, FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
@@ -1568,17 +1544,7 @@ void TFormMainPresenter::calcH(int k) {
     busy();
     en(button, false);
     for (int i = 0; i < 3; ++i) view_->ClearSeries(chart, i);
-    if (k == 2) {
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Evaluation();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else {
-      a_.ClearSimulation();
-      resetH3Evaluation();
-      resetSimulationDisplay();
-    }
+    resetFrom(analysisStage(k), Reset{.firstRecord = false, .evaluationOnly = true});
     if (a_.CompensationAnalysis >= k - 1) {
       a_.DropCarriedCompensation();
       if (k == 2) {
@@ -1786,11 +1752,7 @@ void TFormMainPresenter::ButtonSeeResultsClick() {
       en("ButtonSaveH2", false);
       view_->ClearSeries("ChartH2", series::kH);
       txt("LabelEref2", "0");
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Evaluation();
-      resetH3Display();
-      resetSimulationDisplay();
+      resetFrom(Stage::Second, Reset{.firstRecord = false, .evaluationOnly = true});
       view_->SetCurrentPage(kMainPageControl, "TabSheet4");
     } else {
       txt("ButtonCalcH3", kAgain);
@@ -1798,9 +1760,7 @@ void TFormMainPresenter::ButtonSeeResultsClick() {
       en("ButtonSaveH3", false);
       view_->ClearSeries("ChartH3", series::kH);
       txt("LabelEref3", "0");
-      resetH3Evaluation();
-      a_.ClearSimulation();
-      resetSimulationDisplay();
+      resetFrom(Stage::Third, Reset{.firstRecord = false, .evaluationOnly = true});
       view_->SetCurrentPage(kMainPageControl, "TabSheet5");
     }
   });

@@ -185,7 +185,22 @@ class TFormMainPresenter {
   // Runs one command: an error ends it with an error box, the cursor back to normal, the
   // progress windows closed, and `reenable` (the pressed button) enabled again.
   void command(const std::string& reenable, const std::function<void()>& body);
+  // What a reset over the chain does besides clearing each stage and its display.
+  struct Reset {
+    bool firstRecord = true;           // false: the first stage's record stays (its calculation is redone)
+    bool evaluationOnly = false;       // the first stage's display keeps its curve, only its evaluation goes
+    bool dropCompensation = false;     // CompensatingDensity := 0
+    bool calculationCaptions = false;  // the three H "Calculation" captions back
+    bool conductionCaptions = false;   // the loaded measurement's conduction-type captions again
+  };
+  // The one table of stage resets: from `from` to the end of the chain, the record's stage
+  // clears in chain order, then the display resets in the same order.
+  void resetFrom(Stage from, const Reset& how);
+  void resetFrom(Stage from);
+  // Invalidate from a stage: the reset with every option, and whatever the cleared stages
+  // fed disabled.
   void invalidateFrom(Stage stage);
+  static Stage analysisStage(int k);  // Stage::First for H1 ...
   void resetH1Evaluation();
   // The remark level of analysis `from` (0 = H1) or a later one goes with its results.
   void dropUnreliableLevel(int from);
