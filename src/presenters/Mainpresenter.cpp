@@ -816,7 +816,7 @@ void TFormMainPresenter::loadExperimental(bool fromButton) {
   bool loaded = false;
   command("", [&] {
     // A cancelled dialog leaves the analysis as it was.
-    const auto path = askOpen(1, "");
+    const auto path = askOpen(open_filter::kMeasurement, "");
     if (!path) return;
     resetMainWindow();
     if (!loadFrom(a_.ExperimentalDataFile, *path, [&] { return a_.LoadMeasurementFile(); })) return;
@@ -894,7 +894,7 @@ void TFormMainPresenter::ButtonSaveSplineClick() {
       view_->ShowError(kNoSpline);
       return;
     }
-    const auto path = askSave(1, proposedName(FileStage::Measurement, ".spl"));
+    const auto path = askSave(save_filter::kSpline, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
     if (!saveTo(a_.AnalysisDataFile, *path, [&] { return a_.SaveSplineFile(); })) return;
     txt("LabelFilenameSpline", *path);
@@ -912,7 +912,7 @@ void TFormMainPresenter::ButtonSaveSplineClick() {
 
 void TFormMainPresenter::LoadSplineClick() {
   command("", [&] {
-    const auto path = askOpen(2, proposedName(FileStage::Measurement, ".spl"));
+    const auto path = askOpen(open_filter::kSpline, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
     invalidateFrom(Stage::Spline);
     if (!loadFrom(a_.AnalysisDataFile, *path, [&] { return a_.LoadSplineFile(); })) return;
@@ -1008,7 +1008,7 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveFermiLevelClick() {
   command("", [&] {
-    const auto path = askSave(2, proposedName(FileStage::Spline, ".fl"));
+    const auto path = askSave(save_filter::kFermiLevel, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
     if (!saveTo(a_.FermiLevelFile, *path, [&] { return a_.SaveFermiLevelFile(); })) return;
     txt("LabelFilenameFermiLevel", *path);
@@ -1024,7 +1024,7 @@ void TFormMainPresenter::ButtonSaveFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
   command("", [&] {
-    const auto path = askSave(13, proposedName(FileStage::Fermi, ".flE"));
+    const auto path = askSave(save_filter::kExperimentalFermiLevel, proposedName(FileStage::Fermi, ".flE"));
     if (!path) return;
     if (!saveTo(a_.ExperimentalFermiLevelFile, *path, [&] { return a_.SaveExperimentalFermiLevelFile(); })) return;
     en("ButtonSaveExperimentalFermiLevelData", false);
@@ -1033,7 +1033,7 @@ void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
 
 void TFormMainPresenter::LoadFermiLevelClick() {
   command("", [&] {
-    const auto path = askOpen(3, proposedName(FileStage::Spline, ".fl"));
+    const auto path = askOpen(open_filter::kFermiLevel, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
     invalidateFrom(Stage::DensityOfStates);
     if (!loadFrom(a_.FermiLevelFile, *path, [&] { return a_.LoadFermiLevelFile(); })) return;
@@ -1155,7 +1155,7 @@ void TFormMainPresenter::PageControl1Change(const std::string& page) {
 void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, FileStage from,
                                     const std::string& suffix) {
   command("", [&] {
-    const auto path = askSave(10, proposedName(from, suffix));
+    const auto path = askSave(save_filter::kFigure, proposedName(from, suffix));
     if (!path) return;
     std::string error;
     if (!view_->SaveChartImage(chart, *path, error)) {
@@ -1485,7 +1485,8 @@ void TFormMainPresenter::saveH(int k) {
   const std::string K = s(k);
   command("", [&] {
     const FileStage from = k == 1 ? FileStage::Fermi : k == 2 ? FileStage::H1 : FileStage::H2;
-    const auto path = askSave(sFunction() ? 6 + k : 2 + k, proposedName(from, (sFunction() ? ".S" : ".H") + K));
+    const auto path = askSave(sFunction() ? save_filter::kS[k - 1] : save_filter::kH[k - 1],
+                              proposedName(from, (sFunction() ? ".S" : ".H") + K));
     if (!path) return;
     if (!saveTo(a_.AnalysisFile[k - 1], *path, [&] { return a_.SaveAnalysisFile(k - 1); })) return;
     txt("LabelFilenameH" + K, *path);
@@ -1519,11 +1520,11 @@ void TFormMainPresenter::ButtonSaveH2Click() { saveH(2); }
 void TFormMainPresenter::ButtonSaveH3Click() { saveH(3); }
 
 void TFormMainPresenter::saveExperimentalH(int k) {
-  static const int hIndex[] = {11, 14, 16}, sIndex[] = {12, 15, 17};
   const std::string K = s(k);
   command("", [&] {
     const std::string ext = (sFunction() ? ".S" : ".H") + K + "E";
-    const auto path = askSave(sFunction() ? sIndex[k - 1] : hIndex[k - 1], proposedName(FileStage::Fermi, ext));
+    const auto path = askSave(sFunction() ? save_filter::kExperimentalS[k - 1] : save_filter::kExperimentalH[k - 1],
+                              proposedName(FileStage::Fermi, ext));
     if (!path) return;
     if (!saveTo(a_.ExperimentalAnalysisFile[k - 1], *path, [&] { return a_.SaveExperimentalAnalysisFile(k - 1); }))
       return;
@@ -1725,7 +1726,7 @@ void TFormMainPresenter::ButtonSimulationClick() {
 
 void TFormMainPresenter::ButtonSaveSimulationClick() {
   command("", [&] {
-    const auto path = askSave(6, proposedName(FileStage::H1, sFunction() ? ".simS" : ".simH"));
+    const auto path = askSave(save_filter::kSimulation, proposedName(FileStage::H1, sFunction() ? ".simS" : ".simH"));
     if (!path) return;
     if (!saveTo(a_.SimulationFile, *path, [&] { return a_.SaveSimulationFile(); })) return;
     txt("LabelFilenameSimulation", *path);

@@ -27,6 +27,25 @@ inline constexpr const char* kMainSaveFilter =
     "Experimental Fermi level (*.flE)|*.flE|Experimental H2 (*.H2E)|*.H2E|Experimental S2 (*.S2E)|*.S2E|"
     "Experimental H3 (*.H3E)|*.H3E|Experimental S3 (*.S3E)|*.S3E";
 
+// Entries of the two filter lists (1-based, the index a file dialog takes).
+namespace open_filter {
+inline constexpr int kMeasurement = 1;
+inline constexpr int kSpline = 2;
+inline constexpr int kFermiLevel = 3;
+}  // namespace open_filter
+
+namespace save_filter {
+inline constexpr int kSpline = 1;
+inline constexpr int kFermiLevel = 2;
+inline constexpr int kH[] = {3, 4, 5};  // H1, H2, H3
+inline constexpr int kSimulation = 6;
+inline constexpr int kS[] = {7, 8, 9};  // S1, S2, S3
+inline constexpr int kFigure = 10;
+inline constexpr int kExperimentalH[] = {11, 14, 16};
+inline constexpr int kExperimentalS[] = {12, 15, 17};
+inline constexpr int kExperimentalFermiLevel = 13;
+}  // namespace save_filter
+
 // The page of this version's changes that "Information on Latest Version" shows, a file
 // beside the help file.
 inline constexpr const char* kReleaseNotesPage = "ReleaseNotes.html";
