@@ -234,12 +234,6 @@ class TFormMainPresenter {
   void closeFittingWindow();
   void closeProgressWindows();
   void refreshReports();
-  void plotMeasurement();
-  void plotSpline();
-  void plotFermiLevel();
-  void applyConductionCaptions(int type);  // 0 neutral, 1 n-type, 2 p-type
-  void applyFunctionCaptions(int type);
-  int conductionKind() const;
 
   // Runs a writer with `field` set to `path`; a failed writer gets the old name back.
   bool saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer);
@@ -260,20 +254,13 @@ class TFormMainPresenter {
   void saveH(int k);
   void saveExperimentalH(int k);
   void erefStep(double delta);
-  void markPeak(int k);
-  void plotH(int k);
-  void plotExperimentalH(int k, bool allPoints);
-  void fillSimulatedH(int k);
   void showCarriedDensity(int k);
-  bool peakIsInner(int k) const;
-  int gridLength() const;
   bool sFunction() const { return a_.FunctionType == 1; }
 
   void en(const std::string& control, bool enabled);
   void txt(const std::string& control, const std::string& text);
   void chk(const std::string& control, bool checked);
   void vis(const std::string& control, bool visible);
-  void leftTitle(const std::string& chart, const std::string& title);
   void busy();
   void normal();
 
