@@ -51,7 +51,7 @@ void TFormMainPresenter::ButtonCalcH1Click() {
     busy();
     en("MenuExcitedStates", false);
     clearForH1Calculation();
-    if (!calculateH(a_, 0)) {
+    if (!operations_.calculateH(a_, 0)) {
       view_->ShowError("H1 could not be calculated.");
       normal();
       en("ButtonCalcH1", true);
@@ -118,7 +118,7 @@ void TFormMainPresenter::ButtonCalculationH1PreciseClick() {
     txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
     PlotH(a_, *view_, 1);
     a_.PeakIndex[0] = 0;
-    if (!stepPeak(a_, 0, true)) {
+    if (!operations_.stepPeak(a_, 0, true)) {
       view_->ShowError("The peak could not be founded.");
       return;
     }
@@ -142,7 +142,7 @@ void TFormMainPresenter::peakStep(int k, bool higher) {
     const std::string chart = "ChartH" + s(k);
     view_->ClearSeries(chart, series::kSimulatedH);
     view_->ClearSeries(chart, series::kPeak);
-    if (!stepPeak(a_, k - 1, higher)) {
+    if (!operations_.stepPeak(a_, k - 1, higher)) {
       view_->ShowError(higher ? "The higher peak could not be founded." : "The lower peak could not be founded.");
       return;
     }
@@ -185,7 +185,7 @@ void TFormMainPresenter::evaluation(int k) {
     busy();
     en(button, false);
     a_.DegeneracyFactor[k - 1] = ParseReal(view_->Text("EditGH" + K));
-    if (!evaluate(a_, k - 1)) {
+    if (!operations_.evaluate(a_, k - 1)) {
       if (k == 2 && a_.RecalculationRequested) {
         view_->ShowNotice("Calculation of reasonable H2 is carried out again.");
         normal();
@@ -356,7 +356,7 @@ void TFormMainPresenter::calcH(int k) {
       if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
       chk("CheckBox4", true);
     };
-    if (!calculateH(a_, k - 1)) {
+    if (!operations_.calculateH(a_, k - 1)) {
       if (a_.RecalculationRequested) {
         view_->ShowNotice(again);
         normal();

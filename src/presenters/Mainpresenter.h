@@ -69,23 +69,30 @@ class TFormMainPresenter {
   // false keeps the Option menu and Advanced mode reachable.
   void FormCreate(bool developerOptionsHidden = true);
 
-  // ---- Window state -----------------------------------------------------------------
-  bool keyboardEntryRequested = false;
-  bool sheetDataSaved = false;
-  bool convertedDataSaved = false;
-  bool negativeNcomInUse = false;
-  int unreliableLevel = -1;
-  TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
+  // ---- Window state (read only; the commands change it) -------------------------------
+  bool KeyboardEntryRequested() const { return keyboardEntryRequested; }
+  bool SheetDataSaved() const { return sheetDataSaved; }
+  bool ConvertedDataSaved() const { return convertedDataSaved; }
+  bool NegativeNcomInUse() const { return negativeNcomInUse; }
+  // -1, or the analysis (0 = H1) whose level came out shallower than the lowest-temperature
+  // energy and needs a remark.
+  int UnreliableLevel() const { return unreliableLevel; }
 
-  // The pipeline operations whose results steer the H tabs most, replaceable so that
-  // a test can hand the window an engine result it needs (a peak below the previous one,
-  // a level that was not accepted). The program keeps these defaults.
-  std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
-  std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
-  // The step to the next higher (or lower) peak of an analysis, replaceable the same way.
-  std::function<bool(Analysis&, int, bool)> stepPeak = [](Analysis& a, int k, bool higher) {
-    return higher ? a.StepToHigherPeak(k) : a.StepToLowerPeak(k);
+  // ---- Seams ----------------------------------------------------------------------------
+  // The pipeline operations whose results steer the H tabs most. The program keeps the
+  // engine's own; a test or a script may replace one to hand the window a result it needs
+  // (a peak below the previous one, a level that was not accepted, a failed step).
+  struct Operations {
+    std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
+    std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
+    std::function<bool(Analysis&, int, bool)> stepPeak = [](Analysis& a, int k, bool higher) {
+      return higher ? a.StepToHigherPeak(k) : a.StepToLowerPeak(k);
+    };
   };
+  Operations& Pipeline() { return operations_; }
+  // Starts from a remark level as an evaluation leaves it (for a script that resumes a
+  // session, or a test of the Simulation tab).
+  void SetUnreliableLevel(int level) { unreliableLevel = level; }
 
   // ---- Window routines --------------------------------------------------------------
   void setMode(bool advanced);
@@ -263,6 +270,14 @@ class TFormMainPresenter {
   void vis(const std::string& control, bool visible);
   void busy();
   void normal();
+
+  bool keyboardEntryRequested = false;
+  bool sheetDataSaved = false;
+  bool convertedDataSaved = false;
+  bool negativeNcomInUse = false;
+  int unreliableLevel = -1;
+  TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
+  Operations operations_;
 
   Analysis& a_;
   bool fermiReady_ = false;  // the Fermi level saved or loaded: H1 can start

@@ -49,9 +49,9 @@ TEST_F(Messages, AFailedH2OrH3CalculationSaysWhatHappensNext) {
                  (c.finished ? " finished" : ""));
     presenter.AllClearMainClick();
     view.ClearLog();
-    presenter.calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
+    presenter.Pipeline().calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
     ToAnalysis(c.k);
-    presenter.calculateH = [&](Analysis& a, int k) {
+    presenter.Pipeline().calculateH = [&](Analysis& a, int k) {
       if (k + 1 != c.k) return a.CalculateH(k);
       a.RecalculationRequested = c.recalculation;
       a.EvaluationFinished = c.finished;
@@ -78,7 +78,7 @@ TEST_F(Messages, AFailedH2OrH3CalculationSaysWhatHappensNext) {
 
 TEST_F(Messages, AFailedH1CalculationSaysSoAndKeepsItsButton) {
   ToAnalysis(1);
-  presenter.calculateH = [](Analysis&, int) { return false; };
+  presenter.Pipeline().calculateH = [](Analysis&, int) { return false; };
   Click("ButtonCalcH1");
   EXPECT_EQ(view.errors, std::vector<std::string>{"H1 could not be calculated."});
   EXPECT_TRUE(On("ButtonCalcH1"));
@@ -104,13 +104,13 @@ TEST_F(Messages, AFailedEvaluationNamesTheLevelOrAsksForH2Again) {
     SCOPED_TRACE("H" + std::to_string(c.k) + (c.recalculation ? " recalculation" : ""));
     presenter.AllClearMainClick();
     view.ClearLog();
-    presenter.evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
+    presenter.Pipeline().evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
     ToAnalysis(c.k);
     const std::string K = std::to_string(c.k);
     Click("ButtonCalcH" + K);
     ASSERT_TRUE(On("ButtonEvaluation" + K));
     view.ClearLog();
-    presenter.evaluate = [&](Analysis& a, int) {
+    presenter.Pipeline().evaluate = [&](Analysis& a, int) {
       a.RecalculationRequested = c.recalculation;
       return false;
     };
@@ -140,14 +140,14 @@ TEST_F(Messages, APeakStepWithoutAPeakThereSaysWhichOneIsMissing) {
       SCOPED_TRACE("H" + std::to_string(k) + (higher ? " >" : " <"));
       presenter.AllClearMainClick();
       view.ClearLog();
-      presenter.stepPeak = [](Analysis& a, int j, bool up) {
+      presenter.Pipeline().stepPeak = [](Analysis& a, int j, bool up) {
         return up ? a.StepToHigherPeak(j) : a.StepToLowerPeak(j);
       };
       ToAnalysis(k);
       const std::string K = std::to_string(k);
       Click("ButtonCalcH" + K);
       view.ClearLog();
-      presenter.stepPeak = [](Analysis&, int, bool) { return false; };
+      presenter.Pipeline().stepPeak = [](Analysis&, int, bool) { return false; };
       Click((higher ? "ButtonIncreasePeakH" : "ButtonDecreasePeakH") + K);
       EXPECT_EQ(view.errors, std::vector<std::string>{higher ? "The higher peak could not be founded."
                                                              : "The lower peak could not be founded."});
@@ -158,7 +158,7 @@ TEST_F(Messages, APeakStepWithoutAPeakThereSaysWhichOneIsMissing) {
 
 TEST_F(Messages, APreciseCalculationWithoutAPeakSaysSo) {
   ToAnalysis(1);
-  presenter.stepPeak = [](Analysis&, int, bool) { return false; };
+  presenter.Pipeline().stepPeak = [](Analysis&, int, bool) { return false; };
   Click("ButtonCalculationH1Precise");
   EXPECT_EQ(view.errors, std::vector<std::string>{"The peak could not be founded."});
   EXPECT_FALSE(On("ButtonEvaluation1"));
@@ -170,7 +170,7 @@ TEST_F(Messages, APreciseCalculationWithoutAPeakSaysSo) {
 TEST_F(Messages, AnH3LevelBelowTheLowestTemperatureEnergyOffersH3Again) {
   ToAnalysis(3);
   Click("ButtonCalcH3");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     if (k == 2) a.EnergyLevel[2] = a.LowestKT / 2;
     return ok;
@@ -178,7 +178,7 @@ TEST_F(Messages, AnH3LevelBelowTheLowestTemperatureEnergyOffersH3Again) {
   windows.remarksChoices.push_back(RemarksChoice::EvaluationAgain);
   Click("ButtonEvaluation3");
   ASSERT_TRUE(windows.Called("Remarks 2"));
-  EXPECT_EQ(presenter.unreliableLevel, 2);
+  EXPECT_EQ(presenter.UnreliableLevel(), 2);
   EXPECT_EQ(record.CompensationAnalysis, 1);
   EXPECT_TRUE(record.EvaluationFinished);
   EXPECT_EQ(record.CompensatingDensity, record.TemporaryCompensatingDensity[1]);
@@ -191,13 +191,13 @@ TEST_F(Messages, AnH3LevelBelowTheLowestTemperatureEnergyOffersH3Again) {
 TEST_F(Messages, SeeRemarksAtTheH3LevelReopensH3WithTheH2Density) {
   ToAnalysis(3);
   Click("ButtonCalcH3");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     if (k == 2) a.EnergyLevel[2] = a.LowestKT / 2;
     return ok;
   };
   Click("ButtonEvaluation3");  // "Continue"
-  ASSERT_EQ(presenter.unreliableLevel, 2);
+  ASSERT_EQ(presenter.UnreliableLevel(), 2);
   Click("ButtonSaveH3");
   ASSERT_TRUE(view.errors.empty()) << view.errors.front();
   record.CompensatingDensity = std::max(record.CompensatingDensity, 1e14);

@@ -244,7 +244,7 @@ TEST_F(RandomSequences, NoEnabledCommandLeadsToNonsense) {
         }
       for (const char* c : {"ButtonSaveSpline", "ButtonSimulation", "ButtonSaveSimulation", "ButtonCalcFermiLevel"})
         if (view.IsEnabled(c)) ASSERT_GT(grid, 0) << where << ": " << c;
-      ASSERT_EQ(presenter.negativeNcomInUse, view.Text("ButtonUseNegativeNcom") == "Do not Use Negative Value")
+      ASSERT_EQ(presenter.NegativeNcomInUse(), view.Text("ButtonUseNegativeNcom") == "Do not Use Negative Value")
           << where;
       ASSERT_EQ(view.cursor, Cursor::Normal) << where;
     }

@@ -168,16 +168,16 @@ TEST_F(AdvancedStale, ACancelledFermiLevelLoadKeepsTheFermiLevel) {
 TEST_F(Stale, ANewH1DropsTheRemarkLevelOfTheOldH2) {
   ToH1Saved("13_gan_n_two_donors.nT");
   Click("ButtonCalcH2");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     if (k == 1) a.EnergyLevel[1] = a.LowestKT / 2;
     return ok;
   };
   Click("ButtonEvaluation2");  // "Continue" in the remarks
-  ASSERT_EQ(presenter.unreliableLevel, 1);
-  presenter.evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
+  ASSERT_EQ(presenter.UnreliableLevel(), 1);
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
   Click("ButtonCalcH1");
-  EXPECT_EQ(presenter.unreliableLevel, -1);
+  EXPECT_EQ(presenter.UnreliableLevel(), -1);
   record.CompensatingDensity = 1e15;
   presenter.PageControl1Change("TabSheet6");
   EXPECT_FALSE(On("ButtonSeeResults"));
@@ -186,16 +186,16 @@ TEST_F(Stale, ANewH1DropsTheRemarkLevelOfTheOldH2) {
 TEST_F(Stale, TheRemarkLevelOfH1SurvivesAnH2Calculation) {
   ToFermiReady("13_gan_n_two_donors.nT");
   Click("ButtonCalcH1");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     if (k == 0) a.EnergyLevel[0] = a.LowestKT / 2;
     return ok;
   };
   Click("ButtonEvaluation1");
-  ASSERT_EQ(presenter.unreliableLevel, 0);
+  ASSERT_EQ(presenter.UnreliableLevel(), 0);
   Click("ButtonSaveH1");
   Click("ButtonCalcH2");
-  EXPECT_EQ(presenter.unreliableLevel, 0);  // H1 is still the analysis it came from
+  EXPECT_EQ(presenter.UnreliableLevel(), 0);  // H1 is still the analysis it came from
 }
 
 // Advanced mode: a step to another peak after an evaluation takes the evaluation and every
@@ -279,7 +279,7 @@ TEST_F(Stale, SaveDialogsProposeANameFromTheLatestFile) {
 TEST_F(AdvancedStale, TheNegativeDensityFlagFollowsItsCaptionAndTheCarry) {
   ToH1Saved("07_sic4h_n_N_two_sites.nT");
   // The H2 automatic retry: E_ref 0 and a peak between half the H1 check index and the H1 peak.
-  presenter.calculateH = [](Analysis& a, int k) {
+  presenter.Pipeline().calculateH = [](Analysis& a, int k) {
     const bool ok = a.CalculateH(k);
     if (ok && k == 1) {
       a.Eref[1] = 0;
@@ -292,20 +292,20 @@ TEST_F(AdvancedStale, TheNegativeDensityFlagFollowsItsCaptionAndTheCarry) {
   EXPECT_EQ(view.notices, std::vector<std::string>{"Calculation of reasonable H2 is carried out again."});
   EXPECT_TRUE(record.SecondAttempt);
   EXPECT_EQ(Text("ButtonCalcH2"), "Calculation again");
-  EXPECT_FALSE(presenter.negativeNcomInUse);
+  EXPECT_FALSE(presenter.NegativeNcomInUse());
   Click("ButtonCalcH2");  // the second attempt uses the negative H1 density
   EXPECT_FALSE(record.SecondAttempt);
-  EXPECT_TRUE(presenter.negativeNcomInUse);
+  EXPECT_TRUE(presenter.NegativeNcomInUse());
   EXPECT_EQ(Text("ButtonUseNegativeNcom"), "Do not Use Negative Value");
   EXPECT_EQ(record.CompensationAnalysis, 0);
   EXPECT_TRUE(record.RecalculationRequested);
   EXPECT_EQ(Text("LabelComDensityH2"), density(record.CompensatingDensity));
 
   // A new H1 drops the carry, and the flag and the caption with it.
-  presenter.calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
+  presenter.Pipeline().calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
   Click("ButtonCalcH1");
   EXPECT_EQ(record.CompensationAnalysis, -1);
-  EXPECT_FALSE(presenter.negativeNcomInUse);
+  EXPECT_FALSE(presenter.NegativeNcomInUse());
   EXPECT_EQ(Text("ButtonUseNegativeNcom"), "Use Negative Compensating Density");
 }
 
