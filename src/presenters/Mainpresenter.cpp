@@ -514,25 +514,28 @@ void TFormMainPresenter::resetFrom(Stage from, const Reset& how) {
   // evaluation alone (for an analysis whose curve stays while the rest of it is redone).
   using P = TFormMainPresenter;
   struct StageReset {
-    void (Analysis::*clear)();
-    void (P::*display)();
-    void (P::*evaluation)();
+    void (*clear)(Analysis&);
+    void (*display)(P&);
+    void (*evaluation)(P&);
   };
   static const StageReset chain[] = {
-      {&Analysis::ClearSplineStage, &P::resetSplineDisplay, nullptr},
-      {&Analysis::ClearDensityOfStatesStage, &P::resetFermiDisplay, nullptr},
-      {&Analysis::ClearAnalysisStages, nullptr, nullptr},
-      {&Analysis::ClearFirstAnalysis, &P::resetH1Display, &P::resetH1Evaluation},
-      {&Analysis::ClearSecondAnalysis, &P::resetH2Display, &P::resetH2Evaluation},
-      {&Analysis::ClearThirdAnalysis, &P::resetH3Display, &P::resetH3Evaluation},
-      {&Analysis::ClearSimulation, &P::resetSimulationDisplay, nullptr},
+      {[](Analysis& a) { a.ClearSplineStage(); }, [](P& p) { p.resetSplineDisplay(); }, nullptr},
+      {[](Analysis& a) { a.ClearDensityOfStatesStage(); }, [](P& p) { p.resetFermiDisplay(); }, nullptr},
+      {[](Analysis& a) { a.ClearAnalysisStages(); }, nullptr, nullptr},
+      {[](Analysis& a) { a.ClearFirstAnalysis(); }, [](P& p) { p.resetH1Display(); },
+       [](P& p) { p.resetH1Evaluation(); }},
+      {[](Analysis& a) { a.ClearSecondAnalysis(); }, [](P& p) { p.resetH2Display(); },
+       [](P& p) { p.resetH2Evaluation(); }},
+      {[](Analysis& a) { a.ClearThirdAnalysis(); }, [](P& p) { p.resetH3Display(); },
+       [](P& p) { p.resetH3Evaluation(); }},
+      {[](Analysis& a) { a.ClearSimulation(); }, [](P& p) { p.resetSimulationDisplay(); }, nullptr},
   };
   const int first = static_cast<int>(from), count = static_cast<int>(std::size(chain));
   for (int i = first; i < count; ++i)
-    if (i > first || how.firstRecord) (a_.*chain[i].clear)();
+    if (i > first || how.firstRecord) chain[i].clear(a_);
   for (int i = first; i < count; ++i) {
     const auto routine = i == first && how.evaluationOnly ? chain[i].evaluation : chain[i].display;
-    if (routine) (this->*routine)();
+    if (routine) routine(*this);
   }
   if (how.dropCompensation) a_.CompensatingDensity = 0;
   if (how.calculationCaptions)
