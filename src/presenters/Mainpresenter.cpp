@@ -7,18 +7,21 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "materials/Materialtable.h"
+#include "presenters/MainCaptions.h"
 #include "presenters/MainCharts.h"
 #include "presenters/MainControls.h"
 
 namespace korv::ui {
 namespace {
 
-const char* kDensity = "0.00E+00";
-const char* kEnergy = "0.####";
-const char* kErefPattern = "0.######";
+using main_format::kDensity;
+using main_format::kEnergy;
+const char* const kErefPattern = main_format::kEref;
 const char* kManualMark = " [manual mode]";
-const char* kAgain = "Calculation again";
-const char* kCalculation = "Calculation";
+using main_format::kAgain;
+using main_format::kCalculation;
+constexpr double kLargestMaterialValue = 1000;
+const char* kNoSpline = "There are no data for analysis: calculate or load the spline first.";
 
 // Controls that only Advanced mode shows.
 const char* const kAdvancedControls[] = {
@@ -184,10 +187,6 @@ void TFormMainPresenter::vis(const std::string& c, bool v) { view_->SetVisible(c
 void TFormMainPresenter::busy() { view_->SetCursor(Cursor::Busy); }
 void TFormMainPresenter::normal() { view_->SetCursor(Cursor::Normal); }
 
-void TFormMainPresenter::leftTitle(const std::string& chart, const std::string& title) {
-  view_->SetAxisTitles(chart, MainChart(chart).bottom.title, title);
-}
-
 void TFormMainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
   auto failed = [&](const std::exception& e) {
     closeProgressWindows();
@@ -242,11 +241,6 @@ void TFormMainPresenter::refreshReports() {
   windows_->RebuildObtainedResults();
 }
 
-int TFormMainPresenter::gridLength() const {
-  const std::size_t n = std::min(a_.SplineTemperature.size(), a_.SplineConcentration.size());
-  return std::clamp(a_.GridCount, 0, static_cast<int>(n));
-}
-
 bool TFormMainPresenter::saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer) {
   const std::string old = field;
   field = path;
@@ -270,12 +264,28 @@ bool TFormMainPresenter::loadFrom(std::string& field, const std::string& path, c
   bool ok = false;
   try {
     ok = reader();
+  } catch (const std::exception& e) {
+    field = old;
+    // The reader's message names the file when it does not already.
+    const std::string message = e.what();
+    if (message.find(path) != std::string::npos) throw;
+    throw korv::Error("The file " + path + " could not be read: " + message);
   } catch (...) {
     field = old;
     throw;
   }
   if (!ok) field = old;
   return ok;
+}
+
+std::string TFormMainPresenter::proposedName(FileStage stage, const std::string& replacement) const {
+  // The file of that stage, else of the latest stage before it that has one; with none
+  // the dialog proposes nothing rather than a bare extension.
+  const std::string* files[] = {&a_.ExperimentalDataFile, &a_.AnalysisDataFile, &a_.FermiLevelFile, &a_.AnalysisFile[0],
+                                &a_.AnalysisFile[1],      &a_.AnalysisFile[2],  &a_.SimulationFile};
+  for (int i = static_cast<int>(stage); i >= 0; --i)
+    if (!files[i]->empty()) return ReplaceExtension(*files[i], replacement);
+  return "";
 }
 
 std::optional<std::string> TFormMainPresenter::askSave(int filterIndex, const std::string& proposed) {
@@ -337,8 +347,8 @@ void TFormMainPresenter::resetMainWindow() {
   en("ButtonSimulation", false);
   en("ButtonSaveSimulation", false);
   if (a_.DeveloperOptionsHidden) a_.ManualMode = false;
-  negativeNcomInUse = false;
-  txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
+  setNegativeNcom(false);
+  fermiReady_ = false;
   showNeutralCaptions();
 }
 
@@ -350,7 +360,7 @@ void TFormMainPresenter::resetSideMenus() {
 
 void TFormMainPresenter::resetDataDisplay() {
   for (const char* c : {"ChartExperimentalLinear", "ChartExperimentalLog"}) {
-    leftTitle(c, "Free Carrier Concentration  [cm^-3]");
+    SetLeftTitle(*view_, c, "Free Carrier Concentration  [cm^-3]");
     view_->ClearSeries(c, series::kMeasured);
   }
   keyboardEntryRequested = false;
@@ -362,7 +372,7 @@ void TFormMainPresenter::resetDataDisplay() {
     en(b, false);
   txt("EditSmoothness", "5000");
   for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) {
-    leftTitle(c, "Majority-Carrier Concentration  [cm^-3]");
+    SetLeftTitle(*view_, c, "Majority-Carrier Concentration  [cm^-3]");
     view_->ClearSeries(c, series::kMeasured);
   }
 }
@@ -374,7 +384,7 @@ void TFormMainPresenter::resetSplineDisplay() {
 }
 
 void TFormMainPresenter::resetFermiDisplay() {
-  leftTitle("ChartFermiLevel", "Fermi Level  [eV]");
+  SetLeftTitle(*view_, "ChartFermiLevel", "Fermi Level  [eV]");
   view_->ClearSeries("ChartFermiLevel", series::kFermi);
   view_->ClearSeries("ChartFermiLevel", series::kFermiExp);
   en("ButtonInputChangeInformation", false);
@@ -407,6 +417,11 @@ void TFormMainPresenter::resetH1Display() {
   txt("LabelPeakT1", "0");
   txt("LabelPeakV1", "0");
   for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1", "ButtonEvaluation1"}) en(b, false);
+  resetH1Evaluation();
+}
+
+void TFormMainPresenter::resetH1Evaluation() {
+  view_->ClearSeries("ChartH1", series::kSimulatedH);
   for (const char* l : {"LabelDensity1", "LabelEnergy1", "LabelCDensity1"}) txt(l, "0");
   en("ButtonSaveH1", false);
   txt("LabelFilenameH1", "");
@@ -419,6 +434,11 @@ void TFormMainPresenter::resetH1Display() {
   }
   txt("EditSCDensity", "0");
   en("ButtonSaveSimulation", false);
+  dropUnreliableLevel(0);
+}
+
+void TFormMainPresenter::dropUnreliableLevel(int from) {
+  if (unreliableLevel >= from) unreliableLevel = -1;
 }
 
 void TFormMainPresenter::resetH2Evaluation() {
@@ -435,6 +455,7 @@ void TFormMainPresenter::resetH2Evaluation() {
     txt("EditSEnergy" + s(j), "0");
   }
   txt("EditSCDensity", "0");
+  dropUnreliableLevel(1);
 }
 
 void TFormMainPresenter::resetH2Display() {
@@ -461,6 +482,7 @@ void TFormMainPresenter::resetH3Evaluation() {
   txt("EditSDensity3", "0");
   txt("EditSEnergy3", "0");
   txt("EditSCDensity", "0");
+  dropUnreliableLevel(2);
 }
 
 void TFormMainPresenter::resetH3Display() {
@@ -485,127 +507,86 @@ void TFormMainPresenter::resetSimulationDisplay() {
   en("ButtonSaveFigureSimulation2", false);
 }
 
+void TFormMainPresenter::resetFrom(Stage from, const Reset& how) {
+  // Each stage of the chain: the record's clear, the display's reset, and the reset of its
+  // evaluation alone (for an analysis whose curve stays while the rest of it is redone).
+  using P = TFormMainPresenter;
+  struct StageReset {
+    void (*clear)(Analysis&);
+    void (*display)(P&);
+    void (*evaluation)(P&);
+  };
+  static const StageReset chain[] = {
+      {[](Analysis& a) { a.ClearSplineStage(); }, [](P& p) { p.resetSplineDisplay(); }, nullptr},
+      {[](Analysis& a) { a.ClearDensityOfStatesStage(); }, [](P& p) { p.resetFermiDisplay(); }, nullptr},
+      {[](Analysis& a) { a.ClearAnalysisStages(); }, nullptr, nullptr},
+      {[](Analysis& a) { a.ClearFirstAnalysis(); }, [](P& p) { p.resetH1Display(); },
+       [](P& p) { p.resetH1Evaluation(); }},
+      {[](Analysis& a) { a.ClearSecondAnalysis(); }, [](P& p) { p.resetH2Display(); },
+       [](P& p) { p.resetH2Evaluation(); }},
+      {[](Analysis& a) { a.ClearThirdAnalysis(); }, [](P& p) { p.resetH3Display(); },
+       [](P& p) { p.resetH3Evaluation(); }},
+      {[](Analysis& a) { a.ClearSimulation(); }, [](P& p) { p.resetSimulationDisplay(); }, nullptr},
+  };
+  const int first = static_cast<int>(from), count = static_cast<int>(std::size(chain));
+  for (int i = first; i < count; ++i)
+    if (i > first || how.firstRecord) chain[i].clear(a_);
+  for (int i = first; i < count; ++i) {
+    const auto routine = i == first && how.evaluationOnly ? chain[i].evaluation : chain[i].display;
+    if (routine) routine(*this);
+  }
+  if (how.dropCompensation) a_.CompensatingDensity = 0;
+  if (how.calculationCaptions)
+    for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
+  // The Fermi tab's reset shows both conduction types; a loaded measurement has one.
+  if (how.conductionCaptions && from <= Stage::DensityOfStates && ConductionKind(a_) != 0)
+    ShowConductionCaptions(a_, *view_, ConductionKind(a_));
+}
+
+void TFormMainPresenter::resetFrom(Stage from) { resetFrom(from, Reset{}); }
+
 void TFormMainPresenter::invalidateFrom(Stage stage) {
-  const int from = static_cast<int>(stage);
-  auto run = [from](Stage st) { return static_cast<int>(st) >= from; };
-  if (run(Stage::Spline)) a_.ClearSplineStage();
-  if (run(Stage::DensityOfStates)) a_.ClearDensityOfStatesStage();
-  if (run(Stage::Analyses)) a_.ClearAnalysisStages();
-  if (run(Stage::First)) a_.ClearFirstAnalysis();
-  if (run(Stage::Second)) a_.ClearSecondAnalysis();
-  if (run(Stage::Third)) a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  if (run(Stage::Spline)) resetSplineDisplay();
-  if (run(Stage::DensityOfStates)) resetFermiDisplay();
-  if (run(Stage::First)) resetH1Display();
-  if (run(Stage::Second)) resetH2Display();
-  if (run(Stage::Third)) resetH3Display();
-  resetSimulationDisplay();
-  a_.CompensatingDensity = 0;
-  for (int k = 1; k <= 3; ++k) txt("ButtonCalcH" + s(k), kCalculation);
+  resetFrom(stage, Reset{.dropCompensation = true, .calculationCaptions = true, .conductionCaptions = true});
+  if (stage <= Stage::Spline) {
+    // Nothing is left to save or to simulate over.
+    en("ButtonSaveSpline", false);
+    en("ButtonSimulation", false);
+  }
+  if (stage <= Stage::Analyses) {
+    fermiReady_ = false;
+    setNegativeNcom(false);
+  }
+}
+
+TFormMainPresenter::Stage TFormMainPresenter::analysisStage(int k) {
+  return static_cast<Stage>(static_cast<int>(Stage::First) + k - 1);
+}
+
+void TFormMainPresenter::setNegativeNcom(bool inUse) {
+  negativeNcomInUse = inUse;
+  txt("ButtonUseNegativeNcom", inUse ? "Do not Use Negative Value" : "Use Negative Compensating Density");
+}
+
+void TFormMainPresenter::dropCarriedCompensation() {
+  a_.DropCarriedCompensation();
+  setNegativeNcom(false);
 }
 
 // ---- Captions and formula pictures -------------------------------------------------------
 
-int TFormMainPresenter::conductionKind() const {
-  if (a_.ConductionType == "n-type") return 1;
-  if (a_.ConductionType == "p-type") return 2;
-  return 0;
-}
-
-void TFormMainPresenter::applyConductionCaptions(int type) {
-  static const char* const concentration[] = {"Free Carrier Concentration  [cm^-3]", "Electron Concentration  [cm^-3]",
-                                              "Hole Concentration  [cm^-3]"};
-  static const char* const fermi[] = {"Fermi Level  [eV]", "Fermi Level from Conduction Band  [eV]",
-                                      "Fermi Level from Valence Band  [eV]"};
-  static const char* const majority[] = {"Majority-Carrier Concentration  [cm^-3]", "Electron Concentarion  [cm^-3]",
-                                         "Hole Concentarion  [cm^-3]"};
-  leftTitle("ChartExperimentalLinear", concentration[type]);
-  leftTitle("ChartExperimentalLog", concentration[type]);
-  leftTitle("ChartFermiLevel", fermi[type]);
-  leftTitle("ChartSimulationReverseT", majority[type]);
-  leftTitle("ChartSimulationT", majority[type]);
-
-  const bool n = type != 2, p = type != 1;  // which members a neutral window shows too
-  // Density and energy symbols: neutral, donor (n) and acceptor (p) members.
-  auto symbols = [&](const std::string& prefix, int j) {
-    vis(prefix + "N" + s(j), type == 0);
-    vis(prefix + "ND" + s(j), type == 1);
-    vis(prefix + "NA" + s(j), type == 2);
-    vis(prefix + "DE" + s(j), type == 0);
-    vis(prefix + "DED" + s(j), type == 1);
-    vis(prefix + "DEA" + s(j), type == 2);
-  };
-  for (int k = 1; k <= 3; ++k)
-    for (int j = 1; j <= k; ++j) symbols("ImageH" + s(k), j);
-  for (int j = 1; j <= 3; ++j) symbols("ImageS", j);
-
-  vis("ImageN0kT32", type == 0);
-  vis("ImageNC0kT32", type == 1);
-  vis("ImageNV0kT32", type == 2);
-  vis("ImageMassElectron", n);
-  vis("ImageEquivalentMinima", n);
-  vis("ImageEffectiveDensityOfStatesN", n);
-  vis("ImageMassHole", p);
-  vis("ImageEffectiveDensityOfStatesP", p);
-  vis("ImageFermiLevelN", n);
-  vis("ImageFermiLevelP", p);
-  for (int k = 1; k <= 3; ++k) {
-    vis("ImageNdH" + s(k), n);
-    vis("ImageNaH" + s(k), p);
-  }
-  vis("ImageSimulationN", n);
-  vis("ImageSimulationP", p);
-
-  const std::string nText = n ? "n-type" : "", pText = p ? "p-type" : "";
-  txt("LabelFermiConductionTypeN", nText);
-  txt("LabelFermiLevelConductionTypeN", nText);
-  txt("LabelSDonor", nText);
-  txt("LabelFermiConductionTypeP", pText);
-  txt("LabelFermiLevelConductionTypeP", pText);
-  txt("LabelSAcceptor", pText);
-  for (int k = 1; k <= 3; ++k) {
-    txt("LabelDonorH" + s(k), nText);
-    txt("LabelAcceptorH" + s(k), pText);
-  }
-  applyFunctionCaptions(type);
-}
-
-void TFormMainPresenter::applyFunctionCaptions(int type) {
-  if (a_.FunctionType != 1 && a_.FunctionType != 2) return;
-  const bool S = sFunction();
-  const std::string f = S ? "S" : "H";
-  static const char* const suffix[] = {"", "n", "p"};
-  for (int k = 1; k <= 3; ++k) {
-    const std::string K = s(k);
-    leftTitle("ChartH" + K, S ? f + K + "(T,E_ref) [cm^-3 eV^-1]" : f + K + "(T,E_ref) [cm^-6 eV^-2.5]");
-    txt("TabSheet" + s(k + 2), f + K + "(T,E_ref)");
-    txt("ButtonSaveH" + K, "Save Obtained Results (*." + f + K + ")");
-    txt("GroupBoxH" + K, "Calculate " + f + K + "(T,E_ref)");
-    for (const char* g : {"H", "S"})
-      for (int t = 0; t < 3; ++t) vis(std::string("Image") + g + K + suffix[t], f == g && t == type);
-    if (k >= 2) {
-      vis("ImageH" + K + "Com", !S && type == 0);
-      vis("ImageH" + K + "ComN", !S && type == 1);
-      vis("ImageH" + K + "ComP", !S && type == 2);
-      vis("ImageS" + K + "Com", S);
-    }
-  }
-}
-
 void TFormMainPresenter::showNeutralCaptions() {
-  applyConductionCaptions(0);
+  ShowConductionCaptions(a_, *view_, 0);
   for (int k = 1; k <= 3; ++k) txt("EditGH" + s(k), "1");
 }
 
 void TFormMainPresenter::showConductionTypeCaptions() {
-  const int type = conductionKind();
+  const int type = ConductionKind(a_);
   if (type == 0) return;
-  applyConductionCaptions(type);
+  ShowConductionCaptions(a_, *view_, type);
   for (int k = 1; k <= 3; ++k) txt("EditGH" + s(k), type == 1 ? "2" : "4");
 }
 
-void TFormMainPresenter::showFunctionTypeCaptions() { applyFunctionCaptions(conductionKind()); }
+void TFormMainPresenter::showFunctionTypeCaptions() { ShowFunctionCaptions(a_, *view_, ConductionKind(a_)); }
 
 void TFormMainPresenter::applyMaterialParameters() {
   txt("LabelFermiSemiconductor", a_.Semiconductor);
@@ -616,67 +597,82 @@ void TFormMainPresenter::applyMaterialParameters() {
   txt("EditEffectiveDensityOfStates", texts.EffectiveDensityOfStates);
 }
 
-// ---- Plotting ----------------------------------------------------------------------------------
-
-void TFormMainPresenter::plotMeasurement() {
-  const char* charts[] = {"ChartExperimentalLinear", "ChartExperimentalLog", "ChartSimulationReverseT",
-                          "ChartSimulationT"};
-  for (const char* c : charts) {
-    view_->ClearSeries(c, series::kMeasured);
-    view_->ClearSeries(c, series::kCurve);
-  }
-  const std::size_t n = std::min({a_.Temperature.size(), a_.Concentration.size(), a_.Reliability.size()});
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!(a_.Reliability[i] >= 0.9)) continue;
-    const double T = a_.Temperature[i], c = a_.Concentration[i];
-    view_->AddPoint("ChartExperimentalLinear", series::kMeasured, T, c);
-    view_->AddPoint("ChartExperimentalLog", series::kMeasured, T, c);
-    if (T != 0) view_->AddPoint("ChartSimulationReverseT", series::kMeasured, 1000.0 / T, c);
-    view_->AddPoint("ChartSimulationT", series::kMeasured, T, c);
-  }
-}
-
-void TFormMainPresenter::plotSpline() {
-  const int n = gridLength();
-  for (const char* c : {"ChartExperimentalLinear", "ChartExperimentalLog"}) {
-    view_->ClearSeries(c, series::kCurve);
-    for (int i = 0; i < n; ++i) view_->AddPoint(c, series::kCurve, a_.SplineTemperature[i], a_.SplineConcentration[i]);
-  }
-}
-
-void TFormMainPresenter::plotFermiLevel() {
-  view_->ClearSeries("ChartFermiLevel", series::kFermi);
-  const int n = std::min(gridLength(), static_cast<int>(a_.FermiLevel.size()));
-  for (int i = 0; i < n; ++i)
-    view_->AddPoint("ChartFermiLevel", series::kFermi, a_.SplineTemperature[i], a_.FermiLevel[i]);
-}
-
 // ---- Tab 1: measurement and spline ----------------------------------------------------------
+
+namespace {
+
+// The measurement header the data sheet shows: a keyboard entry starts from an empty one,
+// and a cancelled entry gets the old one back.
+struct MeasurementHeader {
+  std::string OriginalFile, ExperimentalDataFile, MeasurementName, MeasurementDate, AnalysisName, AnalysisDate,
+      SampleNumber, Semiconductor, ConductionType, Remark;
+  double Thickness = 0, MagneticField = 0, Current = 0;
+
+  template <class From, class To>
+  static void copy(const From& from, To& to) {
+    to.OriginalFile = from.OriginalFile;
+    to.ExperimentalDataFile = from.ExperimentalDataFile;
+    to.MeasurementName = from.MeasurementName;
+    to.MeasurementDate = from.MeasurementDate;
+    to.AnalysisName = from.AnalysisName;
+    to.AnalysisDate = from.AnalysisDate;
+    to.SampleNumber = from.SampleNumber;
+    to.Semiconductor = from.Semiconductor;
+    to.ConductionType = from.ConductionType;
+    to.Remark = from.Remark;
+    to.Thickness = from.Thickness;
+    to.MagneticField = from.MagneticField;
+    to.Current = from.Current;
+  }
+};
+
+}  // namespace
 
 void TFormMainPresenter::ButtonInputDataClick() {
   command("", [&] {
-    resetMainWindow();
+    // Nothing is reset until the data sheet or the conversion has written a measurement:
+    // a cancelled entry leaves the analysis as it was.
+    bool saved = false;
     switch (windows_->AskDataSource()) {
-      case DataSource::Keyboard:
+      case DataSource::Keyboard: {
+        MeasurementHeader old;
+        MeasurementHeader::copy(a_, old);
+        MeasurementHeader::copy(MeasurementHeader{}, a_);
         keyboardEntryRequested = true;
-        a_.ResetAll();
-        sheetDataSaved = windows_->ShowDataSheet(true);
+        try {
+          saved = windows_->ShowDataSheet(true);
+        } catch (...) {
+          keyboardEntryRequested = false;
+          MeasurementHeader::copy(old, a_);
+          throw;
+        }
         keyboardEntryRequested = false;
+        if (!saved) MeasurementHeader::copy(old, a_);
         break;
+      }
       case DataSource::Conversion:
-        convertedDataSaved = windows_->ShowConversion();
+        saved = windows_->ShowConversion();
         break;
       case DataSource::None:
         break;
     }
+    if (!saved) {
+      en("ButtonChangeData", true);
+      return;
+    }
+    // The new measurement file, read again after the full reset.
+    const std::string file = a_.ExperimentalDataFile;
+    resetMainWindow();
+    a_.ExperimentalDataFile = file;
+    const bool loaded = a_.LoadMeasurementFile();
+    if (!loaded) a_.ExperimentalDataFile.clear();
     txt("LabelFilenameExperimentalData", a_.ExperimentalDataFile);
     txt("PanelFilenameExperimentalData", a_.ExperimentalDataFile);
     txt("PanelSampleNumber", a_.SampleNumber);
-    if (convertedDataSaved || sheetDataSaved) {
+    if (loaded) {
       showConductionTypeCaptions();
-      plotMeasurement();
+      PlotMeasurement(a_, *view_);
       en("ButtonCalcSpline", true);
-      (convertedDataSaved ? convertedDataSaved : sheetDataSaved) = false;
     }
     en("ButtonChangeData", true);
     en("LoadSpline", false);
@@ -691,13 +687,14 @@ void TFormMainPresenter::ButtonInputDataClick() {
 void TFormMainPresenter::loadExperimental(bool fromButton) {
   bool loaded = false;
   command("", [&] {
-    resetMainWindow();
-    const auto path = askOpen(1, "");
+    // A cancelled dialog leaves the analysis as it was.
+    const auto path = askOpen(open_filter::kMeasurement, "");
     if (!path) return;
+    resetMainWindow();
     if (!loadFrom(a_.ExperimentalDataFile, *path, [&] { return a_.LoadMeasurementFile(); })) return;
     if (const std::string note = korv::UnknownMaterialNote(a_.Semiconductor); !note.empty()) view_->ShowNotice(note);
     showConductionTypeCaptions();
-    plotMeasurement();
+    PlotMeasurement(a_, *view_);
     txt("LabelFilenameExperimentalData", *path);
     txt("PanelFilenameExperimentalData", *path);
     txt("PanelSampleNumber", a_.SampleNumber);
@@ -725,7 +722,7 @@ void TFormMainPresenter::ButtonChangeDataClick() {
     txt("PanelFilenameExperimentalData", a_.ExperimentalDataFile);
     txt("PanelSampleNumber", a_.SampleNumber);
     if (!sheetDataSaved) return;
-    plotMeasurement();
+    PlotMeasurement(a_, *view_);
     en("ButtonCalcSpline", true);
     sheetDataSaved = false;
     en("LoadSpline", false);
@@ -753,7 +750,7 @@ void TFormMainPresenter::ButtonCalcSplineClick() {
         break;
       }
     if (!a_.CalculateSpline()) return;
-    plotSpline();
+    PlotSpline(a_, *view_);
     en("ButtonSaveSpline", true);
     invalidateFrom(Stage::DensityOfStates);
     en("ButtonSaveFigureConcentration1", false);
@@ -766,7 +763,11 @@ void TFormMainPresenter::ButtonCalcSplineClick() {
 
 void TFormMainPresenter::ButtonSaveSplineClick() {
   command("", [&] {
-    const auto path = askSave(1, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    if (GridLength(a_) == 0) {
+      view_->ShowError(kNoSpline);
+      return;
+    }
+    const auto path = askSave(save_filter::kSpline, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
     if (!saveTo(a_.AnalysisDataFile, *path, [&] { return a_.SaveSplineFile(); })) return;
     txt("LabelFilenameSpline", *path);
@@ -784,11 +785,18 @@ void TFormMainPresenter::ButtonSaveSplineClick() {
 
 void TFormMainPresenter::LoadSplineClick() {
   command("", [&] {
-    invalidateFrom(Stage::Spline);
-    const auto path = askOpen(2, ReplaceExtension(a_.ExperimentalDataFile, ".spl"));
+    const auto path = askOpen(open_filter::kSpline, proposedName(FileStage::Measurement, ".spl"));
     if (!path) return;
+    invalidateFrom(Stage::Spline);
     if (!loadFrom(a_.AnalysisDataFile, *path, [&] { return a_.LoadSplineFile(); })) return;
-    plotSpline();
+    if (GridLength(a_) == 0) {
+      // A file without a point would lead every later stage into an empty grid.
+      invalidateFrom(Stage::Spline);
+      a_.AnalysisDataFile.clear();
+      view_->ShowError("The file " + *path + " holds no data for analysis.");
+      return;
+    }
+    PlotSpline(a_, *view_);
     txt("LabelFilenameSpline", a_.AnalysisDataFile);
     txt("EditSmoothness", FormatGeneral(a_.Smoothness));
     en("ButtonCalcSpline", false);
@@ -819,6 +827,13 @@ void TFormMainPresenter::ButtonCalcEffectiveDensityOfStatesClick() {
   command("", [&] {
     a_.EffectiveMass = ParseReal(view_->Text("EditMass"));
     a_.EquivalentMinima = a_.ConductionType == "n-type" ? ParseReal(view_->Text("EditEquivalentMinima")) : 1.0;
+    // A positive value can still be far outside any material: say so rather than that it
+    // is not positive.
+    for (const auto& [value, what] :
+         {std::pair{a_.EffectiveMass, "effective mass"}, std::pair{a_.EquivalentMinima, "number of equivalent minima"}})
+      if (value > kLargestMaterialValue)
+        throw korv::Error("The " + std::string(what) + " " + FormatGeneral(value) + " is out of range (at most " +
+                          FormatGeneral(kLargestMaterialValue) + ").");
     if (!a_.CalculateEffectiveDensityOfStates()) {
       view_->ShowError("Calculation is unable to carry out");
       return;
@@ -835,6 +850,10 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
       view_->ShowError("Please calcutate the effective density of states first.");
       return;
     }
+    if (GridLength(a_) == 0) {
+      view_->ShowError(kNoSpline);
+      return;
+    }
     busy();
     if (!a_.CalculateFermiLevel()) {
       view_->ShowError("Fermi level could not be calculated.");
@@ -848,7 +867,7 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
         if (a_.Reliability[i] > 0.95)
           view_->AddPoint("ChartFermiLevel", series::kFermiExp, a_.Temperature[i], a_.ExperimentalFermiLevel[i]);
     }
-    plotFermiLevel();
+    PlotFermiLevel(a_, *view_);
     invalidateFrom(Stage::Analyses);
     en("ButtonSaveFigureFermi", false);
     // The experimental Fermi level belongs to the new, not yet saved, Fermi level: its
@@ -862,10 +881,11 @@ void TFormMainPresenter::ButtonCalcFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveFermiLevelClick() {
   command("", [&] {
-    const auto path = askSave(2, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    const auto path = askSave(save_filter::kFermiLevel, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
     if (!saveTo(a_.FermiLevelFile, *path, [&] { return a_.SaveFermiLevelFile(); })) return;
     txt("LabelFilenameFermiLevel", *path);
+    fermiReady_ = true;
     en("ButtonSaveFermiLevel", false);
     en("ButtonSaveFigureFermi", true);
     for (const char* b : kH1StartCommands) en(b, true);
@@ -877,7 +897,7 @@ void TFormMainPresenter::ButtonSaveFermiLevelClick() {
 
 void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
   command("", [&] {
-    const auto path = askSave(13, ReplaceExtension(a_.FermiLevelFile, ".flE"));
+    const auto path = askSave(save_filter::kExperimentalFermiLevel, proposedName(FileStage::Fermi, ".flE"));
     if (!path) return;
     if (!saveTo(a_.ExperimentalFermiLevelFile, *path, [&] { return a_.SaveExperimentalFermiLevelFile(); })) return;
     en("ButtonSaveExperimentalFermiLevelData", false);
@@ -886,12 +906,13 @@ void TFormMainPresenter::ButtonSaveExperimentalFermiLevelDataClick() {
 
 void TFormMainPresenter::LoadFermiLevelClick() {
   command("", [&] {
-    invalidateFrom(Stage::DensityOfStates);
-    const auto path = askOpen(3, ReplaceExtension(a_.AnalysisDataFile, ".fl"));
+    const auto path = askOpen(open_filter::kFermiLevel, proposedName(FileStage::Spline, ".fl"));
     if (!path) return;
+    invalidateFrom(Stage::DensityOfStates);
     if (!loadFrom(a_.FermiLevelFile, *path, [&] { return a_.LoadFermiLevelFile(); })) return;
-    plotFermiLevel();
+    PlotFermiLevel(a_, *view_);
     txt("LabelFilenameFermiLevel", *path);
+    fermiReady_ = true;
     en("ButtonInputChangeInformation", true);
     en("ButtonCalcEffectiveDensityOfStates", false);
     en("ButtonCalcFermiLevel", false);
@@ -958,16 +979,10 @@ void TFormMainPresenter::TypeOfFunctionClick() {
 
 void TFormMainPresenter::RadioButtonFunctionClick(int functionType) {
   a_.FunctionType = functionType;
-  a_.ClearAnalysisStages();
-  a_.ClearFirstAnalysis();
-  a_.ClearSecondAnalysis();
-  a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  resetH1Display();
-  resetH2Display();
-  resetH3Display();
-  resetSimulationDisplay();
-  if (a_.SplineTemperature.size() > 10) en("ButtonCalcH1", true);
+  setNegativeNcom(false);
+  resetFrom(Stage::Analyses);
+  // H1 needs the saved or loaded Fermi level, not just a grid.
+  if (fermiReady_ && GridLength(a_) > 10) en("ButtonCalcH1", true);
   showFunctionTypeCaptions();
 }
 
@@ -992,7 +1007,7 @@ void TFormMainPresenter::MenuCurveFittingClick() {
   command("", [&] { windows_->Show(Window::CurveFitting); });
 }
 void TFormMainPresenter::VersionClick() { windows_->ShowAbout(); }
-void TFormMainPresenter::InformationClick() { windows_->ShowHelpAddress(latestVersionAddress); }
+void TFormMainPresenter::InformationClick() { windows_->ShowHelpAddress(kReleaseNotesPage); }
 void TFormMainPresenter::HelpClick() { windows_->Show(Window::Help); }
 void TFormMainPresenter::InformationSemiconductorClick() {
   command("", [&] { windows_->Show(Window::InformationSemiconductor); });
@@ -1010,10 +1025,10 @@ void TFormMainPresenter::PageControl1Change(const std::string& page) {
 
 // ---- Figures -------------------------------------------------------------------------------------
 
-void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, const std::string& from,
+void TFormMainPresenter::saveFigure(const std::string& button, const std::string& chart, FileStage from,
                                     const std::string& suffix) {
   command("", [&] {
-    const auto path = askSave(10, ReplaceExtension(from, suffix));
+    const auto path = askSave(save_filter::kFigure, proposedName(from, suffix));
     if (!path) return;
     std::string error;
     if (!view_->SaveChartImage(chart, *path, error)) {
@@ -1025,626 +1040,28 @@ void TFormMainPresenter::saveFigure(const std::string& button, const std::string
 }
 
 void TFormMainPresenter::ButtonSaveFigureConcentration1Click() {
-  saveFigure("ButtonSaveFigureConcentration1", "ChartExperimentalLinear", a_.ExperimentalDataFile, "Con1.bmp");
+  saveFigure("ButtonSaveFigureConcentration1", "ChartExperimentalLinear", FileStage::Measurement, "Con1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureConcentration2Click() {
-  saveFigure("ButtonSaveFigureConcentration2", "ChartExperimentalLog", a_.ExperimentalDataFile, "Con2.bmp");
+  saveFigure("ButtonSaveFigureConcentration2", "ChartExperimentalLog", FileStage::Measurement, "Con2.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureFermiClick() {
-  saveFigure("ButtonSaveFigureFermi", "ChartFermiLevel", a_.FermiLevelFile, "Fermi.bmp");
+  saveFigure("ButtonSaveFigureFermi", "ChartFermiLevel", FileStage::Fermi, "Fermi.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH1Click() {
-  saveFigure("ButtonSaveFigureH1", "ChartH1", a_.AnalysisFile[0], "H1.bmp");
+  saveFigure("ButtonSaveFigureH1", "ChartH1", FileStage::H1, "H1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH2Click() {
-  saveFigure("ButtonSaveFigureH2", "ChartH2", a_.AnalysisFile[1], "H2.bmp");
+  saveFigure("ButtonSaveFigureH2", "ChartH2", FileStage::H2, "H2.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureH3Click() {
-  saveFigure("ButtonSaveFigureH3", "ChartH3", a_.AnalysisFile[2], "H3.bmp");
+  saveFigure("ButtonSaveFigureH3", "ChartH3", FileStage::H3, "H3.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureSimulation1Click() {
-  saveFigure("ButtonSaveFigureSimulation1", "ChartSimulationReverseT", a_.SimulationFile, "SimH1.bmp");
+  saveFigure("ButtonSaveFigureSimulation1", "ChartSimulationReverseT", FileStage::Simulation, "SimH1.bmp");
 }
 void TFormMainPresenter::ButtonSaveFigureSimulation2Click() {
-  saveFigure("ButtonSaveFigureSimulation2", "ChartSimulationT", a_.SimulationFile, "SimH2.bmp");
-}
-
-// ---- The H tabs: shared pieces ------------------------------------------------------------------
-
-bool TFormMainPresenter::peakIsInner(int k) const {
-  const int p = a_.PeakIndex[k - 1];
-  return p > 0 && p < gridLength() - 1;
-}
-
-void TFormMainPresenter::plotH(int k) {
-  const std::string chart = "ChartH" + s(k);
-  view_->ClearSeries(chart, series::kH);
-  if (a_.HValues.size() < static_cast<std::size_t>(k)) return;
-  const auto& row = a_.HValues[k - 1];
-  const int n = std::min(gridLength(), static_cast<int>(row.size()));
-  for (int i = 0; i < n; ++i) view_->AddPoint(chart, series::kH, a_.SplineTemperature[i], row[i]);
-}
-
-void TFormMainPresenter::markPeak(int k) {
-  const std::string chart = "ChartH" + s(k), K = s(k);
-  view_->ClearSeries(chart, series::kPeak);
-  const int p = a_.PeakIndex[k - 1];
-  const auto& row = a_.HValues[k - 1];
-  if (p < 0 || p >= gridLength() || p >= static_cast<int>(row.size())) return;
-  txt("LabelPeakT" + K, FormatGeneral(a_.SplineTemperature[p]));
-  txt("LabelPeakV" + K, FormatPattern(row[p], kDensity));
-  view_->AddPoint(chart, series::kPeak, a_.SplineTemperature[p], row[p]);
-}
-
-void TFormMainPresenter::plotExperimentalH(int k, bool allPoints) {
-  const std::string chart = "ChartH" + s(k);
-  if (a_.ExperimentalH.size() < static_cast<std::size_t>(k)) return;
-  const auto& row = a_.ExperimentalH[k - 1];
-  const std::size_t n = std::min({a_.Temperature.size(), a_.Reliability.size(), row.size()});
-  for (std::size_t i = 0; i < n; ++i)
-    if (allPoints || a_.Reliability[i] > 0.95)
-      view_->AddPoint(chart, series::kExperimentalH, a_.Temperature[i], row[i]);
-}
-
-void TFormMainPresenter::fillSimulatedH(int k) {
-  const std::string chart = "ChartH" + s(k);
-  view_->ClearSeries(chart, series::kSimulatedH);
-  if (a_.SimulatedH.size() < static_cast<std::size_t>(k)) return;
-  const auto [lo, hi] = view_->SeriesYRange(chart, series::kH);
-  const bool upper = k > 1 || a_.DeveloperOptionsHidden;
-  const auto& row = a_.SimulatedH[k - 1];
-  const int n = std::min(gridLength(), static_cast<int>(row.size()));
-  for (int i = 0; i < n; ++i) {
-    const double v = row[i];
-    if (v > lo && (!upper || v < hi)) view_->AddPoint(chart, series::kSimulatedH, a_.SplineTemperature[i], v);
-  }
-}
-
-void TFormMainPresenter::showCarriedDensity(int k) {
-  const std::string d = FormatPattern(a_.CompensatingDensity, kDensity);
-  txt(k == 2 ? "LabelComDensityH2" : "LabelComDensityH3", d);
-  txt("EditSCDensity", d);
-  chk("CheckBox4", true);
-}
-
-// ---- H1 ----------------------------------------------------------------------------------------------
-
-// Both H1 calculations first clear the later analyses and drop any carried compensation.
-void TFormMainPresenter::clearForH1Calculation() {
-  a_.ClearSecondAnalysis();
-  a_.ClearThirdAnalysis();
-  a_.ClearSimulation();
-  resetH1Display();
-  resetH2Display();
-  resetH3Display();
-  resetSimulationDisplay();
-  if (a_.CompensationAnalysis >= 0) {
-    a_.DropCarriedCompensation();
-    txt("ButtonCalcH2", kCalculation);
-    txt("ButtonCalcH3", kCalculation);
-  }
-}
-
-void TFormMainPresenter::ButtonCalcH1Click() {
-  command("ButtonCalcH1", [&] {
-    busy();
-    en("MenuExcitedStates", false);
-    clearForH1Calculation();
-    if (!calculateH(a_, 0)) {
-      view_->ShowError("H1 could not be calculated.");
-      normal();
-      en("ButtonCalcH1", true);
-      return;
-    }
-    normal();
-    en("ButtonCalcH1", true);
-    a_.RecalculationRequested = false;
-    a_.RecalculationFailed = false;
-    view_->ClearSeries("ChartH1", series::kExperimentalH);
-    if (a_.CalculateExperimentalH(0) && a_.ManualMode) {
-      txt("ButtonCalcH1", "Auto Calculation");
-      plotExperimentalH(1, false);
-    }
-    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
-    plotH(1);
-    markPeak(1);
-    const bool inner = peakIsInner(1);
-    en("ButtonEvaluation1", inner);
-    if (inner) {
-      en("ButtonDecreasePeakH1", true);
-      en("ButtonIncreasePeakH1", true);
-    }
-    for (const char* b : {"ButtonCalculationH1Precise", "ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise",
-                          "ButtonIncreaseErefH1", "ButtonIncreaseErefH1Precise", "ButtonSaveExperimentalH1Data"})
-      en(b, true);
-    closeLateWindows();
-  });
-}
-
-void TFormMainPresenter::erefStep(double delta) {
-  command("", [&] {
-    const double e = ParseReal(view_->Text("LabelEref1")) + delta;
-    txt("LabelEref1", FormatPattern(e, kErefPattern));
-    for (int i = 0; i < 4; ++i) view_->ClearSeries("ChartH1", i);
-  });
-}
-
-void TFormMainPresenter::ButtonDecreaseErefH1Click() { erefStep(-0.001); }
-void TFormMainPresenter::ButtonIncreaseErefH1Click() { erefStep(0.001); }
-void TFormMainPresenter::ButtonDecreaseErefH1PreciseClick() { erefStep(-1e-6); }
-void TFormMainPresenter::ButtonIncreaseErefH1PreciseClick() { erefStep(1e-6); }
-
-void TFormMainPresenter::ButtonCalculationH1PreciseClick() {
-  command("ButtonCalculationH1Precise", [&] {
-    busy();
-    en("MenuExcitedStates", false);
-    a_.Eref[0] = ParseReal(view_->Text("LabelEref1"));
-    clearForH1Calculation();
-    a_.KeepSearchStart = false;
-    if (!a_.CalculateHAtEref(0)) {
-      view_->ShowError("H1 could not be calculated.");
-      normal();
-      en("ButtonCalculationH1Precise", true);
-      return;
-    }
-    normal();
-    en("ButtonCalculationH1Precise", true);
-    en("ButtonSaveExperimentalH1Data", true);
-    a_.RecalculationRequested = false;
-    a_.RecalculationFailed = false;
-    view_->ClearSeries("ChartH1", series::kExperimentalH);
-    if (a_.CalculateExperimentalH(0)) plotExperimentalH(1, true);
-    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
-    plotH(1);
-    a_.PeakIndex[0] = 0;
-    if (!a_.StepToHigherPeak(0)) {
-      view_->ShowError("The peak could not be founded.");
-      return;
-    }
-    markPeak(1);
-    for (const char* b : {"ButtonEvaluation1", "ButtonDecreasePeakH1", "ButtonIncreasePeakH1"}) en(b, true);
-    txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
-    for (const char* b : {"ButtonCalcH1", "ButtonDecreaseErefH1", "ButtonDecreaseErefH1Precise", "ButtonIncreaseErefH1",
-                          "ButtonIncreaseErefH1Precise"})
-      en(b, true);
-    closeLateWindows();
-  });
-}
-
-// ---- Peak steps, evaluations, saves (k = 1, 2, 3) --------------------------------------------------
-
-void TFormMainPresenter::peakStep(int k, bool higher) {
-  command("", [&] {
-    if (k == 1 || (k == 2 && a_.CompensationAnalysis == 1) || (k == 3 && a_.CompensationAnalysis == 2))
-      a_.EvaluationFinished = false;
-    const std::string chart = "ChartH" + s(k);
-    view_->ClearSeries(chart, series::kSimulatedH);
-    view_->ClearSeries(chart, series::kPeak);
-    if (!(higher ? a_.StepToHigherPeak(k - 1) : a_.StepToLowerPeak(k - 1))) {
-      view_->ShowError(higher ? "The higher peak could not be founded." : "The lower peak could not be founded.");
-      return;
-    }
-    markPeak(k);
-    en("ButtonEvaluation" + s(k), true);
-    if (k == 1)
-      closeLateWindows();
-    else
-      closeFittingWindow();
-  });
-}
-
-void TFormMainPresenter::ButtonDecreasePeakH1Click() { peakStep(1, false); }
-void TFormMainPresenter::ButtonIncreasePeakH1Click() { peakStep(1, true); }
-void TFormMainPresenter::ButtonDecreasePeakH2Click() { peakStep(2, false); }
-void TFormMainPresenter::ButtonIncreasePeakH2Click() { peakStep(2, true); }
-void TFormMainPresenter::ButtonDecreasePeakH3Click() { peakStep(3, false); }
-void TFormMainPresenter::ButtonIncreasePeakH3Click() { peakStep(3, true); }
-
-void TFormMainPresenter::evaluation(int k) {
-  const std::string K = s(k), button = "ButtonEvaluation" + K;
-  command(button, [&] {
-    busy();
-    en(button, false);
-    a_.DegeneracyFactor[k - 1] = ParseReal(view_->Text("EditGH" + K));
-    if (!evaluate(a_, k - 1)) {
-      if (k == 2 && a_.RecalculationRequested) {
-        view_->ShowNotice("Calculation of reasonable H2 is carried out again.");
-        normal();
-        en("ButtonCalcH2", true);
-        txt("ButtonCalcH2", kAgain);
-        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[0];
-        showCarriedDensity(2);
-      } else {
-        static const char* const failed[] = {"First density and energy level could not be evaluated.",
-                                             "Second density and energy level could not be evaluated.",
-                                             "Third density and energy level could not be evaluated."};
-        view_->ShowError(failed[k - 1]);
-        normal();
-        en(button, true);
-      }
-      closeProgressWindows();
-      return;
-    }
-    normal();
-    if (!a_.LevelInRange) {
-      // The message of the level fit that was adopted: the plain range message stays
-      // empty on the usual path and would give an empty box.
-      const std::string& adopted = a_.AdoptedLevelRangeMessage[k - 1];
-      view_->ShowError(adopted.empty() ? a_.LevelRangeMessage[k - 1] : adopted);
-      for (const char* l : {"LabelDensity", "LabelEnergy", "LabelCDensity"}) txt(l + K, "0");
-      en("ButtonSaveH" + K, false);
-      closeProgressWindows();
-      return;
-    }
-    if (k == 1) {
-      a_.ClearSecondAnalysis();
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Display();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else if (k == 2) {
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else {
-      a_.ClearSimulation();
-      resetSimulationDisplay();
-    }
-    txt("LabelDensity" + K, FormatPattern(a_.Density[k - 1], kDensity));
-    txt("LabelEnergy" + K, FormatPattern(a_.EnergyLevel[k - 1], kEnergy));
-    txt("LabelCDensity" + K, FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
-    en("ButtonSaveH" + K, true);
-    en("ButtonSaveFigureH" + K, false);
-    fillSimulatedH(k);
-    if (k == 1 && a_.ScaledCompensation) {
-      closeProgressWindows();
-      windows_->ShowCaution();
-      windows_->Show(Window::ExcitedStates);
-    }
-    if (k == 1) {
-      txt("LabelDensity1H2", FormatPattern(a_.Density[0], kDensity));
-      txt("LabelEnergy1H2", FormatPattern(a_.EnergyLevel[0], kEnergy));
-      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
-    } else if (k == 2) {
-      txt("LabelDensity1H3", FormatPattern(a_.Density[0], kDensity));
-      txt("LabelEnergy1H3", FormatPattern(a_.EnergyLevel[0], kEnergy));
-      txt("LabelDensity2H3", FormatPattern(a_.Density[1], kDensity));
-      txt("LabelEnergy2H3", FormatPattern(a_.EnergyLevel[1], kEnergy));
-      txt("LabelComDensityH3", FormatPattern(a_.CompensatingDensity, kDensity));
-    }
-    if (a_.EnergyLevel[k - 1] < a_.LowestKT) {
-      unreliableLevel = k - 1;
-      if (k >= 2) {
-        remarks.prepare(a_, k - 1);
-        if (windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain) {
-          a_.CarryCompensation(k - 2);
-          txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
-          txt("ButtonCalcH" + K, kAgain);
-          en("ButtonSaveH" + K, false);
-          chk("CheckBox4", true);
-        }
-      }
-    }
-    if (k == 1) {
-      en("MenuExcitedStates", true);
-      en("MenuDXCenter", true);
-    }
-    closeProgressWindows();
-    closeFittingWindow();
-  });
-}
-
-void TFormMainPresenter::ButtonEvaluation1Click() { evaluation(1); }
-void TFormMainPresenter::ButtonEvaluation2Click() { evaluation(2); }
-void TFormMainPresenter::ButtonEvaluation3Click() { evaluation(3); }
-
-void TFormMainPresenter::saveH(int k) {
-  const std::string K = s(k);
-  command("", [&] {
-    const std::string& from = k == 1 ? a_.FermiLevelFile : a_.AnalysisFile[k - 2];
-    const auto path = askSave(sFunction() ? 6 + k : 2 + k, ReplaceExtension(from, (sFunction() ? ".S" : ".H") + K));
-    if (!path) return;
-    if (!saveTo(a_.AnalysisFile[k - 1], *path, [&] { return a_.SaveAnalysisFile(k - 1); })) return;
-    txt("LabelFilenameH" + K, *path);
-    en("ButtonSaveH" + K, false);
-    en("ButtonSaveFigureH" + K, true);
-    if (k < 3) {
-      if (a_.CheckSimulatedH(k - 1))
-        en("ButtonCalcH" + s(k + 1), true);
-      else
-        view_->ShowNotice("Evaluation has been completed!");
-    }
-    for (int i = 1; i <= k; ++i) {
-      chk("CheckBox" + s(i), true);
-      txt("EditSDensity" + s(i), FormatPattern(a_.Density[i - 1], kDensity));
-      txt("EditSEnergy" + s(i), FormatPattern(a_.EnergyLevel[i - 1], kEnergy));
-    }
-    if (a_.EvaluationFinished) {
-      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-      chk("CheckBox4", true);
-    } else {
-      txt("EditSCDensity", FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
-    }
-    en("ButtonSimulation", true);
-    refreshReports();
-    a_.AutoEvaluationType = "Type-B";
-  });
-}
-
-void TFormMainPresenter::ButtonSaveH1Click() { saveH(1); }
-void TFormMainPresenter::ButtonSaveH2Click() { saveH(2); }
-void TFormMainPresenter::ButtonSaveH3Click() { saveH(3); }
-
-void TFormMainPresenter::saveExperimentalH(int k) {
-  static const int hIndex[] = {11, 14, 16}, sIndex[] = {12, 15, 17};
-  const std::string K = s(k);
-  command("", [&] {
-    const std::string ext = (sFunction() ? ".S" : ".H") + K + "E";
-    const auto path = askSave(sFunction() ? sIndex[k - 1] : hIndex[k - 1], ReplaceExtension(a_.FermiLevelFile, ext));
-    if (!path) return;
-    if (!saveTo(a_.ExperimentalAnalysisFile[k - 1], *path, [&] { return a_.SaveExperimentalAnalysisFile(k - 1); }))
-      return;
-    en("ButtonSaveExperimentalH" + K + "Data", false);
-  });
-}
-
-void TFormMainPresenter::ButtonSaveExperimentalH1DataClick() { saveExperimentalH(1); }
-void TFormMainPresenter::ButtonSaveExperimentalH2DataClick() { saveExperimentalH(2); }
-void TFormMainPresenter::ButtonSaveExperimentalH3DataClick() { saveExperimentalH(3); }
-
-// ---- H2 and H3 calculations ---------------------------------------------------------------------------
-
-void TFormMainPresenter::calcH(int k) {
-  const std::string K = s(k), button = "ButtonCalcH" + K, chart = "ChartH" + K;
-  const int p = k - 1;  // the previous analysis
-  command(button, [&] {
-    busy();
-    en(button, false);
-    for (int i = 0; i < 3; ++i) view_->ClearSeries(chart, i);
-    if (k == 2) {
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Evaluation();
-      resetH3Display();
-      resetSimulationDisplay();
-    } else {
-      a_.ClearSimulation();
-      resetH3Evaluation();
-      resetSimulationDisplay();
-    }
-    if (a_.CompensationAnalysis >= k - 1) {
-      a_.DropCarriedCompensation();
-      if (k == 2) {
-        txt("LabelComDensityH2", "0");
-        txt("ButtonCalcH3", kCalculation);
-      }
-    }
-    if (a_.CompensationAnalysis == k - 2) {
-      a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
-      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-      chk("CheckBox4", true);
-      if (k == 2) {
-        txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
-        txt("ButtonCalcH3", kCalculation);
-      }
-    }
-    const std::string again = "Calculation of reasonable H" + K + " is carried out again.";
-    auto finished = [&] {
-      view_->ShowNotice("Evaluation has been finished!");
-      normal();
-      en(button, false);
-      txt(button, kCalculation);
-      a_.RecalculationRequested = false;
-      if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-      chk("CheckBox4", true);
-    };
-    if (!calculateH(a_, k - 1)) {
-      if (a_.RecalculationRequested) {
-        view_->ShowNotice(again);
-        normal();
-        en(button, true);
-        txt(button, kAgain);
-        a_.CompensatingDensity = a_.TemporaryCompensatingDensity[p - 1];
-        showCarriedDensity(k);
-      } else if (k == 2 && a_.EvaluationFinished) {
-        finished();
-      } else {
-        view_->ShowError("Reasonable H" + K + " could not be calculated.");
-        normal();
-        en(button, true);
-        txt(button, kCalculation);
-        a_.RecalculationRequested = false;
-        if (k == 3) txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-        chk("CheckBox4", true);
-      }
-      return;
-    }
-    if (a_.EvaluationFinished && a_.Eref[k - 1] < 0) {
-      finished();
-      return;
-    }
-    if (k == 2 && a_.Eref[1] == 0 && a_.PeakIndex[1] >= a_.CheckIndex[0] / 2 && a_.PeakIndex[1] <= a_.PeakIndex[0]) {
-      view_->ShowNotice(again);
-      normal();
-      en(button, true);
-      txt(button, kAgain);
-      if (!a_.SecondAttempt) {
-        a_.SecondAttempt = true;
-        return;
-      }
-      negativeNcomInUse = true;
-      a_.FixCompensationAt(0);
-      a_.RecalculationRequested = true;
-      a_.SecondAttempt = false;
-      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
-      txt("ButtonCalcH3", kCalculation);
-      chk("CheckBox4", true);
-      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-      return;
-    }
-    if (k == 2) en("ButtonUseNegativeNcom", true);
-    normal();
-    en(button, true);
-    txt(button, kCalculation);
-    a_.RecalculationRequested = false;
-    if (k == 2) a_.RecalculationFailed = false;
-    view_->ClearSeries(chart, series::kExperimentalH);
-    if (a_.CalculateExperimentalH(k - 1) && a_.ManualMode) plotExperimentalH(k, false);
-    txt("LabelEref" + K, FormatPattern(a_.Eref[k - 1], kErefPattern));
-    plotH(k);
-    en("ButtonDecreasePeakH" + K, true);
-    en("ButtonIncreasePeakH" + K, true);
-    markPeak(k);
-    en("ButtonEvaluation" + K, peakIsInner(k));
-    const bool ask = k == 2
-                         ? !a_.SecondAttempt && a_.PeakIndex[1] < a_.PeakIndex[0] && a_.Eref[1] > 0
-                         : (a_.PeakIndex[2] < a_.PeakIndex[1] || a_.PeakIndex[2] < a_.PeakIndex[0]) && a_.Eref[2] > 0;
-    if (ask) {
-      const std::string question =
-          k == 2 ? "  There is a possibility that a reasonable energy level may not be obtained. \n"
-                   "  Do you calculate H2 again using the compensating density obtained in H1?"
-                 : "  There is a possibility that a reasonable energy level may not be obtained. \n"
-                   "  Do you calculate H3 again using the compensating density obtained in H2?";
-      if (view_->AskYesNo(question)) {
-        en(button, true);
-        txt(button, kAgain);
-        // Fix the carried density at the previous analysis, as "Evaluation again" does,
-        // so that the next calculation adds it back instead of repeating this one.
-        a_.CarryCompensation(k - 2);
-        txt("LabelComDensityH" + K, FormatPattern(a_.CompensatingDensity, kDensity));
-        txt("EditSCDensity",
-            k == 2 ? FormatGeneral(a_.CompensatingDensity) : FormatPattern(a_.CompensatingDensity, kDensity));
-        chk("CheckBox4", true);
-      }
-    }
-    en("ButtonSaveExperimentalH" + K + "Data", true);
-    closeFittingWindow();
-  });
-}
-
-void TFormMainPresenter::ButtonCalcH2Click() { calcH(2); }
-void TFormMainPresenter::ButtonCalcH3Click() { calcH(3); }
-
-void TFormMainPresenter::ButtonUseNegativeNcomClick() {
-  command("", [&] {
-    if (negativeNcomInUse) {
-      negativeNcomInUse = false;
-      a_.DropCarriedCompensation();
-      txt("ButtonUseNegativeNcom", "Use Negative Compensating Density");
-      txt("LabelComDensityH2", "0");
-      txt("ButtonCalcH3", kCalculation);
-      chk("CheckBox4", false);
-      txt("EditSCDensity", "0");
-    } else {
-      negativeNcomInUse = true;
-      a_.CarryCompensation(0);
-      txt("ButtonUseNegativeNcom", "Do not Use Negative Value");
-      txt("LabelComDensityH2", FormatPattern(a_.CompensatingDensity, kDensity));
-      txt("EditSCDensity", FormatPattern(a_.CompensatingDensity, kDensity));
-      txt("ButtonCalcH3", kCalculation);
-      chk("CheckBox4", true);
-    }
-  });
-}
-
-// ---- Simulation tab ----------------------------------------------------------------------------------------
-
-void TFormMainPresenter::ButtonSimulationClick() {
-  command("ButtonSimulation", [&] {
-    busy();
-    en("ButtonSimulation", false);
-    for (int j = 0; j < 3; ++j) a_.SimUseLevel[j] = view_->IsChecked("CheckBox" + s(j + 1));
-    a_.SimUseLevel[3] = false;
-    a_.SimUseCompensation = view_->IsChecked("CheckBox4");
-    for (int j = 0; j < 3; ++j) {
-      a_.SimDensity[j] = ParseReal(view_->Text("EditSDensity" + s(j + 1)));
-      a_.SimEnergyLevel[j] = ParseReal(view_->Text("EditSEnergy" + s(j + 1)));
-    }
-    a_.SimCompensatingDensity = ParseReal(view_->Text("EditSCDensity"));
-    if (!a_.Simulate()) {
-      view_->ProgressPort().Close(korv::ProgressBar::Main);
-      normal();
-      en("ButtonSimulation", true);
-      return;
-    }
-    for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) {
-      view_->ClearSeries(c, series::kCurve);
-      const auto [lo, hi] = view_->SeriesYRange(c, series::kMeasured);
-      const bool reverse = std::string(c) == "ChartSimulationReverseT";
-      const int n = std::min(gridLength(), static_cast<int>(a_.SimulatedConcentration.size()));
-      for (int i = 0; i < n; ++i) {
-        const double v = a_.SimulatedConcentration[i], T = a_.SplineTemperature[i];
-        if (!(v > lo && v < hi) || (reverse && T == 0)) continue;
-        view_->AddPoint(c, series::kCurve, reverse ? 1000.0 / T : T, v);
-      }
-    }
-    if (a_.CompensatingDensity < 0)
-      view_->ShowNotice(
-          "  The simulation result might not be in good agreement with the experimental data at lower temperatures, "
-          "because the negative compensating dansity is used. \n"
-          "  The negative compensating density means that an undeterminable shallower level may exist.");
-    normal();
-    en("ButtonSimulation", true);
-    en("ButtonSaveSimulation", true);
-    en("ButtonSaveFigureSimulation1", false);
-    en("ButtonSaveFigureSimulation2", false);
-    closeFittingWindow();
-  });
-}
-
-void TFormMainPresenter::ButtonSaveSimulationClick() {
-  command("", [&] {
-    const auto path = askSave(6, ReplaceExtension(a_.AnalysisFile[0], sFunction() ? ".simS" : ".simH"));
-    if (!path) return;
-    if (!saveTo(a_.SimulationFile, *path, [&] { return a_.SaveSimulationFile(); })) return;
-    txt("LabelFilenameSimulation", *path);
-    en("ButtonSaveSimulation", false);
-    en("ButtonSaveFigureSimulation1", true);
-    en("ButtonSaveFigureSimulation2", true);
-    en("MenuCurveFitting", true);
-    en("ButtonFineAdjustment", true);
-  });
-}
-
-void TFormMainPresenter::ButtonSeeResultsClick() {
-  command("", [&] {
-    const int level = unreliableLevel;
-    remarks.prepare(a_, level);  // other levels keep the texts of the last preparation
-    const bool again = windows_->ShowRemarks(remarks) == RemarksChoice::EvaluationAgain;
-    // With the H1 level as the shallow one there is no earlier analysis whose
-    // compensating density could be carried: the dialog only informs.
-    if (!again || (level != 1 && level != 2)) return;
-    a_.CarryCompensation(level - 1);
-    if (level == 1) {
-      txt("ButtonCalcH2", kAgain);
-      en("ButtonCalcH2", true);
-      en("ButtonSaveH2", false);
-      view_->ClearSeries("ChartH2", series::kH);
-      txt("LabelEref2", "0");
-      a_.ClearThirdAnalysis();
-      a_.ClearSimulation();
-      resetH2Evaluation();
-      resetH3Display();
-      resetSimulationDisplay();
-      view_->SetCurrentPage(kMainPageControl, "TabSheet4");
-    } else {
-      txt("ButtonCalcH3", kAgain);
-      en("ButtonCalcH3", true);
-      en("ButtonSaveH3", false);
-      view_->ClearSeries("ChartH3", series::kH);
-      txt("LabelEref3", "0");
-      resetH3Evaluation();
-      a_.ClearSimulation();
-      resetSimulationDisplay();
-      view_->SetCurrentPage(kMainPageControl, "TabSheet5");
-    }
-  });
-}
-
-void TFormMainPresenter::ButtonSaveResultsClick() {
-  command("", [&] { windows_->Show(Window::ObtainedResults); });
+  saveFigure("ButtonSaveFigureSimulation2", "ChartSimulationT", FileStage::Simulation, "SimH2.bmp");
 }
 
 }  // namespace korv::ui

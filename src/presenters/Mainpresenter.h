@@ -27,6 +27,29 @@ inline constexpr const char* kMainSaveFilter =
     "Experimental Fermi level (*.flE)|*.flE|Experimental H2 (*.H2E)|*.H2E|Experimental S2 (*.S2E)|*.S2E|"
     "Experimental H3 (*.H3E)|*.H3E|Experimental S3 (*.S3E)|*.S3E";
 
+// Entries of the two filter lists (1-based, the index a file dialog takes).
+namespace open_filter {
+inline constexpr int kMeasurement = 1;
+inline constexpr int kSpline = 2;
+inline constexpr int kFermiLevel = 3;
+}  // namespace open_filter
+
+namespace save_filter {
+inline constexpr int kSpline = 1;
+inline constexpr int kFermiLevel = 2;
+inline constexpr int kH[] = {3, 4, 5};  // H1, H2, H3
+inline constexpr int kSimulation = 6;
+inline constexpr int kS[] = {7, 8, 9};  // S1, S2, S3
+inline constexpr int kFigure = 10;
+inline constexpr int kExperimentalH[] = {11, 14, 16};
+inline constexpr int kExperimentalS[] = {12, 15, 17};
+inline constexpr int kExperimentalFermiLevel = 13;
+}  // namespace save_filter
+
+// The page of this version's changes that "Information on Latest Version" shows, a file
+// beside the help file.
+inline constexpr const char* kReleaseNotesPage = "ReleaseNotes.html";
+
 inline constexpr const char* kVersionInformation = "Version 1.51 (2004/6/2)";
 inline constexpr const char* kProgramCaption = "KORV Ver. 1.51";
 
@@ -46,22 +69,30 @@ class TFormMainPresenter {
   // false keeps the Option menu and Advanced mode reachable.
   void FormCreate(bool developerOptionsHidden = true);
 
-  // ---- Window state -----------------------------------------------------------------
-  bool keyboardEntryRequested = false;
-  bool sheetDataSaved = false;
-  bool convertedDataSaved = false;
-  bool negativeNcomInUse = false;
-  int unreliableLevel = -1;
-  TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
+  // ---- Window state (read only; the commands change it) -------------------------------
+  bool KeyboardEntryRequested() const { return keyboardEntryRequested; }
+  bool SheetDataSaved() const { return sheetDataSaved; }
+  bool ConvertedDataSaved() const { return convertedDataSaved; }
+  bool NegativeNcomInUse() const { return negativeNcomInUse; }
+  // -1, or the analysis (0 = H1) whose level came out shallower than the lowest-temperature
+  // energy and needs a remark.
+  int UnreliableLevel() const { return unreliableLevel; }
 
-  // The two pipeline operations whose results steer the H tabs most, replaceable so that
-  // a test can hand the window an engine result it needs (a peak below the previous one,
-  // a level that was not accepted). The program keeps these defaults.
-  std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
-  std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
-
-  // Address that "Information on Latest Version" shows.
-  std::string latestVersionAddress = "https://korv.example.org/latest";
+  // ---- Seams ----------------------------------------------------------------------------
+  // The pipeline operations whose results steer the H tabs most. The program keeps the
+  // engine's own; a test or a script may replace one to hand the window a result it needs
+  // (a peak below the previous one, a level that was not accepted, a failed step).
+  struct Operations {
+    std::function<bool(Analysis&, int)> calculateH = [](Analysis& a, int k) { return a.CalculateH(k); };
+    std::function<bool(Analysis&, int)> evaluate = [](Analysis& a, int k) { return a.Evaluate(k); };
+    std::function<bool(Analysis&, int, bool)> stepPeak = [](Analysis& a, int k, bool higher) {
+      return higher ? a.StepToHigherPeak(k) : a.StepToLowerPeak(k);
+    };
+  };
+  Operations& Pipeline() { return operations_; }
+  // Starts from a remark level as an evaluation leaves it (for a script that resumes a
+  // session, or a test of the Simulation tab).
+  void SetUnreliableLevel(int level) { unreliableLevel = level; }
 
   // ---- Window routines --------------------------------------------------------------
   void setMode(bool advanced);
@@ -174,23 +205,42 @@ class TFormMainPresenter {
 
  private:
   enum class Stage { Spline, DensityOfStates, Analyses, First, Second, Third, Simulation };
+  // The files of the chain, in its order.
+  enum class FileStage { Measurement, Spline, Fermi, H1, H2, H3, Simulation };
 
   // Runs one command: an error ends it with an error box, the cursor back to normal, the
   // progress windows closed, and `reenable` (the pressed button) enabled again.
   void command(const std::string& reenable, const std::function<void()>& body);
+  // What a reset over the chain does besides clearing each stage and its display.
+  struct Reset {
+    bool firstRecord = true;           // false: the first stage's record stays (its calculation is redone)
+    bool evaluationOnly = false;       // the first stage's display keeps its curve, only its evaluation goes
+    bool dropCompensation = false;     // CompensatingDensity := 0
+    bool calculationCaptions = false;  // the three H "Calculation" captions back
+    bool conductionCaptions = false;   // the loaded measurement's conduction-type captions again
+  };
+  // The one table of stage resets: from `from` to the end of the chain, the record's stage
+  // clears in chain order, then the display resets in the same order.
+  void resetFrom(Stage from, const Reset& how);
+  void resetFrom(Stage from);
+  // Invalidate from a stage: the reset with every option, and whatever the cleared stages
+  // fed disabled.
   void invalidateFrom(Stage stage);
+  static Stage analysisStage(int k);  // Stage::First for H1 ...
+  void resetH1Evaluation();
+  // The remark level of analysis `from` (0 = H1) or a later one goes with its results.
+  void dropUnreliableLevel(int from);
+  // The H2 toggle's flag and caption, always together.
+  void setNegativeNcom(bool inUse);
+  // No compensating density carried into a later analysis any more.
+  void dropCarriedCompensation();
+  void clearAfterPeakStep(int k);
   void closeSideWindows();
   void disableSideMenus();
   void closeLateWindows();
   void closeFittingWindow();
   void closeProgressWindows();
   void refreshReports();
-  void plotMeasurement();
-  void plotSpline();
-  void plotFermiLevel();
-  void applyConductionCaptions(int type);  // 0 neutral, 1 n-type, 2 p-type
-  void applyFunctionCaptions(int type);
-  int conductionKind() const;
 
   // Runs a writer with `field` set to `path`; a failed writer gets the old name back.
   bool saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer);
@@ -198,8 +248,10 @@ class TFormMainPresenter {
   bool loadFrom(std::string& field, const std::string& path, const std::function<bool()>& reader);
   std::optional<std::string> askSave(int filterIndex, const std::string& proposed);
   std::optional<std::string> askOpen(int filterIndex, const std::string& proposed);
-  void saveFigure(const std::string& button, const std::string& chart, const std::string& from,
-                  const std::string& suffix);
+  void saveFigure(const std::string& button, const std::string& chart, FileStage from, const std::string& suffix);
+  // The name a dialog proposes: the file of `stage` (or of the latest earlier stage that
+  // has one) with its extension replaced.
+  std::string proposedName(FileStage stage, const std::string& replacement) const;
 
   void loadExperimental(bool fromButton);
   void clearForH1Calculation();
@@ -209,24 +261,26 @@ class TFormMainPresenter {
   void saveH(int k);
   void saveExperimentalH(int k);
   void erefStep(double delta);
-  void markPeak(int k);
-  void plotH(int k);
-  void plotExperimentalH(int k, bool allPoints);
-  void fillSimulatedH(int k);
   void showCarriedDensity(int k);
-  bool peakIsInner(int k) const;
-  int gridLength() const;
   bool sFunction() const { return a_.FunctionType == 1; }
 
   void en(const std::string& control, bool enabled);
   void txt(const std::string& control, const std::string& text);
   void chk(const std::string& control, bool checked);
   void vis(const std::string& control, bool visible);
-  void leftTitle(const std::string& chart, const std::string& title);
   void busy();
   void normal();
 
+  bool keyboardEntryRequested = false;
+  bool sheetDataSaved = false;
+  bool convertedDataSaved = false;
+  bool negativeNcomInUse = false;
+  int unreliableLevel = -1;
+  TFormRemarks remarks;  // the remarks dialog keeps the texts of its last preparation
+  Operations operations_;
+
   Analysis& a_;
+  bool fermiReady_ = false;  // the Fermi level saved or loaded: H1 can start
   View* view_ = nullptr;
   Windows* windows_ = nullptr;
   std::map<std::string, std::function<void()>> handlers_;

@@ -149,7 +149,7 @@ class H2Question : public Analyses {
     ToH1Saved("07_sic4h_n_N_two_sites.nT");
     ASSERT_EQ(record.CompensationAnalysis, -1);
     ASSERT_LT(record.TemporaryCompensatingDensity[0], 0);
-    presenter.calculateH = [this](Analysis& a, int k) {
+    presenter.Pipeline().calculateH = [this](Analysis& a, int k) {
       const bool ok = a.CalculateH(k);
       if (k == 1 && ++calls == 1 && ok) {
         a.Eref[1] = 0.01;
@@ -209,7 +209,7 @@ TEST_F(H2Question, NoKeepsTheCalculation) {
 TEST_F(Analyses, ALevelThatWasNotAcceptedShowsTheMessageOfTheAdoptedFit) {
   ToFermiReady("01_si_n_P_lightcomp.nT");
   Click("ButtonCalcH1");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     a.LevelInRange = false;
     a.LevelRangeMessage[k].clear();
@@ -273,7 +273,7 @@ TEST_F(Analyses, SeeRemarksEvaluationAgainReopensH2WithTheH1Density) {
   Click("ButtonEvaluation2");
   Click("ButtonSaveH2");
   Click("ButtonSimulation");
-  presenter.unreliableLevel = 1;  // as an H2 level below the lowest-temperature energy leaves it
+  presenter.SetUnreliableLevel(1);  // as an H2 level below the lowest-temperature energy leaves it
   record.CompensatingDensity = std::max(record.CompensatingDensity, 1e14);
   presenter.PageControl1Change("TabSheet6");
   ASSERT_TRUE(On("ButtonSeeResults"));
@@ -454,19 +454,25 @@ TEST_F(AdvancedAnalyses, APeakStepMarksTheNewPeakAndReopensTheEvaluation) {
   ToFermiReady("13_gan_n_two_donors.nT");
   Click("ButtonCalcH1");
   Click("ButtonEvaluation1");
-  const std::string result = Text("LabelDensity1");
+  ASSERT_TRUE(On("ButtonSaveH1"));
   ASSERT_FALSE(On("ButtonEvaluation1"));
   const int before = record.PeakIndex[0];
+  // ">" here reaches the last grid point: no level can be evaluated there.
   Click("ButtonIncreasePeakH1");
   EXPECT_GT(record.PeakIndex[0], before);
-  EXPECT_TRUE(On("ButtonEvaluation1"));
+  ASSERT_EQ(record.PeakIndex[0], record.GridCount - 1);
+  EXPECT_FALSE(On("ButtonEvaluation1"));
   EXPECT_EQ(view.PointCount("ChartH1", 1), 0);
   ASSERT_EQ(view.PointCount("ChartH1", 2), 1);
   EXPECT_EQ(view.Series("ChartH1", 2)[0].first, record.SplineTemperature[record.PeakIndex[0]]);
   EXPECT_EQ(Text("LabelPeakT1"), FormatGeneral(record.SplineTemperature[record.PeakIndex[0]]));
-  EXPECT_EQ(Text("LabelDensity1"), result);  // shown until the next evaluation
+  // The old evaluation belongs to the old peak: its results and "Save" are gone.
+  EXPECT_EQ(Text("LabelDensity1"), "0");
+  EXPECT_FALSE(On("ButtonSaveH1"));
   Click("ButtonDecreasePeakH1");
   EXPECT_LT(record.PeakIndex[0], record.GridCount - 1);
+  EXPECT_GT(record.PeakIndex[0], 0);
+  EXPECT_TRUE(On("ButtonEvaluation1"));
 }
 
 TEST_F(AdvancedAnalyses, TheNegativeDensityToggleCarriesAndDropsTheH1Density) {
@@ -477,7 +483,7 @@ TEST_F(AdvancedAnalyses, TheNegativeDensityToggleCarriesAndDropsTheH1Density) {
   const double carried = record.TemporaryCompensatingDensity[0];
   ASSERT_LT(carried, 0);
   Click("ButtonUseNegativeNcom");
-  EXPECT_TRUE(presenter.negativeNcomInUse);
+  EXPECT_TRUE(presenter.NegativeNcomInUse());
   EXPECT_EQ(Text("ButtonUseNegativeNcom"), "Do not Use Negative Value");
   EXPECT_EQ(record.CompensatingDensity, carried);
   EXPECT_EQ(record.CompensationAnalysis, 0);
@@ -486,7 +492,7 @@ TEST_F(AdvancedAnalyses, TheNegativeDensityToggleCarriesAndDropsTheH1Density) {
   EXPECT_EQ(Text("EditSCDensity"), density(carried));
   EXPECT_TRUE(view.IsChecked("CheckBox4"));
   Click("ButtonUseNegativeNcom");
-  EXPECT_FALSE(presenter.negativeNcomInUse);
+  EXPECT_FALSE(presenter.NegativeNcomInUse());
   EXPECT_EQ(Text("ButtonUseNegativeNcom"), "Use Negative Compensating Density");
   EXPECT_EQ(record.CompensatingDensity, 0);
   EXPECT_EQ(record.CompensationAnalysis, -1);
@@ -555,7 +561,7 @@ namespace {
 TEST_F(H2Question, YesToTheH3QuestionCarriesTheH2Density) {
   // Here H1 fixes nothing, H2 is calculated once more and evaluated; then H3 is made to
   // end below the H2 peak at a positive E_ref.
-  presenter.calculateH = [this](Analysis& a, int k) {
+  presenter.Pipeline().calculateH = [this](Analysis& a, int k) {
     const bool ok = a.CalculateH(k);
     if (ok && k == 2 && ++calls == 1) {
       a.Eref[2] = 0.02;
@@ -585,7 +591,7 @@ TEST_F(H2Question, YesToTheH3QuestionCarriesTheH2Density) {
 TEST_F(Analyses, AnH2LevelBelowTheLowestTemperatureEnergyOffersTheRemarks) {
   ToH1Saved("13_gan_n_two_donors.nT");
   Click("ButtonCalcH2");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     if (k == 1) a.EnergyLevel[1] = a.LowestKT / 2;
     return ok;
@@ -593,7 +599,7 @@ TEST_F(Analyses, AnH2LevelBelowTheLowestTemperatureEnergyOffersTheRemarks) {
   windows.remarksChoices.push_back(RemarksChoice::EvaluationAgain);
   Click("ButtonEvaluation2");
   ASSERT_TRUE(windows.Called("Remarks 1"));
-  EXPECT_EQ(presenter.unreliableLevel, 1);
+  EXPECT_EQ(presenter.UnreliableLevel(), 1);
   EXPECT_EQ(windows.lastRemarks.label[2],
             "Recommend that you evaluate the second energy level using a compensating density of " +
                 density(record.TemporaryCompensatingDensity[0]) + " cm^-3.");
@@ -609,7 +615,7 @@ TEST_F(Analyses, AnH2LevelBelowTheLowestTemperatureEnergyOffersTheRemarks) {
 TEST_F(Analyses, AScaledCompensationShowsTheCautionAndTheExcitedStates) {
   ToFermiReady("01_si_n_P_lightcomp.nT");
   Click("ButtonCalcH1");
-  presenter.evaluate = [](Analysis& a, int k) {
+  presenter.Pipeline().evaluate = [](Analysis& a, int k) {
     const bool ok = a.Evaluate(k);
     a.ScaledCompensation = true;
     return ok;
@@ -648,8 +654,8 @@ TEST_F(Analyses, MenusAndSideButtonsOpenTheirWindows) {
         Case{"ObtainedResults", "Show ObtainedResults"}, Case{"ButtonSaveResults", "Show ObtainedResults"},
         Case{"InformationSemiconductor", "Show InformationSemiconductor"},
         Case{"ButtonSeeInformation", "Show InformationSemiconductor"}, Case{"Help", "Show Help"},
-        Case{"Version", "About"}, Case{"Information", "HelpAddress https://korv.example.org/latest"},
-        Case{"PrintMain", "Print"}, Case{"ExitMain", "CloseMainWindow"}}) {
+        Case{"Version", "About"}, Case{"Information", "HelpAddress ReleaseNotes.html"}, Case{"PrintMain", "Print"},
+        Case{"ExitMain", "CloseMainWindow"}}) {
     windows.calls.clear();
     Click(c.control);
     EXPECT_EQ(windows.calls, std::vector<std::string>{c.call}) << c.control;
@@ -676,7 +682,7 @@ TEST_F(Analyses, AThrowingEvaluationEndsTheCommandWithItsMessage) {
   Click("ButtonCalcH1");
   for (int kind = 0; kind < 2; ++kind) {
     view.ClearLog();
-    presenter.evaluate = [kind](Analysis& a, int) -> bool {
+    presenter.Pipeline().evaluate = [kind](Analysis& a, int) -> bool {
       a.progress().Show(korv::ProgressBar::Main, 10);
       if (kind == 0) throw korv::Error("Overflow in the level fit.");
       throw std::out_of_range("vector::_M_range_check");

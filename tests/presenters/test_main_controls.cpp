@@ -225,3 +225,36 @@ TEST(MemoryView, RefusesNamesOutsideItsList) {
 
 }  // namespace
 }  // namespace korv::ui
+
+namespace korv::ui::testing {
+namespace {
+
+// The named filter entries point at the patterns they are named after.
+TEST(MainFilters, NamedEntriesHoldTheirPatterns) {
+  auto pattern = [](const std::string& filter, int index) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+      parts.push_back(filter.substr(start, bar - start));
+    parts.push_back(filter.substr(start));
+    return parts.at(static_cast<std::size_t>(2 * index - 1));
+  };
+  EXPECT_EQ(pattern(kMainOpenFilter, open_filter::kMeasurement), "*.nT;*.pT");
+  EXPECT_EQ(pattern(kMainOpenFilter, open_filter::kSpline), "*.spl");
+  EXPECT_EQ(pattern(kMainOpenFilter, open_filter::kFermiLevel), "*.fl");
+  EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kSpline), "*.spl");
+  EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kFermiLevel), "*.fl");
+  EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kSimulation), "*.simH;*.simS");
+  EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kFigure), "*.bmp");
+  EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kExperimentalFermiLevel), "*.flE");
+  for (int k = 1; k <= 3; ++k) {
+    const std::string K = std::to_string(k);
+    EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kH[k - 1]), "*.H" + K);
+    EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kS[k - 1]), "*.S" + K);
+    EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kExperimentalH[k - 1]), "*.H" + K + "E");
+    EXPECT_EQ(pattern(kMainSaveFilter, save_filter::kExperimentalS[k - 1]), "*.S" + K + "E");
+  }
+}
+
+}  // namespace
+}  // namespace korv::ui::testing

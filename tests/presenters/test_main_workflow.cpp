@@ -185,14 +185,14 @@ TEST_F(StateMachine, InputDataFromTheKeyboardReachesDataWithoutTheSplineMenu) {
   const std::string file = WriteMeasurement("typed.nT", "n-type", {50, 100, 150}, {1e14, 1e15, 2e15}, {1, 1, 1});
   bool keyboard = false;
   windows.dataSheet = [&](bool k) {
-    keyboard = k && presenter.keyboardEntryRequested;
+    keyboard = k && presenter.KeyboardEntryRequested();
     record.ExperimentalDataFile = file;  // the sheet wrote the file and read it back
     return record.LoadMeasurementFile();
   };
   Run({{"input data", [&] { Click("ButtonInputData"); }, std::string(kAlways) + "ButtonChangeData ButtonCalcSpline"}});
   EXPECT_TRUE(keyboard);
-  EXPECT_FALSE(presenter.keyboardEntryRequested);
-  EXPECT_FALSE(presenter.sheetDataSaved);
+  EXPECT_FALSE(presenter.KeyboardEntryRequested());
+  EXPECT_FALSE(presenter.SheetDataSaved());
   EXPECT_EQ(Text("LabelFilenameExperimentalData"), file);
   EXPECT_EQ(Text("PanelSampleNumber"), "S-1");
   EXPECT_EQ(view.PointCount("ChartExperimentalLog", 0), 3);
@@ -300,7 +300,7 @@ TEST_F(MainWindow, ChangeDataSavedReplotsAndClearsFromTheSpline) {
   EXPECT_FALSE(On("ButtonCalcH1"));
   EXPECT_TRUE(On("ButtonSaveFigureConcentration1"));  // unchanged by "Change Data"
   EXPECT_EQ(view.PointCount("ChartExperimentalLinear", 1), 0);
-  EXPECT_FALSE(presenter.sheetDataSaved);
+  EXPECT_FALSE(presenter.SheetDataSaved());
 }
 
 TEST_F(MainWindow, ATextThatIsNoNumberEndsTheSplineCalculation) {
@@ -408,7 +408,7 @@ TEST_F(MainWindow, SwitchingToTheSimulationTabEnablesTheRemarksOnlyForAShallowLe
   };
   for (const Case& c : {Case{-1, 1e15, true, false}, Case{-1, 1e15, false, false}, Case{1, 1e15, false, true},
                         Case{1, 0, false, false}, Case{2, -1e15, true, true}}) {
-    presenter.unreliableLevel = c.level;
+    presenter.SetUnreliableLevel(c.level);
     record.CompensatingDensity = c.density;
     view.SetEnabled("ButtonSeeResults", c.before);
     presenter.PageControl1Change("TabSheet5");
@@ -487,16 +487,17 @@ TEST_F(AdvancedMainWindow, TheMenuLoadKeepsTheAdvancedCaptionOfTheH1Button) {
             "Experimental Data (*.nT or *.pT)|*.nT;*.pT|Data forAnalysis (*.spl)|*.spl|Fermi Level (*.fl)|*.fl");
 }
 
-// Loading the intermediate files: the spline file, then the Fermi-level file, each cleared
-// before its dialog.
+// Loading the intermediate files: the spline file, then the Fermi-level file, each clearing
+// its stage once a file is chosen.
 TEST_F(AdvancedMainWindow, LoadsTheSplineAndTheFermiLevelFiles) {
   ToFermiReady("01_si_n_P_lightcomp.nT");
   const std::string spl = record.AnalysisDataFile, fl = record.FermiLevelFile;
   const int grid = record.GridCount;
+  const auto before = Snapshot();
   view.openAnswers.push_back(std::nullopt);
-  Click("LoadSpline");  // cancelled: the clearing before the dialog stays
-  EXPECT_EQ(view.PointCount("ChartExperimentalLinear", 1), 0);
-  EXPECT_FALSE(On("ButtonCalcH1"));
+  Click("LoadSpline");  // cancelled: nothing changes
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(record.GridCount, grid);
   EXPECT_EQ(view.fileDialogs.back().dialog.filterIndex, 2);
   EXPECT_EQ(view.fileDialogs.back().dialog.fileName, spl);
   view.openAnswers.push_back(spl);

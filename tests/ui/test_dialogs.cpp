@@ -206,6 +206,13 @@ class DialogsTest : public QObject {
     QCOMPARE(DefaultSuffix(filter, 2), QString("spl"));
     QCOMPARE(DefaultSuffix(filter, 3), QString());
     QCOMPARE(DefaultSuffix("All (*.*)|*.*", 1), QString());
+    // An entry of several types keeps the type of the proposed name, else its first one.
+    const std::string several = "H1 (*.H1)|*.H1|Simulated (*.simH, *.simS)|*.simH;*.simS";
+    QCOMPARE(DefaultSuffix(several, 2, "/data/sample.simS"), QString("simS"));
+    QCOMPARE(DefaultSuffix(several, 2, "/data/sample.simH"), QString("simH"));
+    QCOMPARE(DefaultSuffix(several, 2, "/data/sample.H1"), QString("simH"));
+    QCOMPARE(DefaultSuffix(several, 2, ""), QString("simH"));
+    QCOMPARE(DefaultSuffix("Obtained Results (*.datH, *.datS)|*.datH;*.datS", 1, "r.dats"), QString("datS"));
     QCOMPARE(QtNameFilters("odd|"), QStringList({"odd ()"}));
     // Figure dialogs offer more formats after the existing entries; others stay as they are.
     const std::string figures = WithFigureFormats("H1 (*.H1)|*.H1|Figure (*.bmp)|*.bmp");

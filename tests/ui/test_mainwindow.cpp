@@ -348,9 +348,94 @@ class MainWindowTest : public QObject {
     w.main->LoadMeasurement(kDataset);
     QVERIFY(w.record.DataCount > 10);
     QVERIFY(w.enabled("ButtonCalcSpline"));
-    // The answer was used up: the next load asks the dialog again and is cancelled.
+    // The answer was used up: the next load asks the dialog again and is cancelled,
+    // which leaves the measurement as it was.
+    const int measured = w.record.DataCount;
     QVERIFY(w.click("ButtonLoadExperimental"));
-    QCOMPARE(w.record.DataCount, 0);
+    QCOMPARE(dialogs_.openDialogs.size(), std::size_t(1));
+    QCOMPARE(w.record.DataCount, measured);
+  }
+
+  // Exit with the report and the help viewer open: every window closes and the event loop
+  // ends, so no process is left running without a window.
+  void exitEndsTheProgramWithASideWindowOpen() {
+    MainWindowFixture w;
+    w.windows.CreateDataWindows(w.record);
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    w.main->findChild<QAction*>("ObtainedResults")->trigger();
+    w.main->findChild<QAction*>("Help")->trigger();
+    int open = 0;
+    for (QWidget* top : QApplication::topLevelWidgets()) open += top != w.main.get() && top->isVisible();
+    QVERIFY(open >= 2);
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+      timedOut = true;
+      QCoreApplication::exit(1);
+    });
+    guard.start(10000);
+    QTimer::singleShot(0, w.main.get(), [&w] { w.main->findChild<QAction*>("ExitMain")->trigger(); });
+    const int code = QCoreApplication::exec();
+    QVERIFY(!timedOut);
+    QCOMPARE(code, 0);
+    for (QWidget* top : QApplication::topLevelWidgets())
+      QVERIFY2(!top->isVisible(), qPrintable(top->objectName() + " is still shown"));
+  }
+
+  // The Fermi tab after the spline and the Fermi level: one conduction type beside the
+  // semiconductor and the band the level is measured from on the chart's axis.
+  void fermiTabShowsTheConductionTypeAfterEveryReset_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("axis");
+    QTest::newRow("n-type") << KORV_TEST_DATA "/datasets/01_si_n_P_lightcomp.nT"
+                            << "n-type"
+                            << "Fermi Level from Conduction Band  [eV]";
+    QTest::newRow("p-type") << KORV_TEST_DATA "/datasets/02_si_p_B_comp20.pT"
+                            << "p-type"
+                            << "Fermi Level from Valence Band  [eV]";
+  }
+
+  void fermiTabShowsTheConductionTypeAfterEveryReset() {
+    QFETCH(QString, file);
+    QFETCH(QString, type);
+    QFETCH(QString, axis);
+    MainWindowFixture w;
+    w.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.main.get()));
+    dialogs_.opens = {file.toStdString()};
+    QVERIFY(w.click("ButtonLoadExperimental"));
+    QVERIFY(w.click("ButtonCalcSpline"));
+    dialogs_.saves = {path("fermi.spl"), path("fermi.fl")};
+    QVERIFY(w.click("ButtonSaveSpline"));
+    QVERIFY(w.click("ButtonCalcFermiLevel"));
+    QVERIFY(w.click("ButtonSaveFermiLevel"));
+    QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
+    const QString shownN = w.text("LabelFermiConductionTypeN"), shownP = w.text("LabelFermiConductionTypeP");
+    QCOMPARE(shownN + shownP, type);
+    QCOMPARE(w.main->Chart("ChartFermiLevel")->LeftTitle(), axis);
+    w.main->Pages()->setCurrentWidget(w.widget("TabSheet2"));
+    const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+      QTest::qWait(100);
+      QDir().mkpath(shots);
+      w.main->grab().save(QString("%1/fermi-%2.png").arg(QString(shots), type));
+    }
+
+    // The H1 tab: the peak values that "Calculation" shows move no control.
+    w.main->Pages()->setCurrentWidget(w.widget("TabSheet3"));
+    QTest::qWait(20);
+    auto place = [&](const char* name) { return w.widget(name)->mapTo(w.main.get(), QPoint(0, 0)); };
+    const QPoint evaluation = place("ButtonEvaluation1"), save = place("ButtonSaveH1");
+    QVERIFY(w.click("ButtonCalcH1"));
+    QVERIFY(w.text("LabelPeakV1") != "0");
+    QTest::qWait(20);
+    QCOMPARE(place("ButtonEvaluation1"), evaluation);
+    QVERIFY(w.click("ButtonEvaluation1"));
+    QTest::qWait(20);
+    QCOMPARE(place("ButtonSaveH1"), save);
   }
 };
 

@@ -1,7 +1,9 @@
 #include "main/Hall.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,6 +24,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <set>
 
@@ -38,6 +41,16 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 bool IsMeasurementFile(const QString& path) {
   const QString suffix = QFileInfo(path).suffix();
   return suffix.compare("nT", Qt::CaseInsensitive) == 0 || suffix.compare("pT", Qt::CaseInsensitive) == 0;
+}
+
+// A value label as wide as its widest text ("-0.00E+00", a five-digit temperature), so
+// that nothing beside it moves when a value appears.
+void FixValueWidth(QWidget* label) {
+  const QFontMetrics metrics(label->font());
+  const int width = std::max({metrics.horizontalAdvance(QStringLiteral("-0.00E+00")),
+                              metrics.horizontalAdvance(QStringLiteral("-0.000000")),
+                              metrics.horizontalAdvance(QStringLiteral("00000.00"))});
+  label->setFixedWidth(width + metrics.horizontalAdvance(QLatin1Char(' ')) * 2);
 }
 
 QString Unit(const char* which) {
@@ -387,6 +400,13 @@ void TFormMain::LayOutAnalysis(int k) {
     lh->addWidget(Item("=cm"), r++, 2);
   }
   lh->setColumnStretch(6, 1);
+  FixValueWidth(W("LabelEref" + s));
+  for (int j = 1; j < k; ++j) {
+    const std::string js = std::to_string(j);
+    FixValueWidth(W(k == 2 ? "LabelDensity1H2" : "LabelDensity" + js + "H3"));
+    FixValueWidth(W(k == 2 ? "LabelEnergy1H2" : "LabelEnergy" + js + "H3"));
+  }
+  if (k >= 2) FixValueWidth(W("LabelComDensityH" + s));
 
   // Degeneracy factor.
   auto* gg = static_cast<QGroupBox*>(W(groupG));
@@ -423,6 +443,8 @@ void TFormMain::LayOutAnalysis(int k) {
   lr->addLayout(Row({"ButtonSaveH" + s, ""}), r++, 0, 1, 3);
   lr->addLayout(Row({"=File:", "LabelFilenameH" + s, ""}), r++, 0, 1, 3);
   lr->setColumnStretch(1, 1);
+  for (const char* value : {"LabelPeakT", "LabelPeakV", "LabelDensity", "LabelEnergy", "LabelCDensity"})
+    FixValueWidth(W(value + s));
 
   auto* tab = W("TabSheet" + std::to_string(k + 2));
   auto* layout = new QHBoxLayout(tab);
@@ -539,6 +561,15 @@ void TFormMain::LoadMeasurement(const QString& path) {
   Run("ButtonLoadExperimentalClick");
   // A command that did not ask leaves no answer behind for the next dialog.
   view_->AnswerNextOpen(std::nullopt);
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (!event->isAccepted()) return;
+  // Closing the main window ends the program: no other window may keep it running unseen.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->isVisible()) w->close();
+  QCoreApplication::quit();
 }
 
 void TFormMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -55,6 +55,8 @@ class TFormMain : public QMainWindow {
   void LoadMeasurement(const QString& path);
 
  protected:
+  // Closes every other window and ends the program's event loop.
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

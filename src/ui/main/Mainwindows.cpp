@@ -1,5 +1,7 @@
 #include "main/Mainwindows.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QWidget>
@@ -216,7 +218,15 @@ void QtWindows::ShowAbout() {
 
 void QtWindows::ShowHelpAddress(const std::string& address) {
   if (!help_) return;
-  help_->Navigate(QString::fromStdString(address));
+  // A bare page name is one of the pages that come with the program, beside the help file.
+  QString page = QString::fromStdString(address);
+  if (!page.contains(QStringLiteral("://")) && QFileInfo(page).isRelative()) {
+    const QString help = TFormHtml::DefaultHelpFile();
+    if (!help.isEmpty()) page = QFileInfo(help).dir().filePath(page);
+    if (!QFileInfo::exists(page)) page = help;
+  }
+  if (page.isEmpty()) return;
+  help_->Navigate(page);
   help_->show();
   help_->raise();
 }

@@ -86,16 +86,16 @@ std::optional<std::string> DialogHost::SaveFile(QWidget* parent, const FileDialo
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   Configure(dialog, spec);
-  dialog.setDefaultSuffix(DefaultSuffix(spec.filter, spec.filterIndex));
+  dialog.setDefaultSuffix(DefaultSuffix(spec.filter, spec.filterIndex, spec.fileName));
   // The suffix added to a bare name follows the filter the user picks.
   const std::string filter = spec.filter;
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filter](const QString& chosen) {
     const int index = static_cast<int>(QtNameFilters(filter).indexOf(chosen)) + 1;
-    const QString suffix = DefaultSuffix(filter, index);
+    const QStringList typed = dialog.selectedFiles();
+    const QString suffix = DefaultSuffix(filter, index, typed.isEmpty() ? std::string() : typed.first().toStdString());
     dialog.setDefaultSuffix(suffix);
     // A figure name follows the picture format chosen: sampleCon1.bmp becomes sampleCon1.png.
     static const QStringList figures = {"bmp", "png", "pdf", "svg"};
-    const QStringList typed = dialog.selectedFiles();
     if (!typed.isEmpty() && figures.contains(suffix)) {
       const QFileInfo name(typed.first());
       if (figures.contains(name.suffix().toLower())) dialog.selectFile(name.completeBaseName() + "." + suffix);
@@ -141,11 +141,15 @@ QStringList QtNameFilters(const std::string& filter) {
   return filters;
 }
 
-QString DefaultSuffix(const std::string& filter, int index) {
+QString DefaultSuffix(const std::string& filter, int index, const std::string& fileName) {
   const auto pairs = ParseFilter(filter);
   if (index < 1 || index > static_cast<int>(pairs.size())) return {};
   const QStringList& patterns = pairs[static_cast<std::size_t>(index - 1)].second;
   if (patterns.isEmpty() || !patterns.first().startsWith("*.")) return {};
+  // An entry of several types ("*.simH;*.simS") keeps the type of the proposed name.
+  const QString proposed = QFileInfo(Q(fileName)).suffix();
+  for (const QString& pattern : patterns)
+    if (!proposed.isEmpty() && pattern.compare("*." + proposed, Qt::CaseInsensitive) == 0) return pattern.mid(2);
   const QString suffix = patterns.first().mid(2);
   return suffix.contains('*') ? QString() : suffix;
 }

@@ -43,8 +43,9 @@ void SetDialogs(DialogHost* host);
 // "Experimental Data (*.nT or *.pT)|*.nT;*.pT|..." as Qt name filters: the description
 // followed by the patterns in parentheses, one filter per pair.
 QStringList QtNameFilters(const std::string& filter);
-// The first pattern's extension of filter `index` (1-based), "" for "*.*" or none.
-QString DefaultSuffix(const std::string& filter, int index);
+// The extension a bare name gets with filter `index` (1-based): the one of `fileName` when
+// it is among the entry's patterns, else the first pattern's; "" for "*.*" or none.
+QString DefaultSuffix(const std::string& filter, int index, const std::string& fileName = "");
 
 // A filter list that offers "Figure (*.bmp)" gets PNG, PDF and SVG figures appended, so the
 // indices of the existing entries keep their meaning.
