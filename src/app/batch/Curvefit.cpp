@@ -282,6 +282,8 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
       o.outdir = value();
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
     } else if (arg == "--relative") {
       o.relative = true;
     } else if (arg == "--merge-unresolved") {
@@ -313,7 +315,7 @@ int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, 
     err << "korv-batch: " << o.failure << "\n";
     return 2;
   }
-  out << (opt.json ? jsonText(o) : summaryText(o));
+  if (!opt.quiet) out << (opt.json ? jsonText(o) : summaryText(o));
   if (o.exitStatus != 0) err << "korv-batch: " << o.failure << "\n";
   return o.exitStatus;
 }

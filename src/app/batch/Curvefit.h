@@ -18,6 +18,7 @@ struct CurveFitOptions {
   std::optional<int> lowIndex, highIndex;          // indices into the fit points
   std::optional<std::string> compensatingDensity;  // typed into the edit as given
   bool json = false;
+  bool quiet = false;            // print nothing but errors
   bool relative = false;         // the bounded fit in relative deviations
   bool mergeUnresolved = false;  // with it: Merge until every level is resolved
 };

@@ -203,6 +203,8 @@ DhesOptions ParseDhesOptions(const std::vector<std::string>& args) {
       o.outdir = value();
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError("unknown option " + arg + " for dhes");
     } else if (o.input.empty()) {
@@ -319,7 +321,7 @@ int RunDhesCommand(const std::vector<std::string>& args) {
     std::cerr << "korv-batch: " << report.failure << "\n";
     return 2;
   }
-  std::cout << (options.json ? DhesJsonText(report) : DhesSummaryText(report));
+  if (!options.quiet) std::cout << (options.json ? DhesJsonText(report) : DhesSummaryText(report));
   if (report.exitStatus != 0) std::cerr << "korv-batch: " << report.failure << "\n";
   return report.exitStatus;
 }

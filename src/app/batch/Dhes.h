@@ -15,6 +15,7 @@ struct DhesOptions {
   int peaks = 2;                            // 1 to 4
   std::optional<std::vector<int>> presses;  // "Next Peak" presses of each peak
   bool json = false;
+  bool quiet = false;  // print nothing but errors
 };
 
 struct DhesPeakResult {
