@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <deque>
 #include <iterator>
+#include <map>
 
 #include "core/Hallanalysis.h"
 #include "main/Hall.h"
@@ -148,6 +149,11 @@ class SideWindowsTest : public QObject {
           shown.push_back(w);
       return shown;
     };
+    const std::map<std::string, const char*> evaluation{{"MenuInverseT", "ButtonAnalysis"},
+                                                        {"MenuInverseTCom", "ButtonEvaluation"},
+                                                        {"MenuDHES", "ButtonEvaluation1"},
+                                                        {"MenuExcitedStates", "ButtonAuto"},
+                                                        {"MenuCurveFitting", "ButtonCurveFitting"}};
     for (const char* item : items) {
       // Alone on the screen, so that the window the menu item opens is the one shown.
       for (QWidget* w : shownSideWindows()) w->close();
@@ -160,17 +166,26 @@ class SideWindowsTest : public QObject {
       // The title bar can be reached, and the window is not larger than a small screen.
       QVERIFY2(screen.contains(window->frameGeometry().topLeft()), item);
       QVERIFY2(window->width() <= 1366 && window->height() <= 768, item);
-      const QStringList texts = ShownTexts(window);
-      static const QRegularExpression notANumber("\\b(nan|inf|infinity)\\b", QRegularExpression::CaseInsensitiveOption);
-      for (const QString& t : texts) {
-        QVERIFY2(!t.contains(notANumber), qPrintable(QString("%1: %2").arg(item, t)));
-        QVERIFY2(!t.contains(other, Qt::CaseInsensitive), qPrintable(QString("%1: %2").arg(item, t)));
-      }
-      if (!shots.isEmpty()) {
-        QDir().mkpath(shots);
-        QTest::qWait(50);
-        window->grab().save(QString("%1/%2_%3.png").arg(QString(shots), stem, item));
-      }
+      auto look = [&](const QString& when) {
+        static const QRegularExpression notANumber("\\b(nan|inf|infinity)\\b",
+                                                   QRegularExpression::CaseInsensitiveOption);
+        for (const QString& t : ShownTexts(window)) {
+          QVERIFY2(!t.contains(notANumber), qPrintable(QString("%1 %2: %3").arg(item, when, t)));
+          QVERIFY2(!t.contains(other, Qt::CaseInsensitive), qPrintable(QString("%1 %2: %3").arg(item, when, t)));
+        }
+        if (!shots.isEmpty()) {
+          QDir().mkpath(shots);
+          QTest::qWait(50);
+          window->grab().save(QString("%1/%2_%3_%4.png").arg(QString(shots), stem, item, when));
+        }
+      };
+      look("opened");
+      // The window's own command once, on what the prepare step offers.
+      auto* evaluate = window->findChild<QAbstractButton*>(evaluation.at(item));
+      QVERIFY2(evaluate && evaluate->isEnabled(), item);
+      evaluate->click();
+      QApplication::processEvents();
+      look("evaluated");
     }
 
     // A new measurement resets every stage: no side window survives the data it read.
