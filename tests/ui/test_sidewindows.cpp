@@ -180,6 +180,11 @@ class SideWindowsTest : public QObject {
         }
       };
       look("opened");
+      // A formula of two lines keeps room between them for the superscripts of the second.
+      for (const char* picture : {"ImageN", "ImageP"})
+        if (auto* formula = window->findChild<QLabel*>(picture); formula && formula->isVisibleTo(window))
+          QVERIFY2(formula->sizeHint().height() >= 2.6 * formula->fontMetrics().lineSpacing(),
+                   qPrintable(QString("%1 %2: %3 px").arg(item, picture).arg(formula->sizeHint().height())));
       // The window's own command once, on what the prepare step offers.
       auto* evaluate = window->findChild<QAbstractButton*>(evaluation.at(item));
       QVERIFY2(evaluate && evaluate->isEnabled(), item);
