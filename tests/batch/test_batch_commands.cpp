@@ -138,4 +138,37 @@ TEST_F(BatchCommands, HelpListsEveryCommandAndTheOptionsEachAccepts) {
     }
 }
 
+// The summaries read alike: the files in one column after their kind, and counts in the
+// singular where there is one.
+TEST_F(BatchCommands, SummariesListFilesInOneColumnAndCountInTheSingular) {
+  const std::string f = dataset("01_si_n_P_lightcomp.nT");
+  const std::string commands[] = {
+      "analyze " + f,
+      "one-impurity " + f,
+      "donor-acceptor " + f + " --net-density 1e16",
+      "dhes " + f + " --peaks 1",
+      "excited-states " + f + " --after-h1",
+      "curve-fit " + f,
+      "curve-fit " + dataset("17_gan_p_Mg_excited_states.pT") + " --relative --merge-unresolved",
+  };
+  const std::string folder = (dir_ / "out").string();
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c);
+    Outcome r = run(c + outdir());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t list = r.out.find("Files written:\n");
+    ASSERT_NE(list, std::string::npos) << r.out;
+    std::istringstream lines(r.out.substr(list + 15));
+    std::string line;
+    int files = 0;
+    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
+      EXPECT_EQ(line.find(folder), 7u) << line;
+      ++files;
+    }
+    EXPECT_GT(files, 0);
+    for (const char* plural : {" 1 iterations", " 1 merges", " 1 accepted steps", " 1 points"})
+      EXPECT_EQ(r.out.find(plural), std::string::npos) << r.out;
+  }
+}
+
 }  // namespace

@@ -223,11 +223,13 @@ std::string summaryText(const Outcome& o) {
     auto error = [&](int i) {
       return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
     };
+    // "1 iteration", "2 iterations".
+    auto counted = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
     if (o.relative)
-      out << "Adjusted (relative deviation, bounded; " << r.acceptedSteps << " iterations, " << o.relative->merges
-          << " merges, ";
+      out << "Adjusted (relative deviation, bounded; " << counted(r.acceptedSteps, "iteration") << ", "
+          << counted(o.relative->merges, "merge") << ", ";
     else
-      out << "Adjusted (" << r.acceptedSteps << " accepted steps, ";
+      out << "Adjusted (" << counted(r.acceptedSteps, "accepted step") << ", ";
     out << FormatPoint(o.lowTemperature) << " K to " << FormatPoint(o.highTemperature) << " K):\n";
     for (int k = 0; k < L; ++k)
       out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
@@ -249,7 +251,9 @@ std::string summaryText(const Outcome& o) {
     for (const auto& m : o.road.messages) out << "  " << m << "\n";
   }
   out << "Files written:\n";
-  for (const auto& [kind, path] : o.road.files) out << "  " << kind << "  " << path << "\n";
+  // The kinds in a column of five, as every other command lists its files.
+  for (const auto& [kind, path] : o.road.files)
+    out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
   return out.str();
 }
 
