@@ -89,6 +89,9 @@ TEST_F(BatchCommands, ANumberOptionThatIsNoNumberIsBadUsage) {
   const std::string f = dataset("01_si_n_P_lightcomp.nT");
   const char* const lines[] = {
       "one-impurity --smoothness",
+      "dhes --mass",
+      "excited-states --smoothness",
+      "curve-fit --minima",
       "donor-acceptor --net-density",
       "curve-fit --compensating-density",
       "excited-states --dielectric-constant",
@@ -115,11 +118,12 @@ TEST_F(BatchCommands, HelpListsEveryCommandAndTheOptionsEachAccepts) {
       {"convert", {"--t-column", "--n-column", "-o ", "--unit", "--run", "--quiet"}},
       {"one-impurity", {"--low-index", "--high-index", "--outdir", "--smoothness", "--json", "--quiet"}},
       {"donor-acceptor", {"--net-density", "--low-index", "--high-index"}},
-      {"dhes", {"--peaks", "--presses", "--outdir", "--json", "--quiet"}},
-      {"excited-states", {"--dielectric-constant", "--after-h1", "--outdir", "--json", "--quiet"}},
+      {"dhes", {"--peaks", "--presses", "--outdir", "--json", "--quiet", "--smoothness", "--mass", "--minima"}},
+      {"excited-states",
+       {"--dielectric-constant", "--after-h1", "--outdir", "--json", "--quiet", "--smoothness", "--mass", "--minima"}},
       {"curve-fit",
        {"--low-index", "--high-index", "--compensating-density", "--relative", "--merge-unresolved", "--outdir",
-        "--json", "--quiet"}},
+        "--json", "--quiet", "--smoothness", "--mass", "--minima"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
@@ -168,6 +172,25 @@ TEST_F(BatchCommands, SummariesListFilesInOneColumnAndCountInTheSingular) {
     EXPECT_GT(files, 0);
     for (const char* plural : {" 1 iterations", " 1 merges", " 1 accepted steps", " 1 points"})
       EXPECT_EQ(r.out.find(plural), std::string::npos) << r.out;
+  }
+}
+
+// --smoothness, --mass and --minima reach the main window's road in every command that walks
+// it: the Fermi-level file says what was used.
+TEST_F(BatchCommands, RoadOptionsReachTheRoadOfEveryCommand) {
+  const std::string f = dataset("01_si_n_P_lightcomp.nT");
+  const std::string commands[] = {
+      "analyze " + f, "one-impurity " + f,   "donor-acceptor " + f + " --net-density 1e16",
+      "dhes " + f,    "excited-states " + f, "curve-fit " + f,
+  };
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c);
+    fs::remove_all(dir_ / "out");
+    Outcome r = run(c + " --smoothness 2000 --mass 0.5 --minima 4 --quiet" + outdir());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string fl = readText(dir_ / "out" / "01_si_n_P_lightcomp.fl");
+    for (const char* line : {"% Smoothness: 2000\r\n", "% Effective mass: 0.5\r\n", "% Equivalent minima: 4\r\n"})
+      EXPECT_NE(fl.find(line), std::string::npos) << line;
   }
 }
 

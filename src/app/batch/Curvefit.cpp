@@ -56,6 +56,9 @@ Outcome run(const CurveFitOptions& opt) {
   AnalyzeOptions road;
   road.input = opt.input;
   road.outdir = opt.outdir;
+  road.smoothness = opt.road.smoothness;
+  road.mass = opt.road.mass;
+  road.minima = opt.road.minima;
   Analysis record;
   o.road = RunAnalyze(road, record);
   if (o.road.exitStatus != 0) {
@@ -273,7 +276,8 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--low-index") {
+    if (TakeRoadOption(arg, value, o.road)) {
+    } else if (arg == "--low-index") {
       o.lowIndex = index(arg, value());
     } else if (arg == "--high-index") {
       o.highIndex = index(arg, value());

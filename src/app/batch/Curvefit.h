@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/Options.h"
+
 namespace korv::batch {
 
 struct CurveFitOptions {
@@ -21,6 +23,7 @@ struct CurveFitOptions {
   bool quiet = false;            // print nothing but errors
   bool relative = false;         // the bounded fit in relative deviations
   bool mergeUnresolved = false;  // with it: Merge until every level is resolved
+  RoadOptions road;              // --smoothness, --mass, --minima of the main road
 };
 
 // Throws UsageError (batch/Options.h) for a bad command line (`args` follow "curve-fit").

@@ -66,9 +66,13 @@ class DhesRoad {
     mainView_.AcceptProposedNames(folder);
     dhesView_.AcceptProposedNames(folder);
 
+    mainView_.SetText("EditSmoothness", FormatGeneral(o_.road.smoothness));
     if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return;
-    if (!step("ButtonInputChangeInformation") || !step("ButtonCalcEffectiveDensityOfStates") ||
-        !step("ButtonCalcFermiLevel") || !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
+    if (!step("ButtonInputChangeInformation")) return;
+    if (o_.road.mass) mainView_.SetText("EditMass", FormatGeneral(*o_.road.mass));
+    if (o_.road.minima) mainView_.SetText("EditEquivalentMinima", FormatGeneral(*o_.road.minima));
+    if (!step("ButtonCalcEffectiveDensityOfStates") || !step("ButtonCalcFermiLevel") ||
+        !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
       return;
     if (!step("MenuDHES")) return;
     // What the program's window does when the main window shows it.
@@ -176,7 +180,8 @@ DhesOptions ParseDhesOptions(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--peaks") {
+    if (TakeRoadOption(arg, value, o.road)) {
+    } else if (arg == "--peaks") {
       const std::string& v = value();
       if (!TryParseInt(v, o.peaks) || o.peaks < 1 || o.peaks > korv::dhes::kPeaks)
         throw UsageError("option --peaks: '" + v + "' is not a number of peaks from 1 to 4");

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "batch/Options.h"
+
 namespace korv::batch {
 
 struct DhesOptions {
@@ -16,6 +18,7 @@ struct DhesOptions {
   std::optional<std::vector<int>> presses;  // "Next Peak" presses of each peak
   bool json = false;
   bool quiet = false;  // print nothing but errors
+  RoadOptions road;    // --smoothness, --mass, --minima of the main road
 };
 
 struct DhesPeakResult {

@@ -211,6 +211,21 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
   return c;
 }
 
+bool TakeRoadOption(const std::string& arg, const std::function<std::string()>& value, RoadOptions& road) {
+  if (arg != "--smoothness" && arg != "--mass" && arg != "--minima") return false;
+  const std::string v = value();
+  double x = 0;
+  if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+  if (!(x > 0)) throw UsageError("option " + arg + " must be greater than 0");
+  if (arg == "--smoothness")
+    road.smoothness = x;
+  else if (arg == "--mass")
+    road.mass = x;
+  else
+    road.minima = x;
+  return true;
+}
+
 std::string UsageText() {
   return std::string(R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
 
@@ -267,14 +282,15 @@ Usage:
       *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one;
       --presses gives instead the number of "Next Peak" presses of each peak.
       --json prints the inputs, every peak, the messages and the file as one JSON object;
-      --quiet prints nothing but errors.
+      --quiet prints nothing but errors; --smoothness S  --mass M  --minima N as for analyze.
 
   korv-batch excited-states FILE.nT|FILE.pT [--dielectric-constant E] [--after-h1] [--outdir DIR]
                             [--json] [--quiet]
       Walks the road of analyze (with --after-h1 only up to saving H1), then re-evaluates H1
       in the excited-states window: types E into its dielectric constant (default: the
       material's), presses "Evaluation" and saves the *.simN and the *.exc.
-      --json prints one JSON object; --quiet prints nothing but errors.
+      --json prints one JSON object; --quiet prints nothing but errors;
+      --smoothness S  --mass M  --minima N as for analyze.
 
   korv-batch curve-fit FILE.nT|FILE.pT [--low-index I --high-index J] [--compensating-density X]
                        [--relative [--merge-unresolved]] [--outdir DIR] [--json] [--quiet]
@@ -287,6 +303,7 @@ Usage:
                           "reduced_chi2" and "unresolved" (pairs or single levels)
       --merge-unresolved  merge unresolved levels and fit again until every level is resolved
       --quiet             print nothing but errors
+      --smoothness S  --mass M  --minima N   as for analyze
 
   korv-batch --help | --version
 
