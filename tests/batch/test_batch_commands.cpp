@@ -80,6 +80,10 @@ TEST_F(BatchCommands, QuietPrintsNothingButTheFilesAreWritten) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(fs::exists(dir_ / "out" / c.file));
+    // Asked for both, a script gets its JSON.
+    Outcome both = run(c.args + outdir() + " --quiet --json");
+    EXPECT_EQ(both.status, 0) << both.err;
+    EXPECT_EQ(both.out.rfind("{", 0), 0u) << both.out;
   }
 }
 

@@ -323,7 +323,11 @@ int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, 
     err << "korv-batch: " << o.failure << "\n";
     return 2;
   }
-  if (!opt.quiet) out << (opt.json ? jsonText(o) : summaryText(o));
+  // --json wins over --quiet, as in every command.
+  if (opt.json)
+    out << jsonText(o);
+  else if (!opt.quiet)
+    out << summaryText(o);
   if (o.exitStatus != 0) err << "korv-batch: " << o.failure << "\n";
   return o.exitStatus;
 }

@@ -326,7 +326,11 @@ int RunDhesCommand(const std::vector<std::string>& args) {
     std::cerr << "korv-batch: " << report.failure << "\n";
     return 2;
   }
-  if (!options.quiet) std::cout << (options.json ? DhesJsonText(report) : DhesSummaryText(report));
+  // --json wins over --quiet, as in every command.
+  if (options.json)
+    std::cout << DhesJsonText(report);
+  else if (!options.quiet)
+    std::cout << DhesSummaryText(report);
   if (report.exitStatus != 0) std::cerr << "korv-batch: " << report.failure << "\n";
   return report.exitStatus;
 }
