@@ -95,7 +95,8 @@ class DhesRoad {
           click("ButtonNextPeak" + n);
           ++presses;
           const int at = s.DhesPeakIndex[k - 1];
-          if (at > previous || at == from || at >= s.Count() - 1) break;
+          // A maximum of a negative signal is no level's peak: it gives a negative density.
+          if ((at > previous && s.DhesSignal[at] > 0) || at == from || at >= s.Count() - 1) break;
         }
       }
       before = dhesView_.errors.size();

@@ -279,8 +279,8 @@ Usage:
   korv-batch dhes FILE.nT|FILE.pT [--peaks N] [--presses P1,P2,...] [--outdir DIR] [--json] [--quiet]
       Walks the analysis up to the saved Fermi level, then finds and evaluates N successive
       peaks of the differential Hall-effect spectrum (default 2, at most 4) and saves the
-      *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one;
-      --presses gives instead the number of "Next Peak" presses of each peak.
+      *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one
+      at a positive signal; --presses gives instead the number of presses of each peak.
       --json prints the inputs, every peak, the messages and the file as one JSON object;
       --quiet prints nothing but errors; --smoothness S  --mass M  --minima N as for analyze.
 
