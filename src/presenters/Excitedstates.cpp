@@ -155,7 +155,7 @@ ChartSpec ConcentrationChart(const std::string& name) {
   ChartSpec s;
   s.name = name;
   s.bottom = {kTemperatureAxis, false, ""};
-  s.left = {kElectronAxis, true, ""};
+  s.left = {kElectronAxis, true, "0.0#E+00"};  // as the curve-fitting window labels n(T)
   SeriesStyle circles, red;
   circles.marker = Marker::Circle;
   circles.color = kBlack;

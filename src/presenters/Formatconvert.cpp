@@ -198,6 +198,8 @@ void ConvertPresenter::ButtonLoadAnotherDataClick() {
   if (!path) return;
   try {
     std::string text = LoadTextFile(*path);
+    // A program or an image chosen by mistake: its bytes would be read as cells and run labels.
+    if (text.find('\0') != std::string::npos) throw korv::Error(kConvertBinaryFile);
     path_ = *path;
     view_.SetText(kConvertText, text);
     view_.SetCaption(path_);

@@ -23,6 +23,8 @@
 
 namespace korv::ui {
 
+// Shown when the chosen file is no text.
+inline constexpr const char* kConvertBinaryFile = "The file holds binary data, not columns of text.";
 inline constexpr const char* kConvertCaption = "Use Data File with Another Format File";
 inline constexpr const char* kConvertText = "RichEditConvert";
 inline constexpr const char* kConvertPreview = "MemoPreview";

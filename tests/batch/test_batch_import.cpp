@@ -2,8 +2,10 @@
 // runs them: the real Ge measurement from its Hall coefficient, malformed small inputs,
 // and the seven datasets into one table that must equal the single-file runs.
 #include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cmath>
 #include <filesystem>
@@ -139,6 +141,9 @@ TEST_F(Import, FixturesThroughTheCommandLine) {
 
 // Malformed small inputs, one a row: what convert does with each.
 TEST_F(Import, SmallForeignFiles) {
+  std::string manyRuns;
+  for (int run = 0; run < 30; ++run)
+    for (double t : {300.0, 310.0}) manyRuns += "run" + std::to_string(run) + " " + std::to_string(t) + " 1e15\n";
   struct Case {
     const char* what;
     std::string text;
@@ -165,6 +170,15 @@ TEST_F(Import, SmallForeignFiles) {
        "does not belong to --quantity concentration"},
       {"Hall factor with a concentration", "300 1e15\n", "--hall-factor 1.2", 2,
        "option --hall-factor belongs to --quantity hall-coefficient"},
+      // A program or an image chosen by mistake: one line, not its bytes read as run labels.
+      {"binary data",
+       std::string("\x7f"
+                   "ELF\x02\x01\0\0\0 1 2\n",
+                   15) +
+           "\x01\xff 3 4\n\x01\xff 5 6\n",
+       "", 2, "The file holds binary data, not columns of text."},
+      {"many runs, named in part", manyRuns, "", 2,
+       "30 runs (run0, run1, run2, run3, run4, run5, run6, run7, run8, run9 and 20 more)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -176,6 +190,8 @@ TEST_F(Import, SmallForeignFiles) {
                     " --type n-type -o '" + out + "'");
     EXPECT_EQ(r.status, c.status) << r.err << r.out;
     EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << r.out << r.err;
+    if (c.status != 0 && std::string(c.said).find('\n') == std::string::npos)
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     if (c.status != 0) continue;
     // The version line names the program.
     EXPECT_NE(readFile(out).find("% Version Information: Version 1.51 (2004/6/2)\r\n"), std::string::npos);

@@ -141,7 +141,7 @@ TEST_F(ConventionalBatch, BadUsageAndRefusedInputsGiveTheirStatus) {
       {"one-impurity /nonexistent.nT", 2, "no such file"},
       {"donor-acceptor " + f + " --net-density 0", 1, "Please input the net density."},
       {"donor-acceptor " + f + " --net-density 1e5", 1, "Please input a large number as the net density."},
-      {"donor-acceptor " + f + " --net-density abc", 1, "'abc' is not a valid floating point value"},
+      {"donor-acceptor " + f + " --net-density abc", 2, "option --net-density: 'abc' is not a number"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -174,6 +175,51 @@ class DialogsTest : public QObject {
     // A web address is offered as a link; the viewer does not fetch it.
     help.Navigate("https://example.org/korv");
     QVERIFY(help.Browser()->toPlainText().contains("https://example.org/korv"));
+  }
+
+  // The contents at the top list every section and subsection in order, each link reaches its
+  // heading, and the numbers run on without gaps.
+  void bundledGuideContentsListEverySection() {
+    QFile guide(QStringLiteral(KORV_TEST_DATA "/../../docs/KORVWinHelp.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    const int contents = html.indexOf("<h2 id=\"contents\">");
+    QVERIFY(contents > 0);
+    const int contentsEnd = html.indexOf("</ul>\n\n", contents);
+    QStringList links, headings;
+    QRegularExpression link("<li><a href=\"#([^\"]+)\">([^<]*(?:<i>[^<]*</i>[^<]*)*)</a>");
+    for (auto m = link.globalMatch(html.mid(contents, contentsEnd - contents)); m.hasNext();) {
+      const auto one = m.next();
+      links << one.captured(1) + " " + one.captured(2);
+    }
+    QRegularExpression heading("<h([23]) id=\"([^\"]+)\">(.*)</h\\1>");
+    int section = 0, subsection = 0;
+    for (auto m = heading.globalMatch(html, contentsEnd); m.hasNext();) {
+      const auto one = m.next();
+      headings << one.captured(2) + " " + one.captured(3);
+      const QString number = one.captured(3).section(' ', 0, 0);
+      if (one.captured(1) == "2") {
+        QCOMPARE(number, QString("%1.").arg(++section));
+        subsection = 0;
+      } else {
+        QCOMPARE(number, QString("%1.%2").arg(section).arg(++subsection));
+      }
+    }
+    QVERIFY(section >= 11);
+    QCOMPARE(links, headings);
+    // No heading without an anchor, and no two anchors alike.
+    QCOMPARE(html.count("<h3>"), 0);
+    QCOMPARE(html.count("<h2>"), 0);
+    QStringList ids;
+    QRegularExpression id(" id=\"([^\"]+)\"");
+    for (auto m = id.globalMatch(html); m.hasNext();) ids << m.next().captured(1);
+    QCOMPARE(ids.removeDuplicates(), qsizetype(0));
+    // Every link inside the guide reaches an anchor.
+    QRegularExpression internal("href=\"#([^\"]+)\"");
+    for (auto m = internal.globalMatch(html); m.hasNext();) {
+      const QString target = m.next().captured(1);
+      QVERIFY2(ids.contains(target), qPrintable(target));
+    }
   }
 
   void bundledGuideCoversTheSteps() {

@@ -33,6 +33,15 @@ class ConvertWindowTest : public QObject {
     QVERIFY(window.findChild<QMenu*>("PopupMenuConvert"));
   }
 
+  // On a 1366x768 laptop the window, with its title bar, fits the screen: its boxes scroll.
+  void fitsALowScreen() {
+    Analysis record;
+    TFormConvert window(record);
+    QVERIFY2(window.minimumSizeHint().height() <= 700, qPrintable(QString::number(window.minimumSizeHint().height())));
+    QVERIFY(window.minimumSizeHint().width() <= 1366);
+    QVERIFY(window.height() <= 760);
+  }
+
   void loadsAForeignCsvAndSavesIt() {
     korv::test::ScriptedDialogs dialogs;
     QTemporaryDir dir;

@@ -47,7 +47,11 @@ ConventionalOptions ParseConventional(const std::string& command, const std::vec
     } else if (arg == "--high-index") {
       o.highIndex = index(arg);
     } else if (arg == "--net-density" && o.donorAcceptor) {
-      o.netDensity = value(arg);
+      // Typed into the window as given, but a text that is no number is a mistyped command line.
+      const std::string v = value(arg);
+      double x = 0;
+      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+      o.netDensity = v;
     } else if (arg == "--json") {
       o.json = true;
     } else if (arg == "--quiet") {

@@ -87,8 +87,11 @@ ConvertReport RunConvert(const ConvertOptions& o) {
   const std::string text = view.Text(korv::ui::kConvertText);
   const korv::ImportLayout layout = korv::AnalyseLayout(text, -1, o.skipLines);
   if (o.run.empty() && layout.runs.size() > 1) {
+    // The first labels name the kind of run; a long list would bury the message.
+    constexpr std::size_t kNamed = 10;
     std::string list;
-    for (const auto& l : layout.runs) list += (list.empty() ? "" : ", ") + l;
+    for (std::size_t i = 0; i < layout.runs.size() && i < kNamed; ++i) list += (i ? ", " : "") + layout.runs[i];
+    if (layout.runs.size() > kNamed) list += " and " + std::to_string(layout.runs.size() - kNamed) + " more";
     r.exitStatus = 2;
     r.failure = "the file holds " + std::to_string(layout.runs.size()) + " runs (" + list + "): choose one with --run";
     return r;

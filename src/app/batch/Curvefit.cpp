@@ -56,6 +56,9 @@ Outcome run(const CurveFitOptions& opt) {
   AnalyzeOptions road;
   road.input = opt.input;
   road.outdir = opt.outdir;
+  road.smoothness = opt.road.smoothness;
+  road.mass = opt.road.mass;
+  road.minima = opt.road.minima;
   Analysis record;
   o.road = RunAnalyze(road, record);
   if (o.road.exitStatus != 0) {
@@ -223,11 +226,13 @@ std::string summaryText(const Outcome& o) {
     auto error = [&](int i) {
       return i < static_cast<int>(r.standardErrors.size()) ? r.standardErrors[i] : std::nullopt;
     };
+    // "1 iteration", "2 iterations".
+    auto counted = [](int n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
     if (o.relative)
-      out << "Adjusted (relative deviation, bounded; " << r.acceptedSteps << " iterations, " << o.relative->merges
-          << " merges, ";
+      out << "Adjusted (relative deviation, bounded; " << counted(r.acceptedSteps, "iteration") << ", "
+          << counted(o.relative->merges, "merge") << ", ";
     else
-      out << "Adjusted (" << r.acceptedSteps << " accepted steps, ";
+      out << "Adjusted (" << counted(r.acceptedSteps, "accepted step") << ", ";
     out << FormatPoint(o.lowTemperature) << " K to " << FormatPoint(o.highTemperature) << " K):\n";
     for (int k = 0; k < L; ++k)
       out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
@@ -249,7 +254,9 @@ std::string summaryText(const Outcome& o) {
     for (const auto& m : o.road.messages) out << "  " << m << "\n";
   }
   out << "Files written:\n";
-  for (const auto& [kind, path] : o.road.files) out << "  " << kind << "  " << path << "\n";
+  // The kinds in a column of five, as every other command lists its files.
+  for (const auto& [kind, path] : o.road.files)
+    out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
   return out.str();
 }
 
@@ -269,7 +276,8 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--low-index") {
+    if (TakeRoadOption(arg, value, o.road)) {
+    } else if (arg == "--low-index") {
       o.lowIndex = index(arg, value());
     } else if (arg == "--high-index") {
       o.highIndex = index(arg, value());
@@ -282,6 +290,8 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
       o.outdir = value();
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
     } else if (arg == "--relative") {
       o.relative = true;
     } else if (arg == "--merge-unresolved") {
@@ -313,7 +323,11 @@ int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, 
     err << "korv-batch: " << o.failure << "\n";
     return 2;
   }
-  out << (opt.json ? jsonText(o) : summaryText(o));
+  // --json wins over --quiet, as in every command.
+  if (opt.json)
+    out << jsonText(o);
+  else if (!opt.quiet)
+    out << summaryText(o);
   if (o.exitStatus != 0) err << "korv-batch: " << o.failure << "\n";
   return o.exitStatus;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/Options.h"
+
 namespace korv::batch {
 
 struct CurveFitOptions {
@@ -18,8 +20,10 @@ struct CurveFitOptions {
   std::optional<int> lowIndex, highIndex;          // indices into the fit points
   std::optional<std::string> compensatingDensity;  // typed into the edit as given
   bool json = false;
+  bool quiet = false;            // print nothing but errors
   bool relative = false;         // the bounded fit in relative deviations
   bool mergeUnresolved = false;  // with it: Merge until every level is resolved
+  RoadOptions road;              // --smoothness, --mass, --minima of the main road
 };
 
 // Throws UsageError (batch/Options.h) for a bad command line (`args` follow "curve-fit").

@@ -66,9 +66,13 @@ class DhesRoad {
     mainView_.AcceptProposedNames(folder);
     dhesView_.AcceptProposedNames(folder);
 
+    mainView_.SetText("EditSmoothness", FormatGeneral(o_.road.smoothness));
     if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return;
-    if (!step("ButtonInputChangeInformation") || !step("ButtonCalcEffectiveDensityOfStates") ||
-        !step("ButtonCalcFermiLevel") || !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
+    if (!step("ButtonInputChangeInformation")) return;
+    if (o_.road.mass) mainView_.SetText("EditMass", FormatGeneral(*o_.road.mass));
+    if (o_.road.minima) mainView_.SetText("EditEquivalentMinima", FormatGeneral(*o_.road.minima));
+    if (!step("ButtonCalcEffectiveDensityOfStates") || !step("ButtonCalcFermiLevel") ||
+        !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
       return;
     if (!step("MenuDHES")) return;
     // What the program's window does when the main window shows it.
@@ -91,7 +95,8 @@ class DhesRoad {
           click("ButtonNextPeak" + n);
           ++presses;
           const int at = s.DhesPeakIndex[k - 1];
-          if (at > previous || at == from || at >= s.Count() - 1) break;
+          // A maximum of a negative signal is no level's peak: it gives a negative density.
+          if ((at > previous && s.DhesSignal[at] > 0) || at == from || at >= s.Count() - 1) break;
         }
       }
       before = dhesView_.errors.size();
@@ -176,7 +181,8 @@ DhesOptions ParseDhesOptions(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--peaks") {
+    if (TakeRoadOption(arg, value, o.road)) {
+    } else if (arg == "--peaks") {
       const std::string& v = value();
       if (!TryParseInt(v, o.peaks) || o.peaks < 1 || o.peaks > korv::dhes::kPeaks)
         throw UsageError("option --peaks: '" + v + "' is not a number of peaks from 1 to 4");
@@ -203,6 +209,8 @@ DhesOptions ParseDhesOptions(const std::vector<std::string>& args) {
       o.outdir = value();
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--quiet") {
+      o.quiet = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError("unknown option " + arg + " for dhes");
     } else if (o.input.empty()) {
@@ -319,7 +327,11 @@ int RunDhesCommand(const std::vector<std::string>& args) {
     std::cerr << "korv-batch: " << report.failure << "\n";
     return 2;
   }
-  std::cout << (options.json ? DhesJsonText(report) : DhesSummaryText(report));
+  // --json wins over --quiet, as in every command.
+  if (options.json)
+    std::cout << DhesJsonText(report);
+  else if (!options.quiet)
+    std::cout << DhesSummaryText(report);
   if (report.exitStatus != 0) std::cerr << "korv-batch: " << report.failure << "\n";
   return report.exitStatus;
 }

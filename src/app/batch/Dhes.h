@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "batch/Options.h"
+
 namespace korv::batch {
 
 struct DhesOptions {
@@ -15,6 +17,8 @@ struct DhesOptions {
   int peaks = 2;                            // 1 to 4
   std::optional<std::vector<int>> presses;  // "Next Peak" presses of each peak
   bool json = false;
+  bool quiet = false;  // print nothing but errors
+  RoadOptions road;    // --smoothness, --mass, --minima of the main road
 };
 
 struct DhesPeakResult {

@@ -100,7 +100,8 @@ ExcitedStatesOptions ParseExcitedStates(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
       return args[++i];
     };
-    if (arg == "--dielectric-constant") {
+    if (TakeRoadOption(arg, value, o.road)) {
+    } else if (arg == "--dielectric-constant") {
       const std::string& v = value();
       double x = 0;
       if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
@@ -130,6 +131,9 @@ ExcitedStatesReport RunExcitedStates(const ExcitedStatesOptions& options) {
   AnalyzeOptions road;
   road.input = options.input;
   road.outdir = options.outdir;
+  road.smoothness = options.road.smoothness;
+  road.mass = options.road.mass;
+  road.minima = options.road.minima;
   RoadEnd end;
   end.stopAfterH1 = options.afterH1;
   end.then = [&](Analysis& record, AnalyzeReport& r) {

@@ -21,6 +21,7 @@ struct ExcitedStatesOptions {
   bool afterH1 = false;
   bool json = false;
   bool quiet = false;
+  RoadOptions road;  // --smoothness, --mass, --minima of the main road
 };
 
 struct ExcitedStatesReport {

@@ -211,6 +211,21 @@ Command ParseCommandLine(const std::vector<std::string>& args) {
   return c;
 }
 
+bool TakeRoadOption(const std::string& arg, const std::function<std::string()>& value, RoadOptions& road) {
+  if (arg != "--smoothness" && arg != "--mass" && arg != "--minima") return false;
+  const std::string v = value();
+  double x = 0;
+  if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+  if (!(x > 0)) throw UsageError("option " + arg + " must be greater than 0");
+  if (arg == "--smoothness")
+    road.smoothness = x;
+  else if (arg == "--mass")
+    road.mass = x;
+  else
+    road.minima = x;
+  return true;
+}
+
 std::string UsageText() {
   return std::string(R"(korv-batch: KORV's analyses of Hall-effect measurements from the command line.
 
@@ -236,25 +251,14 @@ Usage:
       --json                   print one JSON object instead of the summary
       --quiet                  print nothing but errors
 
-  korv-batch dhes FILE.nT|FILE.pT [--peaks N] [--presses P1,P2,...] [--outdir DIR] [--json]
-      Walks the analysis up to the saved Fermi level, then finds and evaluates N successive
-      peaks of the differential Hall-effect spectrum (default 2, at most 4) and saves the
-      *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one;
-      --presses gives instead the number of "Next Peak" presses of each peak.
-      --json prints the inputs, every peak, the messages and the file as one JSON object.
-
-  korv-batch excited-states FILE.nT|FILE.pT [--dielectric-constant E] [--after-h1] [--outdir DIR] [--json]
-      Walks the road of analyze (with --after-h1 only up to saving H1), then re-evaluates H1
-      in the excited-states window: types E into its dielectric constant (default: the
-      material's), presses "Evaluation" and saves the *.simN and the *.exc.
-      --quiet                  print nothing but errors
-
   korv-batch convert FOREIGN.txt --t-column COL --n-column COL [--type n-type|p-type] -o FILE.nT [options]
       Converts a text file of columns into a measurement file, as the conversion window does:
       cells separated by blanks, tabs, commas or semicolons (a decimal comma where the numbers
       need it); comment lines (#, %, ;, //), a settings block up to a [Data] marker line and a
       row of column names are skipped; a column COL is a number (1 to 15) or a name of that row.
       Prints what was read, skipped and refused.
+      -o FILE.nT|FILE.pT    the measurement file to write (also --output)
+      --quiet               print nothing but errors
       --quantity concentration|hall-coefficient   what the n column holds (default: from --unit,
                                else concentration); n = r_H/(q*|R_H|) from a Hall coefficient
       --unit cm-3|m-3|cm3/C|m3/C   unit of the n column (default cm-3, or cm3/C for R_H)
@@ -272,8 +276,24 @@ Usage:
 
 )" + ConventionalUsage() +
                      R"(
+  korv-batch dhes FILE.nT|FILE.pT [--peaks N] [--presses P1,P2,...] [--outdir DIR] [--json] [--quiet]
+      Walks the analysis up to the saved Fermi level, then finds and evaluates N successive
+      peaks of the differential Hall-effect spectrum (default 2, at most 4) and saves the
+      *.DHES file. Each peak is moved with "Next Peak" until it lies above the previous one
+      at a positive signal; --presses gives instead the number of presses of each peak.
+      --json prints the inputs, every peak, the messages and the file as one JSON object;
+      --quiet prints nothing but errors; --smoothness S  --mass M  --minima N as for analyze.
+
+  korv-batch excited-states FILE.nT|FILE.pT [--dielectric-constant E] [--after-h1] [--outdir DIR]
+                            [--json] [--quiet]
+      Walks the road of analyze (with --after-h1 only up to saving H1), then re-evaluates H1
+      in the excited-states window: types E into its dielectric constant (default: the
+      material's), presses "Evaluation" and saves the *.simN and the *.exc.
+      --json prints one JSON object; --quiet prints nothing but errors;
+      --smoothness S  --mass M  --minima N as for analyze.
+
   korv-batch curve-fit FILE.nT|FILE.pT [--low-index I --high-index J] [--compensating-density X]
-                       [--relative [--merge-unresolved]] [--outdir DIR] [--json]
+                       [--relative [--merge-unresolved]] [--outdir DIR] [--json] [--quiet]
       Walks the road of analyze, then the fine adjustment by curve fitting: the fit range
       I..J (indices into the points of reliability above 0.95, default all of them), X typed
       as the compensating density, one "Curve Fitting" (at most 100 accepted steps) and the
@@ -282,6 +302,8 @@ Usage:
       --relative          the bounded fit of ln n instead (relative deviations); the JSON adds
                           "reduced_chi2" and "unresolved" (pairs or single levels)
       --merge-unresolved  merge unresolved levels and fit again until every level is resolved
+      --quiet             print nothing but errors
+      --smoothness S  --mass M  --minima N   as for analyze
 
   korv-batch --help | --version
 

@@ -1,6 +1,7 @@
 // Command line of korv-batch: what the user asked for, checked before anything runs.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -31,6 +32,16 @@ struct AnalyzeOptions {
   bool json = false;
   bool quiet = false;
 };
+
+// The options of the main window's road that the side-window commands share with analyze.
+struct RoadOptions {
+  double smoothness = 5000;
+  std::optional<double> mass;
+  std::optional<double> minima;
+};
+// When `arg` is --smoothness, --mass or --minima, takes its value from `value` into `road`
+// and returns true; throws UsageError for a value that is no positive number.
+bool TakeRoadOption(const std::string& arg, const std::function<std::string()>& value, RoadOptions& road);
 
 struct ConvertOptions {
   std::string input;

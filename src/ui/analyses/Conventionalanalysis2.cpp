@@ -20,10 +20,13 @@ QString S(const char* base, const char* sub) { return QStringLiteral("<i>%1</i><
 QString Model(bool n) {
   const QString c = n ? "n" : "p", major = S("N", n ? "D" : "A"), minor = S("N", n ? "A" : "D");
   const QString band0 = S("N", n ? "C0" : "V0"), band = S("N", n ? "C" : "V"), level = S("E", n ? "D" : "A");
+  // Two lines with room between them: the superscripts of the second would touch the
+  // subscripts of the first at the rich-text default line spacing.
   return QStringLiteral(
-             "<i>y</i> = (1/<i>T</i><sup>3/2</sup>) <i>%1</i>(<i>T</i>) [<i>%1</i>(<i>T</i>) + %2] / [(%3 &minus; %2) "
+             "<p style=\"line-height:140%\"><i>y</i> = (1/<i>T</i><sup>3/2</sup>) <i>%1</i>(<i>T</i>) "
+             "[<i>%1</i>(<i>T</i>) + %2] / [(%3 &minus; %2) "
              "&minus; <i>%1</i>(<i>T</i>)] = (%4 <i>k</i><sup>3/2</sup>/<i>g</i>) exp(&minus;&Delta;%5/<i>kT</i>)<br>"
-             "%6(<i>T</i>) = %4 <i>k</i><sup>3/2</sup> <i>T</i><sup>3/2</sup>")
+             "%6(<i>T</i>) = %4 <i>k</i><sup>3/2</sup> <i>T</i><sup>3/2</sup></p>")
       .arg(c, minor, major, band0, level, band);
 }
 

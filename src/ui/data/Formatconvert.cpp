@@ -6,14 +6,19 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "presenters/Formatconvert.h"
 #include "widgets/Qtview.h"
@@ -129,18 +134,31 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   previewText->setLineWrapMode(QPlainTextEdit::NoWrap);
   (new QVBoxLayout(previewBox))->addWidget(previewText);
 
-  auto* left = new QVBoxLayout;
+  // The left column scrolls when the screen is lower than its boxes (a 1366x768 laptop).
+  auto* leftColumn = new QWidget;
+  auto* left = new QVBoxLayout(leftColumn);
+  left->setContentsMargins(0, 0, 0, 0);
   left->addWidget(steps);
   left->addWidget(import);
   left->addWidget(conditions);
   left->addStretch();
+  auto* leftScroll = new QScrollArea(this);
+  leftScroll->setWidget(leftColumn);
+  leftScroll->setWidgetResizable(true);
+  leftScroll->setFrameShape(QFrame::NoFrame);
+  leftScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  leftScroll->setMinimumWidth(leftColumn->sizeHint().width() + leftScroll->verticalScrollBar()->sizeHint().width());
+  leftScroll->setMinimumHeight(200);
   auto* right = new QVBoxLayout;
   right->addWidget(text_, 1);
   right->addWidget(previewBox, 1);
   auto* layout = new QHBoxLayout(this);
-  layout->addLayout(left);
+  layout->addWidget(leftScroll);
   layout->addLayout(right, 1);
-  resize(1180, 760);
+  int height = 760;
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    height = std::min(height, screen->availableGeometry().height() - 40);  // room for the title bar
+  resize(1180, height);
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<ConvertPresenter>(record, *view_, convertedDataSaved_);
