@@ -23,7 +23,7 @@ inline constexpr const char* kCurveFittingFilter = "Curve fitting data (*.cft)|*
 inline constexpr const char* kChartSimulation = "ChartSimulation";
 inline constexpr const char* kChartCurveFitting = "ChartCurveFitting";
 inline constexpr std::uint32_t kBlue = 0x0000FF;
-inline constexpr const char* kAbsoluteDeviationCaption = "absolute (Gauss-Newton)";
+inline constexpr const char* kAbsoluteDeviationCaption = "absolute (Gauss-Newton, the original fine adjustment)";
 inline constexpr const char* kRelativeDeviationCaption = "relative, bounded";
 inline constexpr const char* kNotResolved = "not resolved by these data";
 
