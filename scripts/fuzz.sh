@@ -17,7 +17,9 @@ for s in $sources fuzz/fuzz_readers.cpp; do
   fi
   objs+=("$o")
 done
-clang++ -fsanitize=fuzzer,address,undefined "${objs[@]}" -o "$build/fuzz_readers"
+# The engine's relative fit links GSL.
+read -r -a gsl_libs <<<"$(pkg-config --libs gsl 2>/dev/null || echo -lgsl -lgslcblas -lm)"
+clang++ -fsanitize=fuzzer,address,undefined "${objs[@]}" "${gsl_libs[@]}" -pthread -o "$build/fuzz_readers"
 cp -n fuzz/corpus/* "$build/corpus/" 2>/dev/null || true
 "$build/fuzz_readers" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 "$build/corpus" 2>&1 | tail -n 25
