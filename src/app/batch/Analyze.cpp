@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "batch/Json.h"
+#include "batch/Sidecommand.h"
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 #include "core/Textfile.h"
@@ -24,27 +25,17 @@ using korv::ui::MemoryView;
 // Calculations of one analysis before the chain gives up on it.
 constexpr int kMaxCalculations = 5;
 
-// The in-memory main window; every box it shows is also logged in order.
-class ScriptedView : public MemoryView {
+// The in-memory main window; every box it shows and every question it asks with its
+// answer is logged in order.
+class ScriptedView : public LoggingView {
  public:
-  ScriptedView(std::vector<std::string>& log)
-      : MemoryView(korv::ui::MainControlList(), korv::ui::MainCharts()), log_(log) {}
-  void ShowError(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowError(text);
-  }
-  void ShowNotice(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowNotice(text);
-  }
+  explicit ScriptedView(std::vector<std::string>& log)
+      : LoggingView(korv::ui::MainControlList(), korv::ui::MainCharts(), log) {}
   bool AskYesNo(const std::string& text) override {
     bool yes = MemoryView::AskYesNo(text);
-    log_.push_back(text + (yes ? " [Yes]" : " [No]"));
+    Log().push_back(text + (yes ? " [Yes]" : " [No]"));
     return yes;
   }
-
- private:
-  std::vector<std::string>& log_;
 };
 
 class Road {
@@ -230,10 +221,6 @@ std::string fixed(double v, int width) {
   return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ') + s;
 }
 
-std::string padded(const std::string& s, int width) {
-  return s + std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ');
-}
-
 }  // namespace
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options) {
@@ -262,9 +249,9 @@ std::string SummaryText(const AnalyzeReport& r) {
   out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n\n";
   out << "analysis  E_ref [eV]  T_peak [K]  g     density [cm^-3]  level [eV]  temp. comp. [cm^-3]\n";
   for (const auto& e : r.analyses) {
-    out << padded(e.name, 10) << padded(FormatPattern(e.eref, "0.######"), 12)
-        << padded(FormatGeneral(e.peakTemperature), 12) << padded(FormatGeneral(e.degeneracyFactor), 6)
-        << padded(fixed(e.density, 0), 17) << padded(FormatPattern(e.energyLevel, "0.####"), 12)
+    out << Padded(e.name, 10) << Padded(FormatPattern(e.eref, "0.######"), 12)
+        << Padded(FormatGeneral(e.peakTemperature), 12) << Padded(FormatGeneral(e.degeneracyFactor), 6)
+        << Padded(fixed(e.density, 0), 17) << Padded(FormatPattern(e.energyLevel, "0.####"), 12)
         << fixed(e.temporaryCompensatingDensity, 0) << "\n";
   }
   if (r.analyses.empty()) out << "(no analysis was evaluated)\n";
@@ -272,11 +259,11 @@ std::string SummaryText(const AnalyzeReport& r) {
       << (r.evaluationFinished ? "" : " (not fixed by the evaluation)") << "\n";
   if (!r.messages.empty()) {
     out << "\nMessages:\n";
-    for (const auto& m : r.messages) out << "  " << m << "\n";
+    PrintMessageLines(out, r.messages);
   }
   if (!r.files.empty()) {
     out << "\nFiles written:\n";
-    for (const auto& [kind, path] : r.files) out << "  " << padded(kind, 5) << path << "\n";
+    PrintFileLines(out, r.files);
   }
   return out.str();
 }
@@ -304,12 +291,8 @@ std::string JsonText(const AnalyzeReport& r) {
   j.EndArray();
   j.Key("compensating_density").Number(r.compensatingDensity);
   j.Key("evaluation_finished").Bool(r.evaluationFinished);
-  j.Key("messages").BeginArray();
-  for (const auto& m : r.messages) j.String(m);
-  j.EndArray();
-  j.Key("files").BeginObject();
-  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
-  j.EndObject();
+  WriteMessages(j, {&r.messages});
+  WriteFiles(j, {&r.files});
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";

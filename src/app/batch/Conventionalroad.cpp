@@ -8,8 +8,13 @@
 
 namespace korv::batch {
 
-FermiRoad::FermiRoad(const ConventionalOptions& o, ConventionalReport& r)
-    : o_(o), r_(r), view_(korv::ui::MainControlList(), korv::ui::MainCharts(), r.messages), presenter_(a_) {
+FermiRoad::FermiRoad(const std::string& input, const std::string& outdir, const RoadOptions& road, RoadReport& r)
+    : input_(input),
+      outdir_(outdir),
+      road_(road),
+      r_(r),
+      view_(korv::ui::MainControlList(), korv::ui::MainCharts(), r.messages),
+      presenter_(a_) {
   presenter_.Attach(view_, windows);
   presenter_.FormCreate(true);
 }
@@ -36,25 +41,25 @@ bool FermiRoad::save(const std::string& control, const std::string& kind, const 
 bool FermiRoad::Run() {
   namespace fs = std::filesystem;
   std::error_code ec;
-  if (!fs::exists(o_.input, ec)) return Fail(2, "cannot open '" + o_.input + "': no such file"), false;
-  if (fs::is_directory(o_.input, ec)) return Fail(2, "cannot open '" + o_.input + "': it is a folder"), false;
-  view_.openAnswers.push_back(o_.input);
+  if (!fs::exists(input_, ec)) return Fail(2, "cannot open '" + input_ + "': no such file"), false;
+  if (fs::is_directory(input_, ec)) return Fail(2, "cannot open '" + input_ + "': it is a folder"), false;
+  view_.openAnswers.push_back(input_);
   const std::size_t before = view_.errors.size();
   presenter_.ButtonLoadExperimentalClick();
-  if (view_.errors.size() > before) return Fail(2, "cannot read '" + o_.input + "': " + view_.errors.back()), false;
-  if (a_.DataCount < 2) return Fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
+  if (view_.errors.size() > before) return Fail(2, "cannot read '" + input_ + "': " + view_.errors.back()), false;
+  if (a_.DataCount < 2) return Fail(2, "cannot analyse '" + input_ + "': it holds fewer than two points"), false;
   r_.conductionType = a_.ConductionType;
   r_.semiconductor = a_.Semiconductor;
-  if (!o_.outdir.empty()) {
-    fs::create_directories(o_.outdir, ec);
-    if (ec || !fs::is_directory(o_.outdir)) return Fail(2, "cannot use the output folder '" + o_.outdir + "'"), false;
+  if (!outdir_.empty()) {
+    fs::create_directories(outdir_, ec);
+    if (ec || !fs::is_directory(outdir_)) return Fail(2, "cannot use the output folder '" + outdir_ + "'"), false;
   }
-  view_.AcceptProposedNames(o_.outdir);
-  view_.SetText("EditSmoothness", FormatGeneral(o_.smoothness));
+  view_.AcceptProposedNames(outdir_);
+  view_.SetText("EditSmoothness", FormatGeneral(road_.smoothness));
   if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return false;
   if (!step("ButtonInputChangeInformation")) return false;
-  if (o_.mass) view_.SetText("EditMass", FormatGeneral(*o_.mass));
-  if (o_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*o_.minima));
+  if (road_.mass) view_.SetText("EditMass", FormatGeneral(*road_.mass));
+  if (road_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*road_.minima));
   return step("ButtonCalcEffectiveDensityOfStates") && step("ButtonCalcFermiLevel") &&
          save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile);
 }
