@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "batch/Conventionalroad.h"
 #include "batch/Json.h"
 #include "batch/Sidecommand.h"
 #include "core/Hallanalysis.h"
@@ -41,37 +42,24 @@ class ScriptedView : public LoggingView {
 class Road {
  public:
   Road(const AnalyzeOptions& o, AnalyzeReport& r, Analysis& a, const RoadEnd* end = nullptr)
-      : o_(o), r_(r), end_(end), a_(a), view_(r.messages), presenter_(a_) {
-    presenter_.Attach(view_, windows_);
-    presenter_.FormCreate(true);
-  }
+      : o_(o),
+        r_(r),
+        end_(end),
+        a_(a),
+        view_(r.messages),
+        main_(o.input, o.outdir, {o.smoothness, o.mass, o.minima}, r, &a, &view_),
+        presenter_(main_.Presenter()) {}
 
   void Run() {
-    if (!load()) return;
+    if (!main_.Load()) return;
+    r_.sample = a_.SampleNumber;
     walk();
     if (end_ && end_->then) end_->then(a_, r_);
   }
 
  private:
   void walk() {
-    namespace fs = std::filesystem;
-    // Without --outdir every file goes where the window proposes it: beside the measurement.
-    const std::string folder = o_.outdir;
-    if (!folder.empty()) {
-      std::error_code ec;
-      fs::create_directories(folder, ec);
-      if (ec || !fs::is_directory(folder)) return fail(2, "cannot use the output folder '" + folder + "'");
-    }
-    view_.AcceptProposedNames(folder);
-
-    view_.SetText("EditSmoothness", FormatGeneral(o_.smoothness));
-    if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return;
-    if (!step("ButtonInputChangeInformation")) return;
-    if (o_.mass) view_.SetText("EditMass", FormatGeneral(*o_.mass));
-    if (o_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*o_.minima));
-    if (!step("ButtonCalcEffectiveDensityOfStates") || !step("ButtonCalcFermiLevel") ||
-        !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
-      return;
+    if (!main_.ToFermiLevel()) return;
     if (o_.functionType != a_.FunctionType) presenter_.RadioButtonFunctionClick(o_.functionType);
 
     if (!analysis(1, true)) return;
@@ -82,7 +70,7 @@ class Road {
 
     if (!step("ButtonSimulation") || !save("ButtonSaveSimulation", "sim", a_.SimulationFile)) return;
     if (!r_.files.empty() && r_.files.back().first == "sim") r_.files.back().first = sFunction() ? "simS" : "simH";
-    saveReport(folder);
+    saveReport(o_.outdir);
   }
 
   bool sFunction() const { return a_.FunctionType == 1; }
@@ -98,40 +86,10 @@ class Road {
            " lies at an end of the grid" + at + "; the data hold no freeze-out range of a level";
   }
 
-  void fail(int status, const std::string& reason) {
-    r_.exitStatus = status;
-    r_.failure = reason;
-  }
-
-  bool load() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::exists(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': no such file"), false;
-    if (fs::is_directory(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': it is a folder"), false;
-    view_.openAnswers.push_back(o_.input);
-    std::size_t before = view_.errors.size();
-    presenter_.ButtonLoadExperimentalClick();
-    if (view_.errors.size() > before) return fail(2, "cannot read '" + o_.input + "': " + view_.errors.back()), false;
-    if (a_.DataCount < 2) return fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
-    r_.conductionType = a_.ConductionType;
-    r_.semiconductor = a_.Semiconductor;
-    r_.sample = a_.SampleNumber;
-    return true;
-  }
-
-  // Clicks a control; false (the chain failed) when it is not available or showed an error.
-  bool step(const std::string& control) {
-    std::size_t before = view_.errors.size();
-    if (!presenter_.Invoke(control + "Click")) return fail(1, control + " is not available at this point"), false;
-    if (view_.errors.size() > before) return fail(1, view_.errors.back()), false;
-    return true;
-  }
-
+  void fail(int status, const std::string& reason) { main_.Fail(status, reason); }
+  bool step(const std::string& control) { return main_.Step(control); }
   bool save(const std::string& control, const std::string& kind, const std::string& field) {
-    if (!step(control)) return false;
-    if (field.empty()) return fail(1, control + " did not save a file"), false;
-    r_.files.emplace_back(kind, field);
-    return true;
+    return main_.Save(control, kind, field);
   }
 
   void chooseEvaluationType() {
@@ -212,8 +170,8 @@ class Road {
   const RoadEnd* end_;
   Analysis& a_;
   ScriptedView view_;
-  korv::ui::RecordingWindows windows_;
-  korv::ui::TFormMainPresenter presenter_;
+  FermiRoad main_;
+  korv::ui::TFormMainPresenter& presenter_;
 };
 
 std::string fixed(double v, int width) {
@@ -257,14 +215,7 @@ std::string SummaryText(const AnalyzeReport& r) {
   if (r.analyses.empty()) out << "(no analysis was evaluated)\n";
   out << "\nCompensating density: " << FormatPattern(r.compensatingDensity, "0.00E+00") << " cm^-3"
       << (r.evaluationFinished ? "" : " (not fixed by the evaluation)") << "\n";
-  if (!r.messages.empty()) {
-    out << "\nMessages:\n";
-    PrintMessageLines(out, r.messages);
-  }
-  if (!r.files.empty()) {
-    out << "\nFiles written:\n";
-    PrintFileLines(out, r.files);
-  }
+  PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
 

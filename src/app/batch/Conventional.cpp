@@ -64,14 +64,7 @@ std::string ConventionalSummary(const ConventionalReport& r) {
       if (!text.empty())
         out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << text << "\n";
   }
-  if (!r.messages.empty()) {
-    out << "\nMessages:\n";
-    PrintMessageLines(out, r.messages);
-  }
-  if (!r.files.empty()) {
-    out << "\nFiles written:\n";
-    PrintFileLines(out, r.files);
-  }
+  PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
 

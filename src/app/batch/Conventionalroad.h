@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,27 +33,37 @@ class SideWindows : public korv::ui::RecordingWindows {
 
 class FermiRoad {
  public:
-  // `outdir` empty: every file beside the input.
-  FermiRoad(const std::string& input, const std::string& outdir, const RoadOptions& road, RoadReport& report);
-  // Load, spline and its file, density of states, Fermi level and its file. False (with
-  // the report's status and reason) when a step failed.
+  // `outdir` empty: every file beside the input. Without `record` and `view` the road has
+  // its own, the view logging into the report's messages.
+  FermiRoad(const std::string& input, const std::string& outdir, const RoadOptions& road, RoadReport& report,
+            Analysis* record = nullptr, LoggingView* view = nullptr);
+  // Load, then the rest of the road (ToFermiLevel). False (with the report's status and
+  // reason) when a step failed.
   bool Run();
+  // Loads the measurement; status 2 when it cannot be read.
+  bool Load();
+  // The output folder, spline and its file, density of states, Fermi level and its file.
+  bool ToFermiLevel();
   // Clicks the main window's menu item; false when it is not available.
   bool OpenFromMenu(const std::string& menuItem);
+  // Clicks a control; false (the road failed) when it is not available or showed an error.
+  bool Step(const std::string& control);
+  // Clicks a save control and lists the file it wrote, `field`, as `kind`.
+  bool Save(const std::string& control, const std::string& kind, const std::string& field);
 
   Analysis& Record() { return a_; }
+  korv::ui::TFormMainPresenter& Presenter() { return presenter_; }
   const std::string& Folder() const { return outdir_; }
   void Fail(int status, const std::string& reason);
 
  private:
-  bool step(const std::string& control);
-  bool save(const std::string& control, const std::string& kind, const std::string& field);
-
   std::string input_, outdir_;
   RoadOptions road_;
   RoadReport& r_;
-  Analysis a_;
-  LoggingView view_;
+  std::unique_ptr<Analysis> ownRecord_;
+  Analysis& a_;
+  std::unique_ptr<LoggingView> ownView_;
+  LoggingView& view_;
 
  public:
   SideWindows windows;

@@ -137,14 +137,7 @@ std::string DhesSummaryText(const DhesReport& r) {
         << Padded(FormatPattern(p.level, "0.####"), 12) << FormatPattern(p.density, "0.00E+00") << "\n";
   }
   if (r.peaks.empty()) out << "(no peak was evaluated)\n";
-  if (!r.messages.empty()) {
-    out << "\nMessages:\n";
-    PrintMessageLines(out, r.messages);
-  }
-  if (!r.files.empty()) {
-    out << "\nFiles written:\n";
-    PrintFileLines(out, r.files);
-  }
+  PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
 

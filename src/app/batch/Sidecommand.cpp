@@ -74,6 +74,17 @@ void PrintFileLines(std::ostream& out, const FileList& files) {
     out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
 }
 
+void PrintMessagesAndFiles(std::ostream& out, const std::vector<std::string>& messages, const FileList& files) {
+  if (!messages.empty()) {
+    out << "\nMessages:\n";
+    PrintMessageLines(out, messages);
+  }
+  if (!files.empty()) {
+    out << "\nFiles written:\n";
+    PrintFileLines(out, files);
+  }
+}
+
 void WriteMessages(Json& j, std::initializer_list<const std::vector<std::string>*> lists) {
   j.Key("messages").BeginArray();
   for (const auto* list : lists)

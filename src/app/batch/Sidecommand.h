@@ -72,6 +72,9 @@ std::string Padded(const std::string& text, std::size_t width);
 // "  text" lines of the messages and the files, the kinds in a column of five.
 void PrintMessageLines(std::ostream& out, const std::vector<std::string>& messages);
 void PrintFileLines(std::ostream& out, const FileList& files);
+// The blocks "Messages:" and "Files written:" at the end of a summary, each after a blank
+// line and only when it lists something.
+void PrintMessagesAndFiles(std::ostream& out, const std::vector<std::string>& messages, const FileList& files);
 
 // "messages": [...] and "files": {...} of every list in turn.
 void WriteMessages(Json& j, std::initializer_list<const std::vector<std::string>*> lists);
