@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <sstream>
 
 #include "batch/Conventionalroad.h"

@@ -1,6 +1,5 @@
 #include "batch/Conventional.h"
 
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 

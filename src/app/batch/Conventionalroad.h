@@ -1,6 +1,6 @@
-// The main window's road up to the saved Fermi level, as korv-batch analyze walks it,
-// for the side windows that open from there. Every box the main window or a side window
-// shows is logged in order.
+// The main window's road up to the saved Fermi level: korv-batch analyze walks on from
+// there, and the side windows of the other commands open there. Every box the main window
+// or a side window shows is logged in order.
 #pragma once
 
 #include <functional>

@@ -1,6 +1,5 @@
 #include "batch/Dhes.h"
 
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 
