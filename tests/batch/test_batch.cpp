@@ -1,59 +1,26 @@
 // korv-batch end to end: the program is run as a user runs it, on measurements with
 // known parameters, and its JSON, files and exit status are checked.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Outcome = korv::test::BatchOutcome;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-class Batch : public ::testing::Test {
+class Batch : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-batch-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    int rc = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
-  }
-  static std::string dataset(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
-  std::string put(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    return (dir_ / name).string();
-  }
-  fs::path dir_;
+  Batch() : BatchTest("korv-batch-") {}
 };
 
 struct Recovery {
@@ -81,7 +48,7 @@ TEST_F(Batch, RecoversTheLevelsOfEveryDataset) {
     Outcome r = run("analyze '" + in + "' --outdir '" + dir_.string() + "' --json");
     ASSERT_EQ(r.status, 0) << r.err;
     korv::test::minijson::Value j = korv::test::minijson::Parse(r.out);
-    korv::test::minijson::Value truth = korv::test::minijson::Parse(readFile(fs::path(in).replace_extension(".json")));
+    korv::test::minijson::Value truth = korv::test::minijson::Parse(ReadBytes(fs::path(in).replace_extension(".json")));
     EXPECT_EQ(j["conduction_type"].string, truth["conduction_type"].string);
     EXPECT_EQ(j["semiconductor"].string, truth["semiconductor"].string);
     const auto& analyses = j["analyses"].array;
@@ -130,9 +97,9 @@ TEST_F(Batch, OptionsReachTheAnalysis) {
   EXPECT_TRUE(j["files"].Has("S1"));
   EXPECT_TRUE(j["files"].Has("simS"));
   EXPECT_TRUE(j["files"].Has("datS"));
-  const std::string spl = readFile(j["files"]["spl"].string);
+  const std::string spl = ReadBytes(j["files"]["spl"].string);
   EXPECT_NE(spl.find("% Smoothness: 2000\r\n"), std::string::npos);
-  const std::string s1 = readFile(j["files"]["S1"].string);
+  const std::string s1 = ReadBytes(j["files"]["S1"].string);
   EXPECT_NE(s1.find("Type-C"), std::string::npos);
 }
 
@@ -150,7 +117,7 @@ TEST_F(Batch, SummaryIsReadable) {
 
 TEST_F(Batch, BadInputGivesOneLineAndStatusTwo) {
   const std::string truncated =
-      readFile(dataset("01_si_n_P_lightcomp.nT")).substr(0, readFile(dataset("01_si_n_P_lightcomp.nT")).size() / 2);
+      ReadBytes(dataset("01_si_n_P_lightcomp.nT")).substr(0, ReadBytes(dataset("01_si_n_P_lightcomp.nT")).size() / 2);
   struct Case {
     std::string args;
     const char* reason;
@@ -196,7 +163,7 @@ TEST_F(Batch, ConvertThenAnalyze) {
   // A foreign file: a header line, comma and tab separated columns, T in column 2.
   std::ostringstream text;
   text << "index, T [K], n [cm^-3]\n";
-  const std::string measured = readFile(dataset("01_si_n_P_lightcomp.nT"));
+  const std::string measured = ReadBytes(dataset("01_si_n_P_lightcomp.nT"));
   std::istringstream lines(measured);
   std::string line;
   int i = 0;
@@ -219,7 +186,7 @@ TEST_F(Batch, ConvertThenAnalyze) {
           " --sample S1 -o '" + out + "'");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("60 points"), std::string::npos) << r.out;
-  const std::string written = readFile(out);
+  const std::string written = ReadBytes(out);
   EXPECT_NE(written.find("% Original file: " + foreign + "\r\n"), std::string::npos);
   EXPECT_NE(written.find("% Semiconductor: Si\r\n"), std::string::npos);
   EXPECT_NE(written.find("% Number of data: 60\r\n"), std::string::npos);

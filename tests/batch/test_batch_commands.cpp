@@ -1,55 +1,27 @@
 // The subcommands of korv-batch side by side: the same options behave alike in each, and
 // the help lists what each accepts.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
+
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class BatchCommands : public ::testing::Test {
+class BatchCommands : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-commands-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  struct Outcome {
-    int status = -1;
-    std::string out, err;
-  };
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    const int rc = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = readText(out);
-    r.err = readText(err);
-    return r;
-  }
+  BatchCommands() : BatchTest("korv-commands-") {}
   std::string outdir() const { return " --outdir '" + (dir_ / "out").string() + "'"; }
   static std::string dataset(const std::string& name) {
     return "'" + std::string(KORV_TEST_DATA) + "/datasets/" + name + "'";
   }
-  fs::path dir_;
 };
 
 // The help text of one command: from its usage line to the next command's.
@@ -192,7 +164,7 @@ TEST_F(BatchCommands, RoadOptionsReachTheRoadOfEveryCommand) {
     fs::remove_all(dir_ / "out");
     Outcome r = run(c + " --smoothness 2000 --mass 0.5 --minima 4 --quiet" + outdir());
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::string fl = readText(dir_ / "out" / "01_si_n_P_lightcomp.fl");
+    const std::string fl = ReadBytes(dir_ / "out" / "01_si_n_P_lightcomp.fl");
     for (const char* line : {"% Smoothness: 2000\r\n", "% Effective mass: 0.5\r\n", "% Equivalent minima: 4\r\n"})
       EXPECT_NE(fl.find(line), std::string::npos) << line;
   }

@@ -1,58 +1,33 @@
 // korv-batch curve-fit end to end: the whole road, then the fine adjustment, on every
 // measurement with known parameters; its JSON, the *.cft file and the exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class CurveFitBatch : public ::testing::Test {
+class CurveFitBatch : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-cfbatch-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  struct Outcome {
-    int status = -1;
-    std::string out, err;
-  };
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' curve-fit " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    const int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, slurp(out), slurp(err)};
-  }
-  static std::string dataset(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
-  fs::path dir_;
+  CurveFitBatch() : BatchTest("korv-cfbatch-") {}
+  Outcome run(const std::string& args) { return korv::test::RunBatch("curve-fit " + args, dir_); }
 };
 
 double value(const minijson::Value& v) { return v["value"].number; }
 
 minijson::Value truthOf(const std::string& path) {
-  return minijson::Parser(slurp(path.substr(0, path.rfind('.')) + ".json")).Parse();
+  return minijson::Parser(ReadBytes(path.substr(0, path.rfind('.')) + ".json")).Parse();
 }
 
 }  // namespace
@@ -78,7 +53,7 @@ TEST_F(CurveFitBatch, EveryDatasetStaysInTheDomainAndTheDeviationDoesNotRise) {
     }
     const std::string cft = j["files"]["cft"].string;
     EXPECT_EQ(fs::path(cft).parent_path(), dir_);
-    const std::string text = slurp(cft);
+    const std::string text = ReadBytes(cft);
     EXPECT_EQ(text.rfind("% Simulation of Majority-Carrier Concentartion", 0), 0u);
     EXPECT_NE(text.find("\r\n% Weight for curve fitting: 0.1\r\n"), std::string::npos);
     EXPECT_EQ(text.find("nan"), std::string::npos);
@@ -112,7 +87,7 @@ TEST_F(CurveFitBatch, TheRangeAndTheCompensatingDensityGoThroughTheWindow) {
   // The 6th and the 41st point of the file (every point is reliable).
   EXPECT_DOUBLE_EQ(j["fit_range_K"][0].number, 75.87);
   EXPECT_DOUBLE_EQ(j["fit_range_K"][1].number, 183.56);
-  EXPECT_NE(slurp(j["files"]["cft"].string).find("% Lowest Temperature for curve fitting [K] : 75.87\r\n"),
+  EXPECT_NE(ReadBytes(j["files"]["cft"].string).find("% Lowest Temperature for curve fitting [K] : 75.87\r\n"),
             std::string::npos);
 
   // A negative compensating density is outside the physical range: nothing is fitted or saved.
@@ -227,7 +202,7 @@ TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative)
   ASSERT_EQ(unresolved[0]["levels"].array.size(), 1u);
   EXPECT_EQ(unresolved[0]["levels"][0].number, 2);
   EXPECT_EQ(unresolved[0]["reason"].string, "ionised fraction below 1e-3 over the whole fit range");
-  const std::string text = slurp(j["files"]["cft"].string);
+  const std::string text = ReadBytes(j["files"]["cft"].string);
   EXPECT_NE(
       text.find("\r\n% Simulation result by KORV using curve-fitting adjustment (relative deviation, bounded)\r\n"),
       std::string::npos);

@@ -1,8 +1,6 @@
 // korv-batch dhes end to end: the peaks found on measurements with known parameters, the
 // *.DHES file, the options and the exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,52 +8,26 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Outcome = korv::test::BatchOutcome;
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
-
-class BatchDhes : public ::testing::Test {
+class BatchDhes : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-batch-dhes-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    int rc = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
-  }
+  BatchDhes() : BatchTest("korv-batch-dhes-") {}
   std::string dhes(const std::string& file, const std::string& options = "") {
     return "dhes '" + std::string(KORV_TEST_DATA) + "/datasets/" + file + "' --outdir '" + dir_.string() + "' --json " +
            options;
   }
-  fs::path dir_;
 };
 
 }  // namespace
@@ -82,7 +54,7 @@ TEST_F(BatchDhes, RecoversBothNitrogenSitesOfSiliconCarbide) {
 
   const std::string file = j["file"].string;
   EXPECT_EQ(file, (dir_ / "07_sic4h_n_N_two_sites.DHES").string());
-  const std::string text = readFile(file);
+  const std::string text = ReadBytes(file);
   EXPECT_NE(text.find("\r\n% First energy level [eV]: "), std::string::npos);
   EXPECT_NE(text.find("\r\n% Second density [cm^-3]: "), std::string::npos);
   EXPECT_EQ(text.find("Third energy level"), std::string::npos);

@@ -3,29 +3,22 @@
 // and the seven datasets into one table that must equal the single-file runs.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
-
-std::string readFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> split(const std::string& s, char sep) {
   std::vector<std::string> out;
@@ -38,38 +31,12 @@ std::vector<std::string> split(const std::string& s, char sep) {
   }
 }
 
-struct Outcome {
-  int status = -1;
-  std::string out, err;
-};
+using Outcome = korv::test::BatchOutcome;
 
-class Import : public ::testing::Test {
+class Import : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-import-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    int rc = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = readFile(out);
-    r.err = readFile(err);
-    return r;
-  }
-  std::string put(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    return (dir_ / name).string();
-  }
+  Import() : BatchTest("korv-import-") {}
   static std::string data(const std::string& name) { return std::string(KORV_TEST_DATA) + "/" + name; }
-  fs::path dir_;
 };
 
 }  // namespace
@@ -94,7 +61,7 @@ TEST_F(Import, RealGermaniumRunFromItsHallCoefficient) {
         "p-type (lines 47-62).",
         "Refused: none.", "(40 points)"})
     EXPECT_NE(c.out.find(part), std::string::npos) << part << "\n" << c.out;
-  const std::string written = readFile(out);
+  const std::string written = ReadBytes(out);
   EXPECT_NE(written.find("% Conduction type: p-type\r\n"), std::string::npos);
   EXPECT_NE(written.find("% n = r_H/(q*|R_H|) from R_H [cm^3/C], Hall factor r_H = 1\r\n"), std::string::npos);
   // The first point: 97.15 K, p = 1/(q R_H) with R_H = 2.72679e6 cm^3/C.
@@ -135,7 +102,7 @@ TEST_F(Import, FixturesThroughTheCommandLine) {
     Outcome r = run("convert '" + data(c.file) + "' " + c.args + " -o '" + out + "'");
     ASSERT_EQ(r.status, 0) << r.err << r.out;
     EXPECT_NE(r.out.find("(" + std::to_string(c.points) + " points)"), std::string::npos) << r.out;
-    EXPECT_NE(readFile(out).find(std::string("% Conduction type: ") + c.type + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadBytes(out).find(std::string("% Conduction type: ") + c.type + "\r\n"), std::string::npos);
   }
 }
 
@@ -194,7 +161,7 @@ TEST_F(Import, SmallForeignFiles) {
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     if (c.status != 0) continue;
     // The version line names the program.
-    EXPECT_NE(readFile(out).find("% Version Information: Version 1.51 (2004/6/2)\r\n"), std::string::npos);
+    EXPECT_NE(ReadBytes(out).find("% Version Information: Version 1.51 (2004/6/2)\r\n"), std::string::npos);
     EXPECT_NE(r.out.find("(2 points)"), std::string::npos) << r.out;
   }
 }
@@ -209,7 +176,7 @@ TEST_F(Import, SeriesTableEqualsTheSingleFileRuns) {
   const fs::path series = dir_ / "series", single = dir_ / "single";
   Outcome r = run("analyze" + args + " --outdir '" + series.string() + "' --table '" + table.string() + "' --quiet");
   ASSERT_EQ(r.status, 0) << r.err;
-  std::string text = readFile(table);
+  std::string text = ReadBytes(table);
   std::vector<std::string> rows = split(text, '\n');
   ASSERT_EQ(rows.size(), 9u) << text;  // names, seven rows, nothing after the last line end
   EXPECT_EQ(rows.back(), "");
@@ -258,7 +225,7 @@ TEST_F(Import, SeriesGoesOnPastAFailingFileAndExitsWithTheWorst) {
   minijson::Value j = minijson::Parse(r.out);
   ASSERT_EQ(j.array.size(), 1u) << r.out;
   EXPECT_EQ(j.array[0]["input"].string, good);
-  const std::vector<std::string> rows = split(readFile(table), '\n');
+  const std::vector<std::string> rows = split(ReadBytes(table), '\n');
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1].rfind(missing + "\t", 0), 0u);
   EXPECT_NE(rows[1].find("\tunreadable\tcannot open"), std::string::npos) << rows[1];

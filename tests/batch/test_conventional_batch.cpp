@@ -1,64 +1,34 @@
 // korv-batch one-impurity and donor-acceptor end to end: the windows reached from the
 // main road, on measurements with known parameters.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class ConventionalBatch : public ::testing::Test {
+class ConventionalBatch : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-cbatch-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  struct Outcome {
-    int status = -1;
-    std::string out, err;
-  };
-  Outcome run(const std::string& args) {
-    const fs::path out = dir_ / "stdout.txt", err = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
-    const int rc = std::system(cmd.c_str());
-    Outcome r;
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    r.out = readText(out);
-    r.err = readText(err);
-    return r;
-  }
+  ConventionalBatch() : BatchTest("korv-cbatch-") {}
   minijson::Value json(const std::string& args) {
     Outcome r = run(args + " --outdir '" + dir_.string() + "' --json");
     EXPECT_EQ(r.status, 0) << r.err;
     return minijson::Parse(r.out);
   }
-  static std::string dataset(const std::string& name) { return std::string(KORV_TEST_DATA) + "/datasets/" + name; }
   static minijson::Value truth(const std::string& name) {
-    return minijson::Parse(readText(fs::path(dataset(name)).replace_extension(".json")));
+    return minijson::Parse(ReadBytes(fs::path(dataset(name)).replace_extension(".json")));
   }
-  fs::path dir_;
 };
 
 // With the true net density the search recovers the level within 1 meV, the majority
@@ -98,7 +68,7 @@ TEST_F(ConventionalBatch, DonorAcceptorRecoversTheDatasetsWithTheTrueNetDensity)
     EXPECT_EQ(j["shown"].Has("LabelMc"), n);
     const std::string cnc = j["files"]["CNC"].string;
     EXPECT_EQ(fs::path(cnc).filename(), fs::path(c.file).replace_extension(".CNC").filename());
-    EXPECT_EQ(readText(cnc).substr(0, 30), "% One Donor and One Acceptor\r\n");
+    EXPECT_EQ(ReadBytes(cnc).substr(0, 30), "% One Donor and One Acceptor\r\n");
   }
 }
 

@@ -1,31 +1,25 @@
 // korv-batch excited-states end to end: the program as a user runs it on the p-GaN:Mg
 // measurement made with excited states, after the whole road and right after H1.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/BatchRun.h"
+#include "support/Files.h"
 #include "support/MiniJson.h"
 
 namespace minijson = korv::test::minijson;
 
 namespace fs = std::filesystem;
+using korv::test::ReadBytes;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::vector<std::string> Lines(const fs::path& p) {
   std::vector<std::string> lines;
-  std::istringstream in(ReadAll(p));
+  std::istringstream in(ReadBytes(p));
   for (std::string l; std::getline(in, l);) {
     if (!l.empty() && l.back() == '\r') l.pop_back();
     lines.push_back(l);
@@ -33,27 +27,16 @@ std::vector<std::string> Lines(const fs::path& p) {
   return lines;
 }
 
-class ExcitedBatch : public ::testing::Test {
+class ExcitedBatch : public korv::test::BatchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("korv-excited-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
+  ExcitedBatch() : BatchTest("korv-excited-") {}
   int run(const std::string& args, std::string& out, std::string& err) {
-    const fs::path o = dir_ / "stdout.txt", e = dir_ / "stderr.txt";
-    const std::string cmd = std::string("'") + KORV_BATCH_EXE + "' excited-states " + args + " >'" + o.string() +
-                            "' 2>'" + e.string() + "' </dev/null";
-    const int rc = std::system(cmd.c_str());
-    out = ReadAll(o);
-    err = ReadAll(e);
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    const Outcome r = korv::test::RunBatch("excited-states " + args, dir_);
+    out = r.out;
+    err = r.err;
+    return r.status;
   }
-  std::string input() const { return std::string(KORV_TEST_DATA) + "/datasets/17_gan_p_Mg_excited_states.pT"; }
-  fs::path dir_;
+  std::string input() const { return dataset("17_gan_p_Mg_excited_states.pT"); }
 };
 
 TEST_F(ExcitedBatch, WholeRoadThenEvaluationSavesBothFilesWithTheMainSimulationCurve) {

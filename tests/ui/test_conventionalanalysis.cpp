@@ -21,67 +21,19 @@
 #include "main/Mainwindows.h"
 #include "presenters/Conventionalanalysis.h"
 #include "presenters/Conventionalanalysis2.h"
+#include "support/RealProgram.h"
 #include "widgets/Chartwidget.h"
 
 using namespace korv::ui;
 
 namespace {
 
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors;
-  std::vector<FileDialog> saveDialogs;
+using Program = korv::test::RealProgram;
+using korv::test::ClickButton;
+using korv::test::ScriptedDialogs;
+using korv::test::TriggerAction;
 
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog& d) override {
-    saveDialogs.push_back(d);
-    return pop(saves);
-  }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string&) override {}
-  bool YesNo(QWidget*, const std::string&) override { return false; }
-  bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
-
-struct Program {
-  Analysis record;
-  QtWindows windows;
-  std::unique_ptr<TFormMain> main;
-  std::vector<QString> modals;
-  std::function<void(QWidget*)> onModal;
-
-  Program() {
-    windows.runModal = [this](QWidget* dialog) {
-      modals.push_back(dialog->objectName());
-      if (onModal) onModal(dialog);
-    };
-    main = std::make_unique<TFormMain>(record, windows, windows.Progress(), true);
-    windows.CreateWindows(main.get());
-    windows.CreateDataWindows(record);
-  }
-  bool click(QWidget* root, const char* name) const {
-    auto* b = root->findChild<QAbstractButton*>(name);
-    if (!b || !b->isEnabled() || b->isHidden()) return false;
-    b->click();
-    return true;
-  }
-  bool trigger(QWidget* root, const char* name) const {
-    auto* a = root->findChild<QAction*>(name);
-    if (!a || !a->isEnabled()) return false;
-    a->trigger();
-    return true;
-  }
-  static QString text(QWidget* root, const char* name) { return root->findChild<QLabel*>(name)->text(); }
-};
+QString text(QWidget* root, const char* name) { return root->findChild<QLabel*>(name)->text(); }
 
 void screenshot(QWidget* w, const char* name) {
   const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
@@ -102,34 +54,21 @@ class ConventionalAnalysisTest : public QObject {
 
   std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
 
-  // Load, spline and its file, Fermi level and its file, as the user clicks them.
   void toSavedFermiLevel(Program& p, const char* dataset, const char* stem) {
-    dialogs_.opens = {std::string(KORV_TEST_DATA) + "/datasets/" + dataset};
-    QVERIFY(p.click(p.main.get(), "ButtonLoadExperimental"));
-    QVERIFY(p.click(p.main.get(), "ButtonCalcSpline"));
-    dialogs_.saves = {path((std::string(stem) + ".spl").c_str())};
-    QVERIFY(p.click(p.main.get(), "ButtonSaveSpline"));
-    QVERIFY(p.click(p.main.get(), "ButtonCalcFermiLevel"));
-    dialogs_.saves = {path((std::string(stem) + ".fl").c_str())};
-    QVERIFY(p.click(p.main.get(), "ButtonSaveFermiLevel"));
-    QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
+    korv::test::ToSavedFermiLevel(p, dialogs_, std::string(KORV_TEST_DATA) + "/datasets/" + dataset, path(stem));
   }
 
  private slots:
-  void initTestCase() {
-    SetDialogs(&dialogs_);
-    QVERIFY(dir_.isValid());
-  }
-  void cleanupTestCase() { SetDialogs(nullptr); }
-  void init() { dialogs_ = ScriptedDialogs(); }
+  void initTestCase() { QVERIFY(dir_.isValid()); }
+  void init() { dialogs_.Reset(); }
 
   void oneImpurityOpensFromTheMenuEvaluatesAndSaves() {
     Program p;
     p.main->show();
     // Before the Fermi level is saved the menu item is not available.
-    QVERIFY(!p.trigger(p.main.get(), "MenuInverseT"));
+    QVERIFY(!TriggerAction(p.main.get(), "MenuInverseT"));
     toSavedFermiLevel(p, "01_si_n_P_lightcomp.nT", "one");
-    QVERIFY(p.trigger(p.main.get(), "MenuInverseT"));
+    QVERIFY(TriggerAction(p.main.get(), "MenuInverseT"));
     TFormConventionalAnalysis* w = p.windows.OneImpurity();
     QVERIFY(w->isVisible());
     QCOMPARE(w->windowTitle(), QString("Only One Donor  (Si-P-01)"));
@@ -140,34 +79,34 @@ class ConventionalAnalysisTest : public QObject {
     QCOMPARE(chart1->PointCount(oneimpurity::kMeasured), p.record.DataCount);
     QCOMPARE(chart1->LeftTitle(), QString("n(T)/T^3/4  [cm^-3 K^-0.75]"));
     // The range 15..35 with the window's own buttons.
-    for (int i = 0; i < 24; ++i) QVERIFY(p.click(w, "ButtonIncreaseLow"));
-    for (int i = 0; i < 15; ++i) QVERIFY(p.click(w, "ButtonDecreaseHigh"));
+    for (int i = 0; i < 24; ++i) QVERIFY(ClickButton(w, "ButtonIncreaseLow"));
+    for (int i = 0; i < 15; ++i) QVERIFY(ClickButton(w, "ButtonDecreaseHigh"));
     QCOMPARE(w->Presenter().Results().Range().IndexLowestTemperature(), 15);
     QCOMPARE(w->Presenter().Results().Range().IndexHighestTemperature(), 35);
-    QVERIFY(p.click(w, "ButtonAnalysis"));
+    QVERIFY(ClickButton(w, "ButtonAnalysis"));
     QVERIFY(dialogs_.errors.empty());
-    QCOMPARE(Program::text(w, "LabelEnergyLevel"), QString("0.0454"));
-    QVERIFY(Program::text(w, "LabelComment1").startsWith("Please compare the obtained donor density"));
+    QCOMPARE(text(w, "LabelEnergyLevel"), QString("0.0454"));
+    QVERIFY(text(w, "LabelComment1").startsWith("Please compare the obtained donor density"));
     QCOMPARE(chart1->PointCount(oneimpurity::kLine), 2);
     QVERIFY(w->findChild<ChartWidget*>(kOneImpurityChart2)->PointCount(oneimpurity::kLine) > 100);
     for (const QString& label : chart1->LeftTickLabels()) QVERIFY2(label.contains('E'), qPrintable(label));
     screenshot(w, "one_impurity");
 
     dialogs_.saves = {path("one.CNO")};
-    QVERIFY(p.trigger(w, "SaveConventionalAnalysis"));
+    QVERIFY(TriggerAction(w, "SaveConventionalAnalysis"));
     QVERIFY(QFileInfo::exists(dir_.filePath("one.CNO")));
     QVERIFY(!w->findChild<QAction*>("SaveConventionalAnalysis")->isEnabled());
     dialogs_.saves = {path("oneCNO1.bmp")};
-    QVERIFY(p.click(w, "ButtonSaveFigureOnlyOne1"));
+    QVERIFY(ClickButton(w, "ButtonSaveFigureOnlyOne1"));
     QCOMPARE(dialogs_.saveDialogs.back().fileName, path("oneCNO1.bmp"));
     QVERIFY(QFileInfo::exists(dir_.filePath("oneCNO1.bmp")));
     QVERIFY(!w->findChild<QAbstractButton*>("ButtonSaveFigureOnlyOne1")->isEnabled());
 
     // Reopening prepares it again; a new measurement closes it.
-    QVERIFY(p.trigger(p.main.get(), "MenuInverseT"));
-    QCOMPARE(Program::text(w, "LabelEnergyLevel"), QString("0"));
+    QVERIFY(TriggerAction(p.main.get(), "MenuInverseT"));
+    QCOMPARE(text(w, "LabelEnergyLevel"), QString("0"));
     dialogs_.opens = {std::string(KORV_TEST_DATA) + "/datasets/01_si_n_P_lightcomp.nT"};
-    QVERIFY(p.click(p.main.get(), "ButtonLoadExperimental"));
+    QVERIFY(ClickButton(p.main.get(), "ButtonLoadExperimental"));
     QVERIFY(!w->isVisible());
   }
 
@@ -175,11 +114,11 @@ class ConventionalAnalysisTest : public QObject {
     Program p;
     p.main->show();
     toSavedFermiLevel(p, "02_si_p_B_comp20.pT", "da");
-    QVERIFY(p.trigger(p.main.get(), "MenuInverseTCom"));
+    QVERIFY(TriggerAction(p.main.get(), "MenuInverseTCom"));
     TFormConventionalAnalysis2* w = p.windows.DonorAcceptor();
     QVERIFY(w->isVisible());
     QCOMPARE(w->windowTitle(), QString("One Donor and One acceptor  (Si-B-07)"));
-    QCOMPARE(Program::text(w, "LabelG"), QString("4"));
+    QCOMPARE(text(w, "LabelG"), QString("4"));
     QVERIFY(!w->findChild<QWidget*>("ImageMc")->isVisibleTo(w));
     QVERIFY(w->findChild<QWidget*>("ImageNAND")->isVisibleTo(w));
     bool confirmationShown = false;
@@ -194,25 +133,25 @@ class ConventionalAnalysisTest : public QObject {
       c->hide();
     };
     w->findChild<QLineEdit*>("EditNetDensity")->setText("1.6E16");
-    QVERIFY(p.click(w, "ButtonEvaluation"));
+    QVERIFY(ClickButton(w, "ButtonEvaluation"));
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
     QVERIFY(confirmationShown);
-    QCOMPARE(Program::text(w, "LabelEnergyLevel"), QString("0.045"));
-    QVERIFY(Program::text(w, "LabelAcceptorDensity").startsWith("1.958"));
+    QCOMPARE(text(w, "LabelEnergyLevel"), QString("0.045"));
+    QVERIFY(text(w, "LabelAcceptorDensity").startsWith("1.958"));
     QVERIFY(w->findChild<ChartWidget*>(kDonorAcceptorChart2)->PointCount(donoracceptor::kLine) == 2);
     screenshot(w, "donor_acceptor");
 
     dialogs_.saves = {path("da.CNC")};
-    QVERIFY(p.click(w, "ButtonSave"));
+    QVERIFY(ClickButton(w, "ButtonSave"));
     QVERIFY(QFileInfo::exists(dir_.filePath("da.CNC")));
-    QVERIFY(p.click(w, "ButtonSaveFigureDonorAcceptor2"));  // cancelled: nothing changes
+    QVERIFY(ClickButton(w, "ButtonSaveFigureDonorAcceptor2"));  // cancelled: nothing changes
     QVERIFY(w->findChild<QAbstractButton*>("ButtonSaveFigureDonorAcceptor2")->isEnabled());
     QCOMPARE(dialogs_.saveDialogs.back().fileName, path("daCNC2.bmp"));
 
     // A zero net density: the message, no confirmation.
     confirmationShown = false;
     w->findChild<QLineEdit*>("EditNetDensity")->setText("0");
-    QVERIFY(p.click(w, "ButtonEvaluation"));
+    QVERIFY(ClickButton(w, "ButtonEvaluation"));
     QCOMPARE(dialogs_.errors, std::vector<std::string>{"Please input the net density."});
     QVERIFY(!confirmationShown);
   }

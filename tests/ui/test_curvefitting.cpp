@@ -20,6 +20,7 @@
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "presenters/Curvefitting.h"
+#include "support/RealProgram.h"
 #include "widgets/Chartwidget.h"
 #include "widgets/Qtview.h"
 
@@ -27,36 +28,7 @@ using namespace korv::ui;
 
 namespace {
 
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices;
-  std::vector<FileDialog> saveDialogs;
-  QString printTo;
-
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog& d) override {
-    saveDialogs.push_back(d);
-    return pop(saves);
-  }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string&) override { return true; }
-  bool PrinterSetup(QWidget*, QPrinter& printer) override {
-    if (printTo.isEmpty()) return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(printTo);
-    return true;
-  }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
+using korv::test::ScriptedDialogs;
 
 }  // namespace
 
@@ -70,41 +42,22 @@ class CurveFittingWindowTest : public QObject {
 
  private slots:
   void initTestCase() {
-    SetDialogs(&dialogs_);
+    dialogs_.answerYes = true;
     QVERIFY(dir_.isValid());
   }
-  void cleanupTestCase() { SetDialogs(nullptr); }
 
   void bothCommandsOpenThePreparedWindowAndAFitRuns() {
-    Analysis record;
-    QtWindows windows;
-    windows.runModal = [](QWidget*) {};
-    TFormMain main(record, windows, windows.Progress(), true);
-    windows.CreateWindows(&main);
-    windows.CreateDataWindows(record);
+    korv::test::RealProgram p;
+    Analysis& record = p.record;
+    QtWindows& windows = p.windows;
+    TFormMain& main = *p.main;
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    auto click = [&](const char* name) {
-      auto* b = main.findChild<QAbstractButton*>(name);
-      if (!b || !b->isEnabled()) return false;
-      b->click();
-      return true;
-    };
-    auto menu = [&](const char* name) {
-      auto* a = main.findChild<QAction*>(name);
-      if (!a || !a->isEnabled()) return false;
-      a->trigger();
-      return true;
-    };
+    auto click = [&](const char* name) { return p.click(name); };
+    auto menu = [&](const char* name) { return p.trigger(name); };
 
-    dialogs_.opens = {KORV_TEST_DATA "/datasets/07_sic4h_n_N_two_sites.nT"};
-    QVERIFY(click("ButtonLoadExperimental"));
-    QVERIFY(click("ButtonCalcSpline"));
-    dialogs_.saves = {path("road.spl")};
-    QVERIFY(click("ButtonSaveSpline"));
-    QVERIFY(click("ButtonCalcFermiLevel"));
-    dialogs_.saves = {path("road.fl")};
-    QVERIFY(click("ButtonSaveFermiLevel"));
+    korv::test::ToSavedFermiLevel(p, dialogs_, KORV_TEST_DATA "/datasets/07_sic4h_n_N_two_sites.nT", path("road"));
+    if (QTest::currentTestFailed()) return;
     QVERIFY(click("ButtonCalcH1"));
     QVERIFY(click("ButtonEvaluation1"));
     dialogs_.saves = {path("road.H1")};

@@ -19,57 +19,18 @@
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "presenters/Dhes.h"
+#include "support/RealProgram.h"
 #include "widgets/Chartwidget.h"
 
 using namespace korv::ui;
 
 namespace {
 
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices;
-  std::vector<FileDialog> saveDialogs;
-  QString printTo;
-
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog& d) override {
-    saveDialogs.push_back(d);
-    return pop(saves);
-  }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string&) override { return false; }
-  bool PrinterSetup(QWidget*, QPrinter& printer) override {
-    if (printTo.isEmpty()) return false;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(printTo);
-    return true;
-  }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
+using korv::test::ScriptedDialogs;
 
 const char* kDataset = KORV_TEST_DATA "/datasets/07_sic4h_n_N_two_sites.nT";
 
-bool click(QWidget* window, const char* name) {
-  auto* b = window->findChild<QAbstractButton*>(name);
-  if (!b || !b->isEnabled() || b->isHidden()) return false;
-  b->click();
-  return true;
-}
-
-TFormDHES* dhesWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* d = qobject_cast<TFormDHES*>(w)) return d;
-  return nullptr;
-}
+using korv::test::ClickButton;
 
 }  // namespace
 
@@ -82,38 +43,32 @@ class DhesWindowTest : public QObject {
   std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
 
  private slots:
-  void initTestCase() {
-    SetDialogs(&dialogs_);
-    QVERIFY(dir_.isValid());
-  }
-  void cleanupTestCase() { SetDialogs(nullptr); }
+  void initTestCase() { QVERIFY(dir_.isValid()); }
 
   void openedFromTheMenuAndDrivenThroughTwoPeaks() {
-    Analysis record;
-    QtWindows windows;
-    windows.runModal = [](QWidget*) {};
-    TFormMain main(record, windows, windows.Progress());
-    windows.CreateWindows(&main);
-    windows.CreateDataWindows(record);
+    korv::test::RealProgram p;
+    Analysis& record = p.record;
+    QtWindows& windows = p.windows;
+    TFormMain& main = *p.main;
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
 
     // The main road to the saved Fermi level.
     dialogs_.opens = {kDataset};
-    QVERIFY(click(&main, "ButtonLoadExperimental"));
-    QVERIFY(click(&main, "ButtonCalcSpline"));
+    QVERIFY(ClickButton(&main, "ButtonLoadExperimental"));
+    QVERIFY(ClickButton(&main, "ButtonCalcSpline"));
     dialogs_.saves = {path("sic.spl")};
-    QVERIFY(click(&main, "ButtonSaveSpline"));
-    QVERIFY(click(&main, "ButtonCalcFermiLevel"));
+    QVERIFY(ClickButton(&main, "ButtonSaveSpline"));
+    QVERIFY(ClickButton(&main, "ButtonCalcFermiLevel"));
     QAction* menu = main.findChild<QAction*>("MenuDHES");
     QVERIFY(menu);
     QVERIFY(!menu->isEnabled());
     dialogs_.saves = {path("sic.fl")};
-    QVERIFY(click(&main, "ButtonSaveFermiLevel"));
+    QVERIFY(ClickButton(&main, "ButtonSaveFermiLevel"));
     QVERIFY(menu->isEnabled());
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
 
-    TFormDHES* dhes = dhesWindow();
+    TFormDHES* dhes = korv::test::FindTopLevel<TFormDHES>();
     QVERIFY(dhes);
     QVERIFY(!dhes->isVisible());
     menu->trigger();
@@ -128,15 +83,15 @@ class DhesWindowTest : public QObject {
     QCOMPARE(chart->BottomTitle(), QString("Fermi Level from Conduction Band  [eV]"));
     QVERIFY(!dhes->findChild<QWidget*>("ImageDHESp")->isVisibleTo(dhes));
     QVERIFY(dhes->findChild<QWidget*>("ImageTDHESn")->isVisibleTo(dhes));
-    QVERIFY(!click(dhes, "ButtonSaveDHES"));
+    QVERIFY(!ClickButton(dhes, "ButtonSaveDHES"));
 
-    QVERIFY(click(dhes, "ButtonNextPeak1"));
-    QVERIFY(click(dhes, "ButtonEvaluation1"));
-    QVERIFY(click(dhes, "ButtonNextPeak2"));
-    QVERIFY(click(dhes, "ButtonNextPeak2"));
-    QVERIFY(click(dhes, "ButtonEvaluation2"));
-    QVERIFY(click(dhes, "ButtonDraw1"));
-    QVERIFY(click(dhes, "ButtonSum"));
+    QVERIFY(ClickButton(dhes, "ButtonNextPeak1"));
+    QVERIFY(ClickButton(dhes, "ButtonEvaluation1"));
+    QVERIFY(ClickButton(dhes, "ButtonNextPeak2"));
+    QVERIFY(ClickButton(dhes, "ButtonNextPeak2"));
+    QVERIFY(ClickButton(dhes, "ButtonEvaluation2"));
+    QVERIFY(ClickButton(dhes, "ButtonDraw1"));
+    QVERIFY(ClickButton(dhes, "ButtonSum"));
     QCOMPARE(dialogs_.notices.size(), std::size_t(1));
     QCOMPARE(QString::fromStdString(dialogs_.notices.back()), QString(kDhesSumNotice));
     QCOMPARE(chart->PointCount(dhesseries::kTheoretical), record.GridCount - 1);
@@ -163,23 +118,23 @@ class DhesWindowTest : public QObject {
     }
 
     dialogs_.saves = {path("sic.DHES"), path("sicDHES.bmp")};
-    QVERIFY(click(dhes, "ButtonSaveDHES"));
+    QVERIFY(ClickButton(dhes, "ButtonSaveDHES"));
     QVERIFY(QFileInfo::exists(dir_.filePath("sic.DHES")));
-    QVERIFY(click(dhes, "ButtonSaveFigureDHES"));
+    QVERIFY(ClickButton(dhes, "ButtonSaveFigureDHES"));
     QVERIFY(QFileInfo::exists(dir_.filePath("sicDHES.bmp")));
     QCOMPARE(dialogs_.saveDialogs.back().filterIndex, 3);
     dialogs_.printTo = dir_.filePath("dhes.pdf");
-    QVERIFY(click(dhes, "ButtonPrintDHES"));
+    QVERIFY(ClickButton(dhes, "ButtonPrintDHES"));
     QVERIFY(QFileInfo(dir_.filePath("dhes.pdf")).size() > 0);
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
-    QVERIFY(click(dhes, "ButtonHelp"));
+    QVERIFY(ClickButton(dhes, "ButtonHelp"));
     QVERIFY(windows.Help()->isVisible());
 
     // Opening again prepares it anew; a new spline closes it.
     menu->trigger();
     QCOMPARE(chart->PointCount(dhesseries::kTheoretical), 0);
     QVERIFY(!dhes->findChild<QAbstractButton*>("ButtonSaveDHES")->isEnabled());
-    QVERIFY(click(&main, "ButtonCalcSpline"));
+    QVERIFY(ClickButton(&main, "ButtonCalcSpline"));
     QVERIFY(!dhes->isVisible());
   }
 };

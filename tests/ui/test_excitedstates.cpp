@@ -18,6 +18,7 @@
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
 #include "presenters/Excitedstates.h"
+#include "support/RealProgram.h"
 #include "widgets/Chartwidget.h"
 #include "widgets/Qtview.h"
 
@@ -25,36 +26,9 @@ using namespace korv::ui;
 
 namespace {
 
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices;
-  std::vector<FileDialog> saveDialogs;
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog& d) override {
-    saveDialogs.push_back(d);
-    return pop(saves);
-  }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string&) override { return true; }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
+using korv::test::ScriptedDialogs;
 
 const char* kDataset = KORV_TEST_DATA "/datasets/17_gan_p_Mg_excited_states.pT";
-
-TFormExcitedStates* ExcitedWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* e = qobject_cast<TFormExcitedStates*>(w)) return e;
-  return nullptr;
-}
 
 }  // namespace
 
@@ -69,26 +43,18 @@ class ExcitedStatesWindowTest : public QObject {
  private slots:
   void initTestCase() {
     QApplication::setApplicationDisplayName("KORV");
-    SetDialogs(&dialogs_);
+    dialogs_.answerYes = true;
     QVERIFY(dir_.isValid());
   }
-  void cleanupTestCase() { SetDialogs(nullptr); }
 
   void opensFromTheMenuEvaluatesAndClosesWithTheStageReset() {
-    Analysis record;
-    QtWindows windows;
-    windows.runModal = [](QWidget*) {};
     // Advanced mode: the menu "Distribution Function" is shown only there.
-    auto main = std::make_unique<TFormMain>(record, windows, windows.Progress(), false);
-    windows.CreateWindows(main.get());
-    windows.CreateDataWindows(record);
-    auto click = [&](const char* name) {
-      auto* b = main->findChild<QAbstractButton*>(name);
-      if (!b || !b->isEnabled()) return false;
-      b->click();
-      return true;
-    };
-    TFormExcitedStates* excited = ExcitedWindow();
+    korv::test::RealProgram p(false);
+    Analysis& record = p.record;
+    QtWindows& windows = p.windows;
+    auto& main = p.main;
+    auto click = [&](const char* name) { return p.click(name); };
+    TFormExcitedStates* excited = korv::test::FindTopLevel<TFormExcitedStates>();
     QVERIFY(excited);
     QVERIFY(!excited->isVisible());
     QCOMPARE(excited->windowTitle(), QString("Influence of Excted States of Dopant"));

@@ -20,6 +20,7 @@
 #include "core/Hallanalysis.h"
 #include "main/Hall.h"
 #include "main/Mainwindows.h"
+#include "support/RealProgram.h"
 #include "widgets/Chartwidget.h"
 #include "widgets/Qtview.h"
 
@@ -27,26 +28,7 @@ using namespace korv::ui;
 
 namespace {
 
-class ScriptedDialogs : public DialogHost {
- public:
-  std::deque<std::string> opens, saves;
-  std::vector<std::string> errors, notices;
-
-  std::optional<std::string> OpenFile(QWidget*, const FileDialog&) override { return pop(opens); }
-  std::optional<std::string> SaveFile(QWidget*, const FileDialog&) override { return pop(saves); }
-  void Error(QWidget*, const std::string& text) override { errors.push_back(text); }
-  void Notice(QWidget*, const std::string& text) override { notices.push_back(text); }
-  bool YesNo(QWidget*, const std::string&) override { return true; }
-  bool PrinterSetup(QWidget*, QPrinter&) override { return false; }
-
- private:
-  static std::optional<std::string> pop(std::deque<std::string>& q) {
-    if (q.empty()) return std::nullopt;
-    std::string v = q.front();
-    q.pop_front();
-    return v;
-  }
-};
+using korv::test::ScriptedDialogs;
 
 // Every text a user reads in a window: labels, edits, buttons and the chart axis titles.
 QStringList ShownTexts(QWidget* w) {
@@ -74,10 +56,9 @@ class SideWindowsTest : public QObject {
 
  private slots:
   void initTestCase() {
-    SetDialogs(&dialogs_);
+    dialogs_.answerYes = true;
     QVERIFY(dir_.isValid());
   }
-  void cleanupTestCase() { SetDialogs(nullptr); }
 
   void everySideWindow_data() {
     QTest::addColumn<QString>("file");
@@ -91,27 +72,13 @@ class SideWindowsTest : public QObject {
   void everySideWindow() {
     QFETCH(QString, file);
     QFETCH(QString, other);
-    Analysis record;
-    QtWindows windows;
-    windows.runModal = [](QWidget*) {};
     // Advanced mode: the menu "Distribution Function" with the excited states is shown only there.
-    TFormMain main(record, windows, windows.Progress(), false);
-    windows.CreateWindows(&main);
-    windows.CreateDataWindows(record);
+    korv::test::RealProgram p(false);
+    TFormMain& main = *p.main;
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    auto click = [&](const char* name) {
-      auto* b = main.findChild<QAbstractButton*>(name);
-      if (!b || !b->isEnabled()) return false;
-      b->click();
-      return true;
-    };
-    auto menu = [&](const char* name) {
-      auto* a = main.findChild<QAction*>(name);
-      if (!a || !a->isEnabled()) return false;
-      a->trigger();
-      return true;
-    };
+    auto click = [&](const char* name) { return p.click(name); };
+    auto menu = [&](const char* name) { return p.trigger(name); };
     const QString stem = QFileInfo(file).completeBaseName();
     auto save = [&](const char* button, const char* ext) {
       dialogs_.saves = {path(stem + "." + ext)};
@@ -119,12 +86,9 @@ class SideWindowsTest : public QObject {
     };
 
     dialogs_.errors.clear();
-    dialogs_.opens = {std::string(KORV_TEST_DATA "/datasets/") + file.toStdString()};
-    QVERIFY(click("ButtonLoadExperimental"));
-    QVERIFY(click("ButtonCalcSpline"));
-    QVERIFY(save("ButtonSaveSpline", "spl"));
-    QVERIFY(click("ButtonCalcFermiLevel"));
-    QVERIFY(save("ButtonSaveFermiLevel", "fl"));
+    korv::test::ToSavedFermiLevel(p, dialogs_, std::string(KORV_TEST_DATA "/datasets/") + file.toStdString(),
+                                  path(stem));
+    if (QTest::currentTestFailed()) return;
     QVERIFY(click("ButtonCalcH1"));
     QVERIFY(click("ButtonEvaluation1"));
     QVERIFY(save("ButtonSaveH1", "H1"));

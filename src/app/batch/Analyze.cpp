@@ -2,10 +2,11 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <sstream>
 
+#include "batch/Conventionalroad.h"
 #include "batch/Json.h"
+#include "batch/Sidecommand.h"
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 #include "core/Textfile.h"
@@ -24,63 +25,40 @@ using korv::ui::MemoryView;
 // Calculations of one analysis before the chain gives up on it.
 constexpr int kMaxCalculations = 5;
 
-// The in-memory main window; every box it shows is also logged in order.
-class ScriptedView : public MemoryView {
+// The in-memory main window; every box it shows and every question it asks with its
+// answer is logged in order.
+class ScriptedView : public LoggingView {
  public:
-  ScriptedView(std::vector<std::string>& log)
-      : MemoryView(korv::ui::MainControlList(), korv::ui::MainCharts()), log_(log) {}
-  void ShowError(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowError(text);
-  }
-  void ShowNotice(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowNotice(text);
-  }
+  explicit ScriptedView(std::vector<std::string>& log)
+      : LoggingView(korv::ui::MainControlList(), korv::ui::MainCharts(), log) {}
   bool AskYesNo(const std::string& text) override {
     bool yes = MemoryView::AskYesNo(text);
-    log_.push_back(text + (yes ? " [Yes]" : " [No]"));
+    Log().push_back(text + (yes ? " [Yes]" : " [No]"));
     return yes;
   }
-
- private:
-  std::vector<std::string>& log_;
 };
 
 class Road {
  public:
   Road(const AnalyzeOptions& o, AnalyzeReport& r, Analysis& a, const RoadEnd* end = nullptr)
-      : o_(o), r_(r), end_(end), a_(a), view_(r.messages), presenter_(a_) {
-    presenter_.Attach(view_, windows_);
-    presenter_.FormCreate(true);
-  }
+      : o_(o),
+        r_(r),
+        end_(end),
+        a_(a),
+        view_(r.messages),
+        main_(o.input, o.outdir, {o.smoothness, o.mass, o.minima}, r, &a, &view_),
+        presenter_(main_.Presenter()) {}
 
   void Run() {
-    if (!load()) return;
+    if (!main_.Load()) return;
+    r_.sample = a_.SampleNumber;
     walk();
     if (end_ && end_->then) end_->then(a_, r_);
   }
 
  private:
   void walk() {
-    namespace fs = std::filesystem;
-    // Without --outdir every file goes where the window proposes it: beside the measurement.
-    const std::string folder = o_.outdir;
-    if (!folder.empty()) {
-      std::error_code ec;
-      fs::create_directories(folder, ec);
-      if (ec || !fs::is_directory(folder)) return fail(2, "cannot use the output folder '" + folder + "'");
-    }
-    view_.AcceptProposedNames(folder);
-
-    view_.SetText("EditSmoothness", FormatGeneral(o_.smoothness));
-    if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return;
-    if (!step("ButtonInputChangeInformation")) return;
-    if (o_.mass) view_.SetText("EditMass", FormatGeneral(*o_.mass));
-    if (o_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*o_.minima));
-    if (!step("ButtonCalcEffectiveDensityOfStates") || !step("ButtonCalcFermiLevel") ||
-        !save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile))
-      return;
+    if (!main_.ToFermiLevel()) return;
     if (o_.functionType != a_.FunctionType) presenter_.RadioButtonFunctionClick(o_.functionType);
 
     if (!analysis(1, true)) return;
@@ -91,7 +69,7 @@ class Road {
 
     if (!step("ButtonSimulation") || !save("ButtonSaveSimulation", "sim", a_.SimulationFile)) return;
     if (!r_.files.empty() && r_.files.back().first == "sim") r_.files.back().first = sFunction() ? "simS" : "simH";
-    saveReport(folder);
+    saveReport(o_.outdir);
   }
 
   bool sFunction() const { return a_.FunctionType == 1; }
@@ -107,40 +85,10 @@ class Road {
            " lies at an end of the grid" + at + "; the data hold no freeze-out range of a level";
   }
 
-  void fail(int status, const std::string& reason) {
-    r_.exitStatus = status;
-    r_.failure = reason;
-  }
-
-  bool load() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::exists(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': no such file"), false;
-    if (fs::is_directory(o_.input, ec)) return fail(2, "cannot open '" + o_.input + "': it is a folder"), false;
-    view_.openAnswers.push_back(o_.input);
-    std::size_t before = view_.errors.size();
-    presenter_.ButtonLoadExperimentalClick();
-    if (view_.errors.size() > before) return fail(2, "cannot read '" + o_.input + "': " + view_.errors.back()), false;
-    if (a_.DataCount < 2) return fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
-    r_.conductionType = a_.ConductionType;
-    r_.semiconductor = a_.Semiconductor;
-    r_.sample = a_.SampleNumber;
-    return true;
-  }
-
-  // Clicks a control; false (the chain failed) when it is not available or showed an error.
-  bool step(const std::string& control) {
-    std::size_t before = view_.errors.size();
-    if (!presenter_.Invoke(control + "Click")) return fail(1, control + " is not available at this point"), false;
-    if (view_.errors.size() > before) return fail(1, view_.errors.back()), false;
-    return true;
-  }
-
+  void fail(int status, const std::string& reason) { main_.Fail(status, reason); }
+  bool step(const std::string& control) { return main_.Step(control); }
   bool save(const std::string& control, const std::string& kind, const std::string& field) {
-    if (!step(control)) return false;
-    if (field.empty()) return fail(1, control + " did not save a file"), false;
-    r_.files.emplace_back(kind, field);
-    return true;
+    return main_.Save(control, kind, field);
   }
 
   void chooseEvaluationType() {
@@ -221,17 +169,13 @@ class Road {
   const RoadEnd* end_;
   Analysis& a_;
   ScriptedView view_;
-  korv::ui::RecordingWindows windows_;
-  korv::ui::TFormMainPresenter presenter_;
+  FermiRoad main_;
+  korv::ui::TFormMainPresenter& presenter_;
 };
 
 std::string fixed(double v, int width) {
   std::string s = FormatPattern(v, "0.00E+00");
   return std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ') + s;
-}
-
-std::string padded(const std::string& s, int width) {
-  return s + std::string(width > static_cast<int>(s.size()) ? width - s.size() : 0, ' ');
 }
 
 }  // namespace
@@ -262,22 +206,15 @@ std::string SummaryText(const AnalyzeReport& r) {
   out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n\n";
   out << "analysis  E_ref [eV]  T_peak [K]  g     density [cm^-3]  level [eV]  temp. comp. [cm^-3]\n";
   for (const auto& e : r.analyses) {
-    out << padded(e.name, 10) << padded(FormatPattern(e.eref, "0.######"), 12)
-        << padded(FormatGeneral(e.peakTemperature), 12) << padded(FormatGeneral(e.degeneracyFactor), 6)
-        << padded(fixed(e.density, 0), 17) << padded(FormatPattern(e.energyLevel, "0.####"), 12)
+    out << Padded(e.name, 10) << Padded(FormatPattern(e.eref, "0.######"), 12)
+        << Padded(FormatGeneral(e.peakTemperature), 12) << Padded(FormatGeneral(e.degeneracyFactor), 6)
+        << Padded(fixed(e.density, 0), 17) << Padded(FormatPattern(e.energyLevel, "0.####"), 12)
         << fixed(e.temporaryCompensatingDensity, 0) << "\n";
   }
   if (r.analyses.empty()) out << "(no analysis was evaluated)\n";
   out << "\nCompensating density: " << FormatPattern(r.compensatingDensity, "0.00E+00") << " cm^-3"
       << (r.evaluationFinished ? "" : " (not fixed by the evaluation)") << "\n";
-  if (!r.messages.empty()) {
-    out << "\nMessages:\n";
-    for (const auto& m : r.messages) out << "  " << m << "\n";
-  }
-  if (!r.files.empty()) {
-    out << "\nFiles written:\n";
-    for (const auto& [kind, path] : r.files) out << "  " << padded(kind, 5) << path << "\n";
-  }
+  PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
 
@@ -304,12 +241,8 @@ std::string JsonText(const AnalyzeReport& r) {
   j.EndArray();
   j.Key("compensating_density").Number(r.compensatingDensity);
   j.Key("evaluation_finished").Bool(r.evaluationFinished);
-  j.Key("messages").BeginArray();
-  for (const auto& m : r.messages) j.String(m);
-  j.EndArray();
-  j.Key("files").BeginObject();
-  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
-  j.EndObject();
+  WriteMessages(j, {&r.messages});
+  WriteFiles(j, {&r.files});
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/Options.h"
+#include "batch/Roadreport.h"
 #include "core/Hallanalysis.h"
 
 class Analysis;
@@ -27,18 +28,13 @@ struct AnalysisResult {
   double temporaryCompensatingDensity = 0;
 };
 
-struct AnalyzeReport {
+// Its files by kind: "spl", "fl", "H1", ...
+struct AnalyzeReport : RoadReport {
   std::string input;
-  std::string conductionType;
-  std::string semiconductor;
   std::string sample;
   std::vector<AnalysisResult> analyses;
   double compensatingDensity = 0;
   bool evaluationFinished = false;
-  std::vector<std::string> messages;                       // the boxes the window would have shown, in order
-  std::vector<std::pair<std::string, std::string>> files;  // kind ("spl", "fl", "H1", ...) and path
-  int exitStatus = 0;                                      // 0 done, 1 a step failed, 2 unreadable input
-  std::string failure;                                     // one-line reason when exitStatus is not 0
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);

@@ -1,12 +1,12 @@
 #include "batch/Conventional.h"
 
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "batch/Conventionalroad.h"
 #include "batch/Json.h"
 #include "batch/Options.h"
+#include "batch/Sidecommand.h"
 #include "core/Numbers.h"
 
 namespace korv::batch {
@@ -14,57 +14,34 @@ namespace korv::batch {
 ConventionalOptions ParseConventional(const std::string& command, const std::vector<std::string>& args) {
   ConventionalOptions o;
   o.donorAcceptor = command == "donor-acceptor";
-  std::size_t i = 0;
-  auto value = [&](const std::string& option) -> std::string {
-    if (i >= args.size()) throw UsageError("option " + option + " needs a value");
-    return args[i++];
-  };
-  auto positive = [&](const std::string& option) {
-    const std::string v = value(option);
-    double x = 0;
-    if (!TryParseReal(v, x)) throw UsageError("option " + option + ": '" + v + "' is not a number");
-    if (!(x > 0)) throw UsageError("option " + option + " must be greater than 0");
-    return x;
-  };
-  auto index = [&](const std::string& option) {
-    const std::string v = value(option);
+  RoadOptions road;
+  auto index = [](const std::string& option, const std::string& v) {
     int x = 0;
     if (!TryParseInt(v, x) || x < 0) throw UsageError("option " + option + ": '" + v + "' is not a point index");
     return x;
   };
-  while (i < args.size()) {
-    const std::string arg = args[i++];
-    if (arg == "--outdir") {
-      o.outdir = value(arg);
-    } else if (arg == "--smoothness") {
-      o.smoothness = positive(arg);
-    } else if (arg == "--mass") {
-      o.mass = positive(arg);
-    } else if (arg == "--minima") {
-      o.minima = positive(arg);
-    } else if (arg == "--low-index") {
-      o.lowIndex = index(arg);
-    } else if (arg == "--high-index") {
-      o.highIndex = index(arg);
-    } else if (arg == "--net-density" && o.donorAcceptor) {
-      // Typed into the window as given, but a text that is no number is a mistyped command line.
-      const std::string v = value(arg);
-      double x = 0;
-      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
-      o.netDensity = v;
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--quiet") {
-      o.quiet = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      throw UsageError("unknown option " + arg + " for " + command);
-    } else if (o.input.empty()) {
-      o.input = arg;
-    } else {
-      throw UsageError(command + " takes one measurement file, got also '" + arg + "'");
-    }
-  }
-  if (o.input.empty()) throw UsageError(command + " needs a measurement file (*.nT or *.pT)");
+  ParseCommandArgs(command, args, o.input, o.outdir, road, o.json, o.quiet,
+                   [&](const std::string& arg, const std::function<std::string()>& value) {
+                     if (arg == "--low-index") {
+                       o.lowIndex = index(arg, value());
+                     } else if (arg == "--high-index") {
+                       o.highIndex = index(arg, value());
+                     } else if (arg == "--net-density" && o.donorAcceptor) {
+                       // Typed into the window as given, but a text that is no number is a mistyped
+                       // command line.
+                       const std::string v = value();
+                       double x = 0;
+                       if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+                       o.netDensity = v;
+                     } else {
+                       return false;
+                     }
+                     return true;
+                   });
+  o.smoothness = road.smoothness;
+  o.mass = road.mass;
+  o.minima = road.minima;
+  RequireInput(command, o.input);
   if (o.lowIndex.has_value() != o.highIndex.has_value())
     throw UsageError("give both --low-index and --high-index, or neither");
   if (o.lowIndex && !(*o.lowIndex < *o.highIndex))
@@ -86,15 +63,7 @@ std::string ConventionalSummary(const ConventionalReport& r) {
       if (!text.empty())
         out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << text << "\n";
   }
-  if (!r.messages.empty()) {
-    out << "\nMessages:\n";
-    for (const auto& m : r.messages) out << "  " << m << "\n";
-  }
-  if (!r.files.empty()) {
-    out << "\nFiles written:\n";
-    for (const auto& [kind, path] : r.files)
-      out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
-  }
+  PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
 
@@ -127,12 +96,8 @@ std::string ConventionalJson(const ConventionalReport& r) {
   j.EndObject();
   j.Key("simulated_points").Integer(r.simulatedPoints);
   if (r.options.donorAcceptor) j.Key("confirmation_shown").Bool(r.confirmationShown);
-  j.Key("messages").BeginArray();
-  for (const auto& m : r.messages) j.String(m);
-  j.EndArray();
-  j.Key("files").BeginObject();
-  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
-  j.EndObject();
+  WriteMessages(j, {&r.messages});
+  WriteFiles(j, {&r.files});
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";
@@ -140,16 +105,9 @@ std::string ConventionalJson(const ConventionalReport& r) {
 
 int RunConventionalCommand(const ConventionalOptions& options) {
   const ConventionalReport r = options.donorAcceptor ? RunDonorAcceptor(options) : RunOneImpurity(options);
-  if (r.exitStatus == 2) {
-    std::cerr << "korv-batch: " << r.failure << "\n";
-    return 2;
-  }
-  if (options.json)
-    std::cout << ConventionalJson(r);
-  else if (!options.quiet)
-    std::cout << ConventionalSummary(r);
-  if (r.exitStatus != 0) std::cerr << "korv-batch: " << r.failure << "\n";
-  return r.exitStatus;
+  return PrintOutcome(
+      r.exitStatus, r.failure, options.json, options.quiet, [&] { return ConventionalJson(r); },
+      [&] { return ConventionalSummary(r); }, std::cout, std::cerr);
 }
 
 std::string ConventionalUsage() {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "batch/Roadreport.h"
+
 namespace korv::batch {
 
 struct ConventionalOptions {
@@ -23,10 +25,8 @@ struct ConventionalOptions {
   bool quiet = false;
 };
 
-struct ConventionalReport {
+struct ConventionalReport : RoadReport {
   ConventionalOptions options;
-  std::string conductionType;
-  std::string semiconductor;
   std::string caption;  // the window's caption
   int lowIndex = 0, highIndex = 0;
   double lowTemperature = 0, highTemperature = 0;
@@ -36,10 +36,6 @@ struct ConventionalReport {
   std::vector<std::pair<std::string, double>> values;
   int simulatedPoints = 0;
   bool confirmationShown = false;
-  std::vector<std::string> messages;                       // every box shown, main window first
-  std::vector<std::pair<std::string, std::string>> files;  // kind and path
-  int exitStatus = 0;
-  std::string failure;
 };
 
 // `command` is "one-impurity" or "donor-acceptor", `args` what follows it. Throws

@@ -8,8 +8,18 @@
 
 namespace korv::batch {
 
-FermiRoad::FermiRoad(const ConventionalOptions& o, ConventionalReport& r)
-    : o_(o), r_(r), view_(korv::ui::MainControlList(), korv::ui::MainCharts(), r.messages), presenter_(a_) {
+FermiRoad::FermiRoad(const std::string& input, const std::string& outdir, const RoadOptions& road, RoadReport& r,
+                     Analysis* record, LoggingView* view)
+    : input_(input),
+      outdir_(outdir),
+      road_(road),
+      r_(r),
+      ownRecord_(record ? nullptr : std::make_unique<Analysis>()),
+      a_(record ? *record : *ownRecord_),
+      ownView_(view ? nullptr
+                    : std::make_unique<LoggingView>(korv::ui::MainControlList(), korv::ui::MainCharts(), r.messages)),
+      view_(view ? *view : *ownView_),
+      presenter_(a_) {
   presenter_.Attach(view_, windows);
   presenter_.FormCreate(true);
 }
@@ -19,44 +29,53 @@ void FermiRoad::Fail(int status, const std::string& reason) {
   r_.failure = reason;
 }
 
-bool FermiRoad::step(const std::string& control) {
+bool FermiRoad::Step(const std::string& control) {
   const std::size_t before = view_.errors.size();
   if (!presenter_.Invoke(control + "Click")) return Fail(1, control + " is not available at this point"), false;
   if (view_.errors.size() > before) return Fail(1, view_.errors.back()), false;
   return true;
 }
 
-bool FermiRoad::save(const std::string& control, const std::string& kind, const std::string& field) {
-  if (!step(control)) return false;
+bool FermiRoad::Save(const std::string& control, const std::string& kind, const std::string& field) {
+  if (!Step(control)) return false;
   if (field.empty()) return Fail(1, control + " did not save a file"), false;
   r_.files.emplace_back(kind, field);
   return true;
 }
 
-bool FermiRoad::Run() {
+bool FermiRoad::Run() { return Load() && ToFermiLevel(); }
+
+bool FermiRoad::Load() {
   namespace fs = std::filesystem;
   std::error_code ec;
-  if (!fs::exists(o_.input, ec)) return Fail(2, "cannot open '" + o_.input + "': no such file"), false;
-  if (fs::is_directory(o_.input, ec)) return Fail(2, "cannot open '" + o_.input + "': it is a folder"), false;
-  view_.openAnswers.push_back(o_.input);
+  if (!fs::exists(input_, ec)) return Fail(2, "cannot open '" + input_ + "': no such file"), false;
+  if (fs::is_directory(input_, ec)) return Fail(2, "cannot open '" + input_ + "': it is a folder"), false;
+  view_.openAnswers.push_back(input_);
   const std::size_t before = view_.errors.size();
   presenter_.ButtonLoadExperimentalClick();
-  if (view_.errors.size() > before) return Fail(2, "cannot read '" + o_.input + "': " + view_.errors.back()), false;
-  if (a_.DataCount < 2) return Fail(2, "cannot analyse '" + o_.input + "': it holds fewer than two points"), false;
+  if (view_.errors.size() > before) return Fail(2, "cannot read '" + input_ + "': " + view_.errors.back()), false;
+  if (a_.DataCount < 2) return Fail(2, "cannot analyse '" + input_ + "': it holds fewer than two points"), false;
   r_.conductionType = a_.ConductionType;
   r_.semiconductor = a_.Semiconductor;
-  if (!o_.outdir.empty()) {
-    fs::create_directories(o_.outdir, ec);
-    if (ec || !fs::is_directory(o_.outdir)) return Fail(2, "cannot use the output folder '" + o_.outdir + "'"), false;
+  return true;
+}
+
+bool FermiRoad::ToFermiLevel() {
+  namespace fs = std::filesystem;
+  // Without --outdir every file goes where the window proposes it: beside the measurement.
+  if (!outdir_.empty()) {
+    std::error_code ec;
+    fs::create_directories(outdir_, ec);
+    if (ec || !fs::is_directory(outdir_)) return Fail(2, "cannot use the output folder '" + outdir_ + "'"), false;
   }
-  view_.AcceptProposedNames(o_.outdir);
-  view_.SetText("EditSmoothness", FormatGeneral(o_.smoothness));
-  if (!step("ButtonCalcSpline") || !save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return false;
-  if (!step("ButtonInputChangeInformation")) return false;
-  if (o_.mass) view_.SetText("EditMass", FormatGeneral(*o_.mass));
-  if (o_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*o_.minima));
-  return step("ButtonCalcEffectiveDensityOfStates") && step("ButtonCalcFermiLevel") &&
-         save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile);
+  view_.AcceptProposedNames(outdir_);
+  view_.SetText("EditSmoothness", FormatGeneral(road_.smoothness));
+  if (!Step("ButtonCalcSpline") || !Save("ButtonSaveSpline", "spl", a_.AnalysisDataFile)) return false;
+  if (!Step("ButtonInputChangeInformation")) return false;
+  if (road_.mass) view_.SetText("EditMass", FormatGeneral(*road_.mass));
+  if (road_.minima) view_.SetText("EditEquivalentMinima", FormatGeneral(*road_.minima));
+  return Step("ButtonCalcEffectiveDensityOfStates") && Step("ButtonCalcFermiLevel") &&
+         Save("ButtonSaveFermiLevel", "fl", a_.FermiLevelFile);
 }
 
 bool FermiRoad::OpenFromMenu(const std::string& menuItem) {

@@ -7,6 +7,7 @@
 #include "batch/Analyze.h"
 #include "batch/Json.h"
 #include "batch/Options.h"
+#include "batch/Sidecommand.h"
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 #include "presenters/Curvefitting.h"
@@ -17,24 +18,6 @@ namespace {
 
 using korv::curvefit::FitParameters;
 using korv::curvefit::FitResult;
-
-// The curve-fitting window in memory; its boxes are logged in order.
-class FitView : public korv::ui::MemoryView {
- public:
-  explicit FitView(std::vector<std::string>& log)
-      : MemoryView(korv::ui::CurveFittingControls(), korv::ui::CurveFittingCharts()), log_(log) {}
-  void ShowError(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowError(text);
-  }
-  void ShowNotice(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowNotice(text);
-  }
-
- private:
-  std::vector<std::string>& log_;
-};
 
 struct Outcome {
   AnalyzeReport road;
@@ -53,12 +36,7 @@ void fail(Outcome& o, int status, const std::string& reason) {
 
 Outcome run(const CurveFitOptions& opt) {
   Outcome o;
-  AnalyzeOptions road;
-  road.input = opt.input;
-  road.outdir = opt.outdir;
-  road.smoothness = opt.road.smoothness;
-  road.mass = opt.road.mass;
-  road.minima = opt.road.minima;
+  const AnalyzeOptions road = RoadAnalyzeOptions(opt.input, opt.outdir, opt.road);
   Analysis record;
   o.road = RunAnalyze(road, record);
   if (o.road.exitStatus != 0) {
@@ -70,7 +48,7 @@ Outcome run(const CurveFitOptions& opt) {
     return o;
   }
 
-  FitView view(o.road.messages);
+  LoggingView view(korv::ui::CurveFittingControls(), korv::ui::CurveFittingCharts(), o.road.messages);
   korv::ui::CurveFittingPresenter window(record, view);
   window.PrepareWindow();
   if (!view.errors.empty()) return fail(o, 1, view.errors.back()), o;
@@ -198,12 +176,8 @@ std::string jsonText(const Outcome& o) {
   } else {
     j.Key("adjusted").Null();
   }
-  j.Key("messages").BeginArray();
-  for (const auto& m : o.road.messages) j.String(m);
-  j.EndArray();
-  j.Key("files").BeginObject();
-  for (const auto& [kind, path] : o.road.files) j.Key(kind).String(path);
-  j.EndObject();
+  WriteMessages(j, {&o.road.messages});
+  WriteFiles(j, {&o.road.files});
   if (o.exitStatus != 0) j.Key("error").String(o.failure);
   j.EndObject();
   return j.Text() + "\n";
@@ -251,12 +225,10 @@ std::string summaryText(const Outcome& o) {
   }
   if (!o.road.messages.empty()) {
     out << "Messages:\n";
-    for (const auto& m : o.road.messages) out << "  " << m << "\n";
+    PrintMessageLines(out, o.road.messages);
   }
   out << "Files written:\n";
-  // The kinds in a column of five, as every other command lists its files.
-  for (const auto& [kind, path] : o.road.files)
-    out << "  " << kind << std::string(kind.size() < 5 ? 5 - kind.size() : 1, ' ') << path << "\n";
+  PrintFileLines(out, o.road.files);
   return out.str();
 }
 
@@ -270,66 +242,39 @@ int index(const std::string& option, const std::string& v) {
 
 CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
   CurveFitOptions o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
-      return args[++i];
-    };
-    if (TakeRoadOption(arg, value, o.road)) {
-    } else if (arg == "--low-index") {
-      o.lowIndex = index(arg, value());
-    } else if (arg == "--high-index") {
-      o.highIndex = index(arg, value());
-    } else if (arg == "--compensating-density") {
-      const std::string v = value();
-      double x = 0;
-      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
-      o.compensatingDensity = v;
-    } else if (arg == "--outdir") {
-      o.outdir = value();
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--quiet") {
-      o.quiet = true;
-    } else if (arg == "--relative") {
-      o.relative = true;
-    } else if (arg == "--merge-unresolved") {
-      o.mergeUnresolved = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      throw UsageError("unknown option " + arg + " for curve-fit");
-    } else if (o.input.empty()) {
-      o.input = arg;
-    } else {
-      throw UsageError("curve-fit takes one measurement file, got also '" + arg + "'");
-    }
-  }
+  ParseCommandArgs("curve-fit", args, o.input, o.outdir, o.road, o.json, o.quiet,
+                   [&](const std::string& arg, const std::function<std::string()>& value) {
+                     if (arg == "--low-index") {
+                       o.lowIndex = index(arg, value());
+                     } else if (arg == "--high-index") {
+                       o.highIndex = index(arg, value());
+                     } else if (arg == "--compensating-density") {
+                       const std::string v = value();
+                       double x = 0;
+                       if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+                       o.compensatingDensity = v;
+                     } else if (arg == "--relative") {
+                       o.relative = true;
+                     } else if (arg == "--merge-unresolved") {
+                       o.mergeUnresolved = true;
+                     } else {
+                       return false;
+                     }
+                     return true;
+                   });
   if (o.lowIndex.has_value() != o.highIndex.has_value()) throw UsageError("give --low-index and --high-index together");
   if (o.mergeUnresolved && !o.relative) throw UsageError("--merge-unresolved needs --relative");
-  if (o.input.empty()) throw UsageError("curve-fit needs a measurement file (*.nT or *.pT)");
+  RequireInput("curve-fit", o.input);
   return o;
 }
 
 int RunCurveFitCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CurveFitOptions opt;
-  try {
-    opt = ParseCurveFit(args);
-  } catch (const UsageError& e) {
-    err << "korv-batch: " << e.what() << "\n";
-    return 2;
-  }
-  const Outcome o = run(opt);
-  if (o.exitStatus == 2) {
-    err << "korv-batch: " << o.failure << "\n";
-    return 2;
-  }
-  // --json wins over --quiet, as in every command.
-  if (opt.json)
-    out << jsonText(o);
-  else if (!opt.quiet)
-    out << summaryText(o);
-  if (o.exitStatus != 0) err << "korv-batch: " << o.failure << "\n";
-  return o.exitStatus;
+  const auto opt = ParseOrComplain([&] { return ParseCurveFit(args); }, err);
+  if (!opt) return 2;
+  const Outcome o = run(*opt);
+  return PrintOutcome(
+      o.exitStatus, o.failure, opt->json, opt->quiet, [&] { return jsonText(o); }, [&] { return summaryText(o); }, out,
+      err);
 }
 
 }  // namespace korv::batch

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/Options.h"
+#include "batch/Roadreport.h"
 
 namespace korv::batch {
 
@@ -31,15 +32,10 @@ struct DhesPeakResult {
   double density = 0;      // cm^-3
 };
 
-struct DhesReport {
+// Its files: "spl", "fl", "DHES".
+struct DhesReport : RoadReport {
   DhesOptions options;
-  std::string conductionType;
-  std::string semiconductor;
   std::vector<DhesPeakResult> peaks;
-  std::vector<std::string> messages;
-  std::vector<std::pair<std::string, std::string>> files;  // "spl", "fl", "DHES"
-  int exitStatus = 0;                                      // 0 done, 1 a step failed, 2 bad usage or unreadable input
-  std::string failure;
 };
 
 // Throws UsageError (batch/Options.h) for a bad command line; args start after "dhes".

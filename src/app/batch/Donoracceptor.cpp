@@ -2,7 +2,6 @@
 // Fermi level, with the net density typed into its edit.
 #include "batch/Conventional.h"
 #include "batch/Conventionalroad.h"
-#include "core/Error.h"
 #include "presenters/Conventionalanalysis2.h"
 
 namespace korv::batch {
@@ -11,53 +10,21 @@ ConventionalReport RunDonorAcceptor(const ConventionalOptions& options) {
   using namespace korv::ui;
   ConventionalReport r;
   r.options = options;
-  FermiRoad road(options, r);
+  FermiRoad road(options.input, options.outdir, {options.smoothness, options.mass, options.minima}, r);
   if (!road.Run()) return r;
 
   LoggingView view(ConventionalAnalysis2Controls(), ConventionalAnalysis2Charts(), r.messages);
   ConventionalAnalysis2Presenter window(road.Record(), view);
   window.showConfirmation = [&](bool) { r.confirmationShown = true; };
-  view.AcceptProposedNames(options.outdir);
-  bool prepared = false;
-  road.windows.opened = [&](Window w) {
-    if (w != Window::DonorAcceptor) return;
-    try {
-      window.PrepareWindow();
-      prepared = true;
-    } catch (const korv::Error& e) {
-      view.ShowError(e.what());
-    }
-  };
-  if (!road.OpenFromMenu("MenuInverseTCom")) return r;
-  if (!prepared) return road.Fail(1, r.messages.empty() ? "the window was not opened" : r.messages.back()), r;
-  r.caption = view.caption;
-
-  const auto& a = window.Results();
-  const int count = a.Data().Count();
-  if (options.lowIndex && (*options.highIndex > count - 1))
-    return road.Fail(2, "--high-index " + std::to_string(*options.highIndex) + " lies beyond the last point (" +
-                            std::to_string(count - 1) + ")"),
-           r;
-  if (options.lowIndex) {
-    auto click = [&](const std::string& c) { return window.Invoke(c + "Click"); };
-    if (!ReachRange(
-            *options.lowIndex, *options.highIndex, [&] { return a.Range().IndexLowestTemperature(); },
-            [&] { return a.Range().IndexHighestTemperature(); }, click, count))
-      return road.Fail(1, "the fitting range could not be reached"), r;
-  }
-  r.lowIndex = a.Range().IndexLowestTemperature();
-  r.highIndex = a.Range().IndexHighestTemperature();
-  r.lowTemperature = a.Data().T[r.lowIndex];
-  r.highTemperature = a.Data().T[r.highIndex];
+  if (!OpenConventionalWindow(road, view, window, Window::DonorAcceptor, "MenuInverseTCom", r)) return r;
 
   view.SetText("EditNetDensity", *options.netDensity);
-  const std::size_t before = view.errors.size();
-  if (!window.Invoke("ButtonEvaluationClick")) return road.Fail(1, "Evaluation is not available"), r;
-  const bool failed = view.errors.size() > before;
-  for (const char* c : {"LabelG", "LabelMass", "LabelMc", "LabelLow", "LabelHigh", "EditNetDensity",
-                        "LabelDonorDensity", "LabelAcceptorDensity", "LabelEnergyLevel", "LabelGMass"})
-    if (view.IsVisible(c)) r.shown.emplace_back(c, view.Text(c));
-  if (failed) return road.Fail(1, view.errors.back()), r;
+  if (!EvaluateConventional(road, view, window, "ButtonEvaluationClick",
+                            {"LabelG", "LabelMass", "LabelMc", "LabelLow", "LabelHigh", "EditNetDensity",
+                             "LabelDonorDensity", "LabelAcceptorDensity", "LabelEnergyLevel", "LabelGMass"},
+                            r))
+    return r;
+  const auto& a = window.Results();
   r.values = {{"net_density", a.NetDensity},
               {"degeneracy_factor", a.DopantDegeneracy},
               {"slope", a.FitSlope},
@@ -70,12 +37,7 @@ ConventionalReport RunDonorAcceptor(const ConventionalOptions& options) {
               {"acceptor_density", a.AcceptorDensity},
               {"mass_factor", a.MassFactor}};
   r.simulatedPoints = static_cast<int>(a.CurveTemperature.size());
-
-  const std::size_t beforeSave = view.errors.size();
-  if (!window.Invoke("ButtonSaveClick")) return road.Fail(1, "Save is not available"), r;
-  if (view.errors.size() > beforeSave) return road.Fail(1, view.errors.back()), r;
-  if (a.CncFileName.empty()) return road.Fail(1, "the *.CNC file was not saved"), r;
-  r.files.emplace_back("CNC", a.CncFileName);
+  SaveConventional(road, view, window, "ButtonSaveClick", "Save is not available", a.CncFileName, "CNC", r);
   return r;
 }
 

@@ -6,6 +6,7 @@
 
 #include "batch/Json.h"
 #include "batch/Options.h"
+#include "batch/Sidecommand.h"
 #include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 #include "presenters/Excitedstates.h"
@@ -15,28 +16,8 @@
 namespace korv::batch {
 namespace {
 
-using korv::ui::MemoryView;
-
-// The in-memory excited-states window; every box it shows is also logged in order.
-class WindowView : public MemoryView {
- public:
-  explicit WindowView(std::vector<std::string>& log)
-      : MemoryView(korv::ui::ExcitedStatesControls(), korv::ui::ExcitedStatesCharts()), log_(log) {}
-  void ShowError(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowError(text);
-  }
-  void ShowNotice(const std::string& text) override {
-    log_.push_back(text);
-    MemoryView::ShowNotice(text);
-  }
-
- private:
-  std::vector<std::string>& log_;
-};
-
 void RunWindow(const ExcitedStatesOptions& o, Analysis& record, ExcitedStatesReport& r) {
-  WindowView view(r.messages);
+  LoggingView view(korv::ui::ExcitedStatesControls(), korv::ui::ExcitedStatesCharts(), r.messages);
   korv::ui::RecordingWindows windows;
   korv::ui::ExcitedStatesPresenter presenter(record, view, &windows);
   view.AcceptProposedNames(o.outdir);
@@ -86,54 +67,31 @@ void RunWindow(const ExcitedStatesOptions& o, Analysis& record, ExcitedStatesRep
   r.files.emplace_back("exc", e.ExcFileName);
 }
 
-std::string padded(const std::string& s, std::size_t width) {
-  return s + std::string(width > s.size() ? width - s.size() : 0, ' ');
-}
-
 }  // namespace
 
 ExcitedStatesOptions ParseExcitedStates(const std::vector<std::string>& args) {
   ExcitedStatesOptions o;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
-      return args[++i];
-    };
-    if (TakeRoadOption(arg, value, o.road)) {
-    } else if (arg == "--dielectric-constant") {
-      const std::string& v = value();
-      double x = 0;
-      if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
-      o.dielectricConstant = x;  // the window itself refuses one that is not positive
-    } else if (arg == "--after-h1") {
-      o.afterH1 = true;
-    } else if (arg == "--outdir") {
-      o.outdir = value();
-    } else if (arg == "--json") {
-      o.json = true;
-    } else if (arg == "--quiet") {
-      o.quiet = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      throw UsageError("unknown option " + arg + " for excited-states");
-    } else if (o.input.empty()) {
-      o.input = arg;
-    } else {
-      throw UsageError("excited-states takes one measurement file, got also '" + arg + "'");
-    }
-  }
-  if (o.input.empty()) throw UsageError("excited-states needs a measurement file (*.nT or *.pT)");
+  ParseCommandArgs("excited-states", args, o.input, o.outdir, o.road, o.json, o.quiet,
+                   [&](const std::string& arg, const std::function<std::string()>& value) {
+                     if (arg == "--dielectric-constant") {
+                       const std::string v = value();
+                       double x = 0;
+                       if (!TryParseReal(v, x)) throw UsageError("option " + arg + ": '" + v + "' is not a number");
+                       o.dielectricConstant = x;  // the window itself refuses one that is not positive
+                     } else if (arg == "--after-h1") {
+                       o.afterH1 = true;
+                     } else {
+                       return false;
+                     }
+                     return true;
+                   });
+  RequireInput("excited-states", o.input);
   return o;
 }
 
 ExcitedStatesReport RunExcitedStates(const ExcitedStatesOptions& options) {
   ExcitedStatesReport report;
-  AnalyzeOptions road;
-  road.input = options.input;
-  road.outdir = options.outdir;
-  road.smoothness = options.road.smoothness;
-  road.mass = options.road.mass;
-  road.minima = options.road.minima;
+  const AnalyzeOptions road = RoadAnalyzeOptions(options.input, options.outdir, options.road);
   RoadEnd end;
   end.stopAfterH1 = options.afterH1;
   end.then = [&](Analysis& record, AnalyzeReport& r) {
@@ -166,14 +124,14 @@ std::string ExcitedSummaryText(const ExcitedStatesReport& r) {
     out << "trial  r   start  density [cm^-3]  level [eV]  comp. [cm^-3]  deviation\n";
     for (std::size_t i = 0; i < r.trials.size(); ++i) {
       const auto& t = r.trials[i];
-      out << padded(std::to_string(i), 7) << padded(std::to_string(t.highestLevel), 4)
-          << padded(std::to_string(t.start), 7);
+      out << Padded(std::to_string(i), 7) << Padded(std::to_string(t.highestLevel), 4)
+          << Padded(std::to_string(t.start), 7);
       if (!t.succeeded) {
         out << "failed: " << t.message << "\n";
         continue;
       }
-      out << padded(FormatPattern(t.density, "0.00E+00"), 17) << padded(FormatPattern(t.level, "0.####"), 12)
-          << padded(FormatPattern(t.compensatingDensity, "0.00E+00"), 15)
+      out << Padded(FormatPattern(t.density, "0.00E+00"), 17) << Padded(FormatPattern(t.level, "0.####"), 12)
+          << Padded(FormatPattern(t.compensatingDensity, "0.00E+00"), 15)
           << (std::isfinite(t.deviation) ? FormatPattern(t.deviation, "0.00E+00") : "-")
           << (static_cast<int>(i) == r.chosenTrial ? "  <- chosen" : "") << (t.valid ? "" : "  (out of range)") << "\n";
     }
@@ -184,12 +142,12 @@ std::string ExcitedSummaryText(const ExcitedStatesReport& r) {
         << " eV, compensating density " << FormatPattern(r.compensatingDensity, "0.00E+00") << " cm^-3\n";
   if (!r.road.messages.empty() || !r.messages.empty()) {
     out << "\nMessages:\n";
-    for (const auto& m : r.road.messages) out << "  " << m << "\n";
-    for (const auto& m : r.messages) out << "  " << m << "\n";
+    PrintMessageLines(out, r.road.messages);
+    PrintMessageLines(out, r.messages);
   }
   out << "\nFiles written:\n";
-  for (const auto& [kind, path] : r.road.files) out << "  " << padded(kind, 5) << path << "\n";
-  for (const auto& [kind, path] : r.files) out << "  " << padded(kind, 5) << path << "\n";
+  PrintFileLines(out, r.road.files);
+  PrintFileLines(out, r.files);
   return out.str();
 }
 
@@ -239,38 +197,20 @@ std::string ExcitedJsonText(const ExcitedStatesReport& r) {
     j.EndObject();
   }
   j.EndArray();
-  j.Key("messages").BeginArray();
-  for (const auto& m : r.road.messages) j.String(m);
-  for (const auto& m : r.messages) j.String(m);
-  j.EndArray();
-  j.Key("files").BeginObject();
-  for (const auto& [kind, path] : r.road.files) j.Key(kind).String(path);
-  for (const auto& [kind, path] : r.files) j.Key(kind).String(path);
-  j.EndObject();
+  WriteMessages(j, {&r.road.messages, &r.messages});
+  WriteFiles(j, {&r.road.files, &r.files});
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";
 }
 
 int ExcitedStatesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  ExcitedStatesOptions options;
-  try {
-    options = ParseExcitedStates(args);
-  } catch (const UsageError& e) {
-    err << "korv-batch: " << e.what() << "\n";
-    return 2;
-  }
-  const ExcitedStatesReport report = RunExcitedStates(options);
-  if (report.exitStatus == 2) {
-    err << "korv-batch: " << report.failure << "\n";
-    return 2;
-  }
-  if (options.json)
-    out << ExcitedJsonText(report);
-  else if (!options.quiet)
-    out << ExcitedSummaryText(report);
-  if (report.exitStatus != 0) err << "korv-batch: " << report.failure << "\n";
-  return report.exitStatus;
+  const auto options = ParseOrComplain([&] { return ParseExcitedStates(args); }, err);
+  if (!options) return 2;
+  const ExcitedStatesReport report = RunExcitedStates(*options);
+  return PrintOutcome(
+      report.exitStatus, report.failure, options->json, options->quiet, [&] { return ExcitedJsonText(report); },
+      [&] { return ExcitedSummaryText(report); }, out, err);
 }
 
 }  // namespace korv::batch

@@ -43,17 +43,14 @@ class Args {
 
 AnalyzeOptions parseAnalyze(Args& a) {
   AnalyzeOptions o;
+  RoadOptions road;
   bool commonG = false, slotG = false;
   while (a.More()) {
     std::string arg = a.Next();
-    if (arg == "--outdir") {
+    if (TakeRoadOption(
+            arg, [&] { return a.Value(arg); }, road)) {
+    } else if (arg == "--outdir") {
       o.outdir = a.Value(arg);
-    } else if (arg == "--smoothness") {
-      o.smoothness = a.Positive(arg);
-    } else if (arg == "--mass") {
-      o.mass = a.Positive(arg);
-    } else if (arg == "--minima") {
-      o.minima = a.Positive(arg);
     } else if (arg == "--g") {
       double g = a.Positive(arg);
       o.g[0] = o.g[1] = o.g[2] = g;
@@ -94,6 +91,9 @@ AnalyzeOptions parseAnalyze(Args& a) {
       o.inputs.push_back(arg);
     }
   }
+  o.smoothness = road.smoothness;
+  o.mass = road.mass;
+  o.minima = road.minima;
   if (!o.inputs.empty()) o.input = o.inputs.front();
   if (commonG && slotG) throw UsageError("give either --g or --g1/--g2/--g3, not both");
   if (o.input.empty()) throw UsageError("analyze needs a measurement file (*.nT or *.pT)");
