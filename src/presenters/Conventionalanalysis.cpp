@@ -7,23 +7,13 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
 
 using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
-
-SeriesStyle style(Marker marker, LineStyle line, std::uint32_t color, int size = 4, int vertical = 0, int width = 1) {
-  SeriesStyle s;
-  s.marker = marker;
-  s.line = line;
-  s.color = color;
-  s.size = size;
-  s.verticalSize = vertical;
-  s.width = width;
-  return s;
-}
 
 const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
                                      "ButtonIncreaseHigh"};
@@ -99,14 +89,15 @@ const std::vector<ChartSpec>& ConventionalAnalysisCharts() {
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)/T^3/4  [cm^-3 K^-0.75]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlack),
-        style(Marker::Cross, LineStyle::None, kLime, 7, 16, 3),
-        style(Marker::Cross, LineStyle::None, kBlue, 7, 16, 3)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed), MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlack),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kLime, 7, 16, 3),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kBlue, 7, 16, 3)}},
       {kOneImpurityChart2,
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)  [cm^-3]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlue)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
+        MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue)}},
   };
   return charts;
 }
@@ -129,21 +120,6 @@ ConventionalAnalysisPresenter::ConventionalAnalysisPresenter(const Analysis& rec
   view_.SetEnabled("SaveConventionalAnalysis", false);
   view_.SetEnabled("ButtonSaveFigureOnlyOne1", false);
   view_.SetEnabled("ButtonSaveFigureOnlyOne2", false);
-}
-
-void ConventionalAnalysisPresenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error&) {
-    throw;  // an unknown control name: a fault of the window, not of the data
-  } catch (const std::exception& e) {
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  }
-}
-
-void ConventionalAnalysisPresenter::point(const char* chart, int series, double x, double y) {
-  if (std::isfinite(x) && std::isfinite(y)) view_.AddPoint(chart, series, x, y);
 }
 
 void ConventionalAnalysisPresenter::PrepareWindow() {
@@ -183,17 +159,13 @@ void ConventionalAnalysisPresenter::PrepareWindow() {
 void ConventionalAnalysisPresenter::showHighEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexHighestTemperature();
-  view_.SetText("LabelLow", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kOneImpurityChart1, oneimpurity::kHighEnd);
-  point(kOneImpurityChart1, oneimpurity::kHighEnd, 1000 / d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
+  ShowRangeEnd(view_, "LabelLow", kOneImpurityChart1, oneimpurity::kHighEnd, d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
 }
 
 void ConventionalAnalysisPresenter::showLowEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexLowestTemperature();
-  view_.SetText("LabelHigh", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kOneImpurityChart1, oneimpurity::kLowEnd);
-  point(kOneImpurityChart1, oneimpurity::kLowEnd, 1000 / d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
+  ShowRangeEnd(view_, "LabelHigh", kOneImpurityChart1, oneimpurity::kLowEnd, d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
 }
 
 void ConventionalAnalysisPresenter::clearResults() {
@@ -204,40 +176,35 @@ void ConventionalAnalysisPresenter::clearResults() {
   for (const char* c : {"LabelComment1", "LabelComment2", "LabelComment3"}) view_.SetText(c, "");
 }
 
-void ConventionalAnalysisPresenter::ButtonDecreaseLowClick() {
-  command([&] {
-    a_.Range().DecreaseLow();
-    showHighEnd();
+void ConventionalAnalysisPresenter::moveRange(void (conventional::FittingRange::*step)(), bool highEnd) {
+  RunCommand(view_, [&] {
+    (a_.Range().*step)();
+    if (highEnd)
+      showHighEnd();
+    else
+      showLowEnd();
     clearResults();
   });
+}
+
+void ConventionalAnalysisPresenter::ButtonDecreaseLowClick() {
+  moveRange(&conventional::FittingRange::DecreaseLow, true);
 }
 
 void ConventionalAnalysisPresenter::ButtonIncreaseLowClick() {
-  command([&] {
-    a_.Range().IncreaseLow();
-    showHighEnd();
-    clearResults();
-  });
+  moveRange(&conventional::FittingRange::IncreaseLow, true);
 }
 
 void ConventionalAnalysisPresenter::ButtonDecreaseHighClick() {
-  command([&] {
-    a_.Range().DecreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
+  moveRange(&conventional::FittingRange::DecreaseHigh, false);
 }
 
 void ConventionalAnalysisPresenter::ButtonIncreaseHighClick() {
-  command([&] {
-    a_.Range().IncreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
+  moveRange(&conventional::FittingRange::IncreaseHigh, false);
 }
 
 void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
-  command([&] {
+  RunCommand(view_, [&] {
     view_.SetCursor(Cursor::Busy);
     try {
       a_.Evaluate();
@@ -248,18 +215,12 @@ void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
     }
     view_.SetText("LabelEnergyLevel", FormatPattern(a_.ObtainedLevel, "0.####"));
     view_.SetText("LabelDensity", FormatPattern(a_.ObtainedDensity, "0.00E+00"));
-    view_.ClearSeries(kOneImpurityChart1, oneimpurity::kLine);
-    point(kOneImpurityChart1, oneimpurity::kLine, a_.LineX1, a_.LineY1);
-    point(kOneImpurityChart1, oneimpurity::kLine, a_.LineX2, a_.LineY2);
+    ShowLine(view_, kOneImpurityChart1, oneimpurity::kLine, a_.LineX1, a_.LineY1, a_.LineX2, a_.LineY2);
     view_.SetText("LabelComment1", a_.Comment1);
     view_.SetText("LabelComment2", a_.Comment2);
     view_.SetText("LabelComment3", a_.Comment3);
     view_.SetEnabled("SaveConventionalAnalysis", true);
-    view_.ClearSeries(kOneImpurityChart2, oneimpurity::kLine);
-    std::vector<double> x;
-    x.reserve(a_.CurveTemperature.size());
-    for (double T : a_.CurveTemperature) x.push_back(1000 / T);
-    view_.AddPoints(kOneImpurityChart2, oneimpurity::kLine, x, a_.CurveConcentration);
+    ShowCurve(view_, kOneImpurityChart2, oneimpurity::kLine, a_.CurveTemperature, a_.CurveConcentration);
     view_.SetEnabled("ButtonSaveFigureOnlyOne1", false);
     view_.SetEnabled("ButtonSaveFigureOnlyOne2", false);
     view_.SetCursor(Cursor::Normal);
@@ -267,7 +228,7 @@ void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
 }
 
 void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() {
-  command([&] {
+  RunCommand(view_, [&] {
     const auto path =
         view_.AskSaveFile(FileDialog{"", kCnoFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNO")});
     if (!path) return;
@@ -279,15 +240,9 @@ void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() {
 }
 
 void ConventionalAnalysisPresenter::saveFigure(const char* button, const char* chart, const char* suffix) {
-  command([&] {
-    const auto path = view_.AskSaveFile(FileDialog{"", kCnoFilter, 3, ReplaceExtension(a_.CnoFileName, suffix)});
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) {
-      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    view_.SetEnabled(button, false);
+  RunCommand(view_, [&] {
+    if (SaveChartFigure(view_, FileDialog{"", kCnoFilter, 3, ReplaceExtension(a_.CnoFileName, suffix)}, chart))
+      view_.SetEnabled(button, false);
   });
 }
 
@@ -300,7 +255,7 @@ void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click() {
 }
 
 void ConventionalAnalysisPresenter::PrintConventionalAnalysisClick() {
-  command([&] {
+  RunCommand(view_, [&] {
     if (printWindow) printWindow();
   });
 }
@@ -326,12 +281,7 @@ bool ConventionalAnalysisPresenter::Invoke(const std::string& handler) {
       {"ExitConventionalAnalysisClick", &P::ExitConventionalAnalysisClick},
       {"Help2Click", &P::Help2Click},
   };
-  auto it = handlers.find(handler);
-  if (it == handlers.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  const std::string control = handler.substr(0, handler.size() - 5);
-  if (!view_.IsEnabled(control) || !view_.IsVisible(control)) return false;
-  (this->*(it->second))();
-  return true;
+  return InvokeHandler(view_, handlers, handler, [this](auto method) { (this->*method)(); });
 }
 
 }  // namespace korv::ui

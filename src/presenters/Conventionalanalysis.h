@@ -64,11 +64,11 @@ class ConventionalAnalysisPresenter {
   const conventional::OneImpurityAnalysis& Results() const { return a_; }
 
  private:
-  void command(const std::function<void()>& body);
+  // One step of the fitting range, then its moved end shown and the results cleared.
+  void moveRange(void (conventional::FittingRange::*step)(), bool highEnd);
   void clearResults();
   void showHighEnd();
   void showLowEnd();
-  void point(const char* chart, int series, double x, double y);
   void saveFigure(const char* button, const char* chart, const char* suffix);
 
   const Analysis& record_;

@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
@@ -571,14 +572,8 @@ void CurveFittingPresenter::ButtonSaveClick() {
 
 void CurveFittingPresenter::saveFigure(const std::string& button, const std::string& chart, const std::string& suffix) {
   command([&] {
-    const auto path = view_.AskSaveFile(FileDialog{"", kCurveFittingFilter, 2, ReplaceExtension(file_, suffix)});
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) {
-      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    view_.SetEnabled(button, false);
+    if (SaveChartFigure(view_, FileDialog{"", kCurveFittingFilter, 2, ReplaceExtension(file_, suffix)}, chart))
+      view_.SetEnabled(button, false);
   });
 }
 
