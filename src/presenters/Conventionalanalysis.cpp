@@ -115,12 +115,10 @@ const std::vector<std::string>& ConventionalAnalysisPTypeSet() {
 }
 
 ConventionalAnalysisPresenter::ConventionalAnalysisPresenter(const Analysis& record, View& view)
-    : record_(record), view_(view) {
-  view_.SetText("LabelVerOnlyOne", record_.ProgramCaption);
-  view_.SetEnabled("SaveConventionalAnalysis", false);
-  view_.SetEnabled("ButtonSaveFigureOnlyOne1", false);
-  view_.SetEnabled("ButtonSaveFigureOnlyOne2", false);
-}
+    : RangeWindowPresenter(
+          record, view,
+          Names{"LabelVerOnlyOne", "SaveConventionalAnalysis", "ButtonSaveFigureOnlyOne1", "ButtonSaveFigureOnlyOne2",
+                kOneImpurityChart1, kOneImpurityChart2, kCnoFilter, ".CNO", "CNO1.bmp", "CNO2.bmp"}) {}
 
 void ConventionalAnalysisPresenter::PrepareWindow() {
   a_.Prepare(record_);
@@ -176,17 +174,6 @@ void ConventionalAnalysisPresenter::clearResults() {
   for (const char* c : {"LabelComment1", "LabelComment2", "LabelComment3"}) view_.SetText(c, "");
 }
 
-void ConventionalAnalysisPresenter::moveRange(void (conventional::FittingRange::*step)(), bool highEnd) {
-  RunCommand(view_, [&] {
-    (a_.Range().*step)();
-    if (highEnd)
-      showHighEnd();
-    else
-      showLowEnd();
-    clearResults();
-  });
-}
-
 void ConventionalAnalysisPresenter::ButtonDecreaseLowClick() {
   moveRange(&conventional::FittingRange::DecreaseLow, true);
 }
@@ -227,44 +214,19 @@ void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
   });
 }
 
-void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() {
-  RunCommand(view_, [&] {
-    const auto path =
-        view_.AskSaveFile(FileDialog{"", kCnoFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNO")});
-    if (!path) return;
-    a_.WriteCnoFile(record_, *path);
-    view_.SetEnabled("SaveConventionalAnalysis", false);
-    view_.SetEnabled("ButtonSaveFigureOnlyOne1", true);
-    view_.SetEnabled("ButtonSaveFigureOnlyOne2", true);
-  });
-}
+void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() { saveResults(); }
 
-void ConventionalAnalysisPresenter::saveFigure(const char* button, const char* chart, const char* suffix) {
-  RunCommand(view_, [&] {
-    if (SaveChartFigure(view_, FileDialog{"", kCnoFilter, 3, ReplaceExtension(a_.CnoFileName, suffix)}, chart))
-      view_.SetEnabled(button, false);
-  });
-}
+void ConventionalAnalysisPresenter::writeResults(const std::string& path) { a_.WriteCnoFile(record_, path); }
 
-void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne1Click() {
-  saveFigure("ButtonSaveFigureOnlyOne1", kOneImpurityChart1, "CNO1.bmp");
-}
+void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne1Click() { saveFigure(1); }
 
-void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click() {
-  saveFigure("ButtonSaveFigureOnlyOne2", kOneImpurityChart2, "CNO2.bmp");
-}
+void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click() { saveFigure(2); }
 
-void ConventionalAnalysisPresenter::PrintConventionalAnalysisClick() {
-  RunCommand(view_, [&] {
-    if (printWindow) printWindow();
-  });
-}
+void ConventionalAnalysisPresenter::PrintConventionalAnalysisClick() { print(); }
 
 void ConventionalAnalysisPresenter::ExitConventionalAnalysisClick() { view_.CloseWindow(); }
 
-void ConventionalAnalysisPresenter::Help2Click() {
-  if (showHelp) showHelp();
-}
+void ConventionalAnalysisPresenter::Help2Click() { help(); }
 
 bool ConventionalAnalysisPresenter::Invoke(const std::string& handler) {
   using P = ConventionalAnalysisPresenter;

@@ -153,12 +153,10 @@ void OneDonorOneAcceptorConfirmationPresenter::Prepare(bool n) {
 void OneDonorOneAcceptorConfirmationPresenter::ButtonOKClick() { view_.CloseWindow(); }
 
 ConventionalAnalysis2Presenter::ConventionalAnalysis2Presenter(const Analysis& record, View& view)
-    : record_(record), view_(view) {
-  view_.SetText("LabelVerDonorAcceptor", record_.ProgramCaption);
-  view_.SetEnabled("ButtonSave", false);
-  view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
-  view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
-}
+    : RangeWindowPresenter(record, view,
+                           Names{"LabelVerDonorAcceptor", "ButtonSave", "ButtonSaveFigureDonorAcceptor1",
+                                 "ButtonSaveFigureDonorAcceptor2", kDonorAcceptorChart1, kDonorAcceptorChart2,
+                                 kCncFilter, ".CNC", "CNC1.bmp", "CNC2.bmp"}) {}
 
 void ConventionalAnalysis2Presenter::PrepareWindow() {
   a_.Prepare(record_);
@@ -218,17 +216,6 @@ void ConventionalAnalysis2Presenter::clearResults() {
   view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
 }
 
-void ConventionalAnalysis2Presenter::moveRange(void (conventional::FittingRange::*step)(), bool highEnd) {
-  RunCommand(view_, [&] {
-    (a_.Range().*step)();
-    if (highEnd)
-      showHighEnd();
-    else
-      showLowEnd();
-    clearResults();
-  });
-}
-
 void ConventionalAnalysis2Presenter::ButtonDecreaseLowClick() {
   moveRange(&conventional::FittingRange::DecreaseLow, true);
 }
@@ -279,42 +266,17 @@ void ConventionalAnalysis2Presenter::ButtonEvaluationClick() {
   });
 }
 
-void ConventionalAnalysis2Presenter::ButtonSaveClick() {
-  RunCommand(view_, [&] {
-    const auto path =
-        view_.AskSaveFile(FileDialog{"", kCncFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNC")});
-    if (!path) return;
-    a_.WriteCncFile(record_, *path);
-    view_.SetEnabled("ButtonSave", false);
-    view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", true);
-    view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", true);
-  });
-}
+void ConventionalAnalysis2Presenter::ButtonSaveClick() { saveResults(); }
 
-void ConventionalAnalysis2Presenter::saveFigure(const char* button, const char* chart, const char* suffix) {
-  RunCommand(view_, [&] {
-    if (SaveChartFigure(view_, FileDialog{"", kCncFilter, 3, ReplaceExtension(a_.CncFileName, suffix)}, chart))
-      view_.SetEnabled(button, false);
-  });
-}
+void ConventionalAnalysis2Presenter::writeResults(const std::string& path) { a_.WriteCncFile(record_, path); }
 
-void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click() {
-  saveFigure("ButtonSaveFigureDonorAcceptor1", kDonorAcceptorChart1, "CNC1.bmp");
-}
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click() { saveFigure(1); }
 
-void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click() {
-  saveFigure("ButtonSaveFigureDonorAcceptor2", kDonorAcceptorChart2, "CNC2.bmp");
-}
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click() { saveFigure(2); }
 
-void ConventionalAnalysis2Presenter::ButtonPrintClick() {
-  RunCommand(view_, [&] {
-    if (printWindow) printWindow();
-  });
-}
+void ConventionalAnalysis2Presenter::ButtonPrintClick() { print(); }
 
-void ConventionalAnalysis2Presenter::ButtonHelpClick() {
-  if (showHelp) showHelp();
-}
+void ConventionalAnalysis2Presenter::ButtonHelpClick() { help(); }
 
 bool ConventionalAnalysis2Presenter::Invoke(const std::string& handler) {
   using P = ConventionalAnalysis2Presenter;
