@@ -15,9 +15,6 @@ namespace {
 using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
 
-const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
-                                     "ButtonIncreaseHigh"};
-
 }  // namespace
 
 const std::vector<Control>& ConventionalAnalysisControls() {
@@ -172,22 +169,6 @@ void ConventionalAnalysisPresenter::clearResults() {
   view_.SetText("LabelDensity", "0");
   view_.ClearSeries(kOneImpurityChart1, oneimpurity::kLine);
   for (const char* c : {"LabelComment1", "LabelComment2", "LabelComment3"}) view_.SetText(c, "");
-}
-
-void ConventionalAnalysisPresenter::ButtonDecreaseLowClick() {
-  moveRange(&conventional::FittingRange::DecreaseLow, true);
-}
-
-void ConventionalAnalysisPresenter::ButtonIncreaseLowClick() {
-  moveRange(&conventional::FittingRange::IncreaseLow, true);
-}
-
-void ConventionalAnalysisPresenter::ButtonDecreaseHighClick() {
-  moveRange(&conventional::FittingRange::DecreaseHigh, false);
-}
-
-void ConventionalAnalysisPresenter::ButtonIncreaseHighClick() {
-  moveRange(&conventional::FittingRange::IncreaseHigh, false);
 }
 
 void ConventionalAnalysisPresenter::ButtonAnalysisClick() {

@@ -41,10 +41,6 @@ class ConventionalAnalysisPresenter : public RangeWindowPresenter {
   // cannot work on (the caller shows it and does not show the window).
   void PrepareWindow();
 
-  void ButtonDecreaseLowClick();
-  void ButtonIncreaseLowClick();
-  void ButtonDecreaseHighClick();
-  void ButtonIncreaseHighClick();
   void ButtonAnalysisClick();
   void SaveConventionalAnalysisClick();
   void ButtonSaveFigureOnlyOne1Click();

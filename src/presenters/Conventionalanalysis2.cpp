@@ -16,9 +16,6 @@ using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
 constexpr std::uint32_t kYellow = 0xFFFF00;
 
-const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
-                                     "ButtonIncreaseHigh"};
-
 }  // namespace
 
 const std::vector<Control>& ConventionalAnalysis2Controls() {
@@ -214,22 +211,6 @@ void ConventionalAnalysis2Presenter::clearResults() {
   for (const char* c : {"LabelEnergyLevel", "LabelDonorDensity", "LabelAcceptorDensity"}) view_.SetText(c, "0");
   view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kSimulated);
   view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
-}
-
-void ConventionalAnalysis2Presenter::ButtonDecreaseLowClick() {
-  moveRange(&conventional::FittingRange::DecreaseLow, true);
-}
-
-void ConventionalAnalysis2Presenter::ButtonIncreaseLowClick() {
-  moveRange(&conventional::FittingRange::IncreaseLow, true);
-}
-
-void ConventionalAnalysis2Presenter::ButtonDecreaseHighClick() {
-  moveRange(&conventional::FittingRange::DecreaseHigh, false);
-}
-
-void ConventionalAnalysis2Presenter::ButtonIncreaseHighClick() {
-  moveRange(&conventional::FittingRange::IncreaseHigh, false);
 }
 
 void ConventionalAnalysis2Presenter::ButtonEvaluationClick() {

@@ -60,10 +60,6 @@ class ConventionalAnalysis2Presenter : public RangeWindowPresenter {
   // cannot work on.
   void PrepareWindow();
 
-  void ButtonDecreaseLowClick();
-  void ButtonIncreaseLowClick();
-  void ButtonDecreaseHighClick();
-  void ButtonIncreaseHighClick();
   void ButtonEvaluationClick();
   void ButtonSaveClick();
   void ButtonSaveFigureDonorAcceptor1Click();

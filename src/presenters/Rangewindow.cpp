@@ -24,6 +24,14 @@ void RangeWindowPresenter::moveRange(void (conventional::FittingRange::*step)(),
   });
 }
 
+void RangeWindowPresenter::ButtonDecreaseLowClick() { moveRange(&conventional::FittingRange::DecreaseLow, true); }
+
+void RangeWindowPresenter::ButtonIncreaseLowClick() { moveRange(&conventional::FittingRange::IncreaseLow, true); }
+
+void RangeWindowPresenter::ButtonDecreaseHighClick() { moveRange(&conventional::FittingRange::DecreaseHigh, false); }
+
+void RangeWindowPresenter::ButtonIncreaseHighClick() { moveRange(&conventional::FittingRange::IncreaseHigh, false); }
+
 void RangeWindowPresenter::saveResults() {
   RunCommand(view_, [&] {
     const auto path = view_.AskSaveFile(

@@ -13,9 +13,19 @@
 
 namespace korv::ui {
 
+// The four buttons of the fitting range.
+inline constexpr const char* kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
+                                                "ButtonIncreaseHigh"};
+
 class RangeWindowPresenter {
  public:
   virtual ~RangeWindowPresenter() = default;
+
+  // One step of the fitting range each, then its moved end shown and the results cleared.
+  void ButtonDecreaseLowClick();
+  void ButtonIncreaseLowClick();
+  void ButtonDecreaseHighClick();
+  void ButtonIncreaseHighClick();
 
   // Printer set-up and printing of the window's image (false when cancelled), and the
   // help window; the program sets them.
@@ -39,8 +49,6 @@ class RangeWindowPresenter {
   // Shows the program caption; saving and the figures start disabled.
   RangeWindowPresenter(const Analysis& record, View& view, const Names& names);
 
-  // One step of the fitting range, then its moved end shown and the results cleared.
-  void moveRange(void (conventional::FittingRange::*step)(), bool highEnd);
   // The save dialog proposing the data file's name with the result extension; after a
   // written file saving is off and the figures on. A failed write leaves all as it was.
   void saveResults();
@@ -61,6 +69,8 @@ class RangeWindowPresenter {
   View& view_;
 
  private:
+  void moveRange(void (conventional::FittingRange::*step)(), bool highEnd);
+
   Names names_;
 };
 
