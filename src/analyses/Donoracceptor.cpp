@@ -103,11 +103,7 @@ TextFileWriter DonorAcceptorAnalysis::CncLines(const Analysis& a, const std::str
   w.Line(Separator(60));
   w.Line("% Obateind results ");  // sic: files written so far carry this spelling
   w.Line(Separator(60));
-  w.Line("% ln(y) = a*(1000/T) + b ");
-  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
-  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
-  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
-  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(ObtainedLevel));
+  writeLineLines(w, "y", ObtainedLevel);
   w.Line((nType_ ? "% Donor density [cm^-3]: " : "% Acceptor density [cm^-3]: ") + FormatHeaderReal(MajorityDensity));
   w.Line((nType_ ? "% Acceptor density [cm^-3]: " : "% Donor density [cm^-3]: ") +
          FormatHeaderReal(FoundCompensatingDensity));

@@ -200,6 +200,14 @@ void RangeFitAnalysis::writeHeadLines(TextFileWriter& w, const Analysis& a, cons
   w.Line("% Index Of highest temperature: " + std::to_string(high));
 }
 
+void RangeFitAnalysis::writeLineLines(TextFileWriter& w, const std::string& quantity, double level) const {
+  w.Line("% ln(" + quantity + ") = a*(1000/T) + b ");
+  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
+  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
+  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
+  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(level));
+}
+
 void RangeFitAnalysis::writeCurveLines(TextFileWriter& w) const {
   w.Line("% temperature [K]  Concentration [cm^-3] ");
   for (std::size_t i = 0; i < CurveTemperature.size() && i < CurveConcentration.size(); ++i)
@@ -288,11 +296,7 @@ TextFileWriter OneImpurityAnalysis::CnoLines(const Analysis& a, const std::strin
   w.Line(Separator(56));
   w.Line("% Obtained results ");
   w.Line(Separator(56));
-  w.Line("% ln(n) = a*(1000/T) + b ");
-  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
-  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
-  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
-  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(ObtainedLevel));
+  writeLineLines(w, "n", ObtainedLevel);
   w.Line((nType_ ? "% Donor density [cm^-3]: " : "% Acceptor density [cm^-3]: ") + FormatHeaderReal(ObtainedDensity));
   w.Line("% " + Comment1);
   w.Line("% " + Comment2);

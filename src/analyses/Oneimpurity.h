@@ -126,6 +126,9 @@ class RangeFitAnalysis {
   void writeHeadLines(TextFileWriter& w, const Analysis& a, const std::string& title, const std::string& fileLine,
                       double degeneracy) const;
   void writeCurveLines(TextFileWriter& w) const;
+  // The fitted line "ln(`quantity`) = a*(1000/T) + b": slope, intercept, correlation, and
+  // the level of the majority dopant.
+  void writeLineLines(TextFileWriter& w, const std::string& quantity, double level) const;
 
   bool nType_ = true;
   double dosCoefficient_ = 0;
