@@ -23,19 +23,10 @@ constexpr const char* kDelta = "\xCE\x94";        // a capital delta
 std::string n(int k) { return std::to_string(k); }
 
 SeriesStyle points(Marker marker, std::uint32_t color, int size = 4) {
-  SeriesStyle s;
-  s.marker = marker;
-  s.color = color;
-  s.size = size;
-  return s;
+  return MakeSeriesStyle(marker, LineStyle::None, color, size);
 }
 
-SeriesStyle line(std::uint32_t color) {
-  SeriesStyle s;
-  s.line = LineStyle::Solid;
-  s.color = color;
-  return s;
-}
+SeriesStyle line(std::uint32_t color) { return MakeSeriesStyle(Marker::None, LineStyle::Solid, color); }
 
 }  // namespace
 
