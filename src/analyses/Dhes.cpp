@@ -87,37 +87,36 @@ void CalculateDhes(const Analysis& a, DhesState& s) {
   s.DhesAbscissa = std::move(abscissa);
 }
 
+namespace {
+
+// One leg of the peak scan: from a, walks by `step` up to `last` (inclusive), following
+// values no higher than the current one (a valley) or higher (a maximum). One contrary
+// value is passed over; the next one ends the walk once it lies more than kScanTolerance
+// steps beyond the point reached, or at `edge`.
+void scanLeg(const std::vector<double>& signal, int& a, double& v, int step, int last, int edge, bool valley) {
+  bool contrary = false;
+  for (int i = a + step; step < 0 ? i >= last : i <= last; i += step) {
+    if (valley ? signal[i] <= v : signal[i] > v) {
+      v = signal[i];
+      a = i;
+      contrary = false;
+    } else if (!contrary) {
+      contrary = true;
+    } else if (step < 0 ? (i < a - kScanTolerance || i <= edge) : (i > a + kScanTolerance || i >= edge)) {
+      break;
+    }
+  }
+}
+
+}  // namespace
+
 int FindPreviousPeak(const std::vector<double>& signal, int start) {
   const int m = static_cast<int>(signal.size());
   if (start < 1 || start >= m) return start;
   int a = start;
   double v = signal[a];
-  // Valley: down to index 1.
-  bool contrary = false;
-  for (int i = start - 1; i >= 1; --i) {
-    if (signal[i] <= v) {
-      v = signal[i];
-      a = i;
-      contrary = false;
-    } else if (!contrary) {
-      contrary = true;
-    } else if (i < a - kScanTolerance || i <= 0) {
-      break;
-    }
-  }
-  // Maximum: down to index 0.
-  contrary = false;
-  for (int i = a - 1; i >= 0; --i) {
-    if (signal[i] > v) {
-      v = signal[i];
-      a = i;
-      contrary = false;
-    } else if (!contrary) {
-      contrary = true;
-    } else if (i < a - kScanTolerance || i <= 0) {
-      break;
-    }
-  }
+  scanLeg(signal, a, v, -1, 1, 0, true);   // valley: down to index 1
+  scanLeg(signal, a, v, -1, 0, 0, false);  // maximum: down to index 0
   return a;
 }
 
@@ -126,32 +125,8 @@ int FindNextPeak(const std::vector<double>& signal, int start) {
   if (start < 0 || start >= m) return start;
   int a = start;
   double v = signal[a];
-  // Valley: up to index M-2.
-  bool contrary = false;
-  for (int i = start + 1; i < m - 1; ++i) {
-    if (signal[i] <= v) {
-      v = signal[i];
-      a = i;
-      contrary = false;
-    } else if (!contrary) {
-      contrary = true;
-    } else if (i > a + kScanTolerance || i >= m - 1) {
-      break;
-    }
-  }
-  // Maximum: up to the last index M-1.
-  contrary = false;
-  for (int i = a + 1; i <= m - 1; ++i) {
-    if (signal[i] > v) {
-      v = signal[i];
-      a = i;
-      contrary = false;
-    } else if (!contrary) {
-      contrary = true;
-    } else if (i > a + kScanTolerance || i >= m - 1) {
-      break;
-    }
-  }
+  scanLeg(signal, a, v, 1, m - 2, m - 1, true);   // valley: up to index M-2
+  scanLeg(signal, a, v, 1, m - 1, m - 1, false);  // maximum: up to the last index M-1
   return a;
 }
 

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/Error.h"
-#include "core/Headerblocks.h"
 #include "core/Numbers.h"
 
 namespace korv::conventional {
@@ -29,8 +28,7 @@ void DonorAcceptorAnalysis::Prepare(const Analysis& a) {
 
 void DonorAcceptorAnalysis::ClearResults() {
   ObtainedLevel = DonorDensity = AcceptorDensity = MajorityDensity = FoundCompensatingDensity = 0;
-  FitSlope = FitIntercept = CorrelationCoefficient = 0;
-  LineX1 = LineY1 = LineX2 = LineY2 = 0;
+  clearLine();
 }
 
 double DonorAcceptorAnalysis::TrialDensity(int i) const {
@@ -65,20 +63,8 @@ void DonorAcceptorAnalysis::SearchCompensation() {
   LineSums sums;
   for (int i = range_.IndexLowestTemperature(); i <= range_.IndexHighestTemperature(); ++i)
     if (Usable(i)) sums.Add(1000 / data_.T[i], std::log(Y(i, found)));
-  const LineFit fit = FitSums(sums);
-  const double x1 = 1000 / data_.T[range_.IndexHighestTemperature()];
-  const double x2 = 1000 / data_.T[range_.IndexLowestTemperature()];
-  const double y1 = std::exp(fit.slope * x1 + fit.intercept), y2 = std::exp(fit.slope * x2 + fit.intercept);
-  if (!std::isfinite(y1) || !std::isfinite(y2))
-    throw Error("The fitted line leaves the range of numbers at the ends of the fitting range.");
+  takeLine(FitSums(sums));
   FoundCompensatingDensity = found;
-  FitSlope = fit.slope;
-  FitIntercept = fit.intercept;
-  CorrelationCoefficient = fit.correlation;
-  LineX1 = x1;
-  LineY1 = y1;
-  LineX2 = x2;
-  LineY2 = y2;
 }
 
 double DonorAcceptorAnalysis::NeutralityResidual(double E, double kT, double Nc) const {
@@ -87,19 +73,8 @@ double DonorAcceptorAnalysis::NeutralityResidual(double E, double kT, double Nc)
 }
 
 void DonorAcceptorAnalysis::SimulateConcentration() {
-  std::vector<double> temperatures = InverseTemperatureGrid(data_.T.front(), data_.T.back());
-  std::vector<double> concentrations;
-  concentrations.reserve(temperatures.size());
-  for (double T : temperatures) {
-    const double kT = KT(T);
-    const double Nc = dosCoefficient_ * std::pow(T, 1.5);
-    const double E = SolveFermiLevel([&](double e) { return NeutralityResidual(e, kT, Nc); });
-    const double n = Nc * std::exp(-E / kT);
-    if (!std::isfinite(n)) throw Error("The simulated concentration at " + FormatGeneral(T) + " K is not finite.");
-    concentrations.push_back(n);
-  }
-  CurveTemperature = std::move(temperatures);
-  CurveConcentration = std::move(concentrations);
+  simulate(data_.T.front(), data_.T.back(),
+           [this](double E, double kT, double Nc) { return NeutralityResidual(E, kT, Nc); });
 }
 
 void DonorAcceptorAnalysis::Evaluate() {
@@ -123,39 +98,17 @@ void DonorAcceptorAnalysis::Evaluate() {
 }
 
 TextFileWriter DonorAcceptorAnalysis::CncLines(const Analysis& a, const std::string& path) const {
-  namespace h = korv::header;
   TextFileWriter w;
-  w.Line("% One Donor and One Acceptor");
-  h::WriteVersionLine(w, a);
-  h::WriteFileLines(w, a, h::Stage::FermiLevel);
-  w.Line("% One donor and one acceptor file: " + path);
-  h::WriteSampleBlock(w, a);
-  h::WriteRemarkLine(w, a);
-  h::WriteDensityOfStatesBlock(w, a);
-  w.Line("% Degeneracy factor: " + FormatHeaderReal(DopantDegeneracy));
-  w.Line(Separator(60));
-  w.Line("% Conditions for analysis ");
-  w.Line(Separator(60));
-  const int low = range_.IndexLowestTemperature(), high = range_.IndexHighestTemperature();
-  w.Line("% Lowest temperature [K]: " + FormatHeaderReal(data_.T[low]));
-  w.Line("% Index Of lowest temperature: " + std::to_string(low));
-  w.Line("% Highest temperature [K]: " + FormatHeaderReal(data_.T[high]));
-  w.Line("% Index Of highest temperature: " + std::to_string(high));
+  writeHeadLines(w, a, "% One Donor and One Acceptor", "% One donor and one acceptor file: " + path, DopantDegeneracy);
   w.Line(Separator(60));
   w.Line("% Obateind results ");  // sic: files written so far carry this spelling
   w.Line(Separator(60));
-  w.Line("% ln(y) = a*(1000/T) + b ");
-  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
-  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
-  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
-  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(ObtainedLevel));
+  writeLineLines(w, "y", ObtainedLevel);
   w.Line((nType_ ? "% Donor density [cm^-3]: " : "% Acceptor density [cm^-3]: ") + FormatHeaderReal(MajorityDensity));
   w.Line((nType_ ? "% Acceptor density [cm^-3]: " : "% Donor density [cm^-3]: ") +
          FormatHeaderReal(FoundCompensatingDensity));
   w.Line((nType_ ? "% (m*/m0)^3/2*(Mc/g) : " : "% (m*/m0)^3/2*(1/g) : ") + FormatHeaderReal(MassFactor));
-  w.Line("% temperature [K]  Concentration [cm^-3] ");
-  for (std::size_t i = 0; i < CurveTemperature.size() && i < CurveConcentration.size(); ++i)
-    w.Line(FormatPoint(CurveTemperature[i]) + "   " + FormatPoint(CurveConcentration[i]));
+  writeCurveLines(w);
   return w;
 }
 

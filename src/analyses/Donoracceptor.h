@@ -14,16 +14,11 @@ namespace korv::conventional {
 // Trials of the search: c = net * 10^(-3 + 0.01 i), i = 0 .. 600.
 inline constexpr int kCompensationTrials = 601;
 
-class DonorAcceptorAnalysis {
+class DonorAcceptorAnalysis : public RangeFitAnalysis {
  public:
   // Reads the record (PrepareWindow): the whole range, the net density proposed as the
   // concentration at the highest temperature, no results.
   void Prepare(const Analysis& a);
-
-  bool NType() const { return nType_; }
-  const Measurement& Data() const { return data_; }
-  FittingRange& Range() { return range_; }
-  const FittingRange& Range() const { return range_; }
 
   // Densities, level and fit back to 0 (mass factor and the y points stay).
   void ClearResults();
@@ -61,17 +56,7 @@ class DonorAcceptorAnalysis {
   double FoundCompensatingDensity = 0;
   double MassFactor = 0;
   std::string CncFileName;
-  double CorrelationCoefficient = 0;
-  double LineX1 = 0, LineY1 = 0, LineX2 = 0, LineY2 = 0;
-  double FitSlope = 0, FitIntercept = 0;
-  std::vector<double> CurveTemperature, CurveConcentration;
   double DopantDegeneracy = 2;
-
- private:
-  bool nType_ = true;
-  double dosCoefficient_ = 0;
-  Measurement data_;
-  FittingRange range_;
 };
 
 // N_C/T^(3/2) in cm^-3 K^-3/2 for m* = m0 and one minimum (about 4.8296e15).

@@ -140,6 +140,80 @@ Measurement TakeMeasurement(const Analysis& a) {
 
 std::string Separator(int hyphens) { return "% " + std::string(static_cast<std::size_t>(hyphens), '-') + " "; }
 
+// ---- Shared by both analyses -------------------------------------------------------
+
+void RangeFitAnalysis::takeLine(const LineFit& fit) {
+  const double x1 = 1000 / data_.T[range_.IndexHighestTemperature()];
+  const double x2 = 1000 / data_.T[range_.IndexLowestTemperature()];
+  const double y1 = std::exp(fit.slope * x1 + fit.intercept), y2 = std::exp(fit.slope * x2 + fit.intercept);
+  if (!std::isfinite(y1) || !std::isfinite(y2))
+    throw Error("The fitted line leaves the range of numbers at the ends of the fitting range.");
+  FitSlope = fit.slope;
+  FitIntercept = fit.intercept;
+  CorrelationCoefficient = fit.correlation;
+  LineX1 = x1;
+  LineY1 = y1;
+  LineX2 = x2;
+  LineY2 = y2;
+}
+
+void RangeFitAnalysis::clearLine() {
+  FitSlope = FitIntercept = CorrelationCoefficient = 0;
+  LineX1 = LineY1 = LineX2 = LineY2 = 0;
+}
+
+void RangeFitAnalysis::simulate(double first, double limit,
+                                const std::function<double(double E, double kT, double Nc)>& residual) {
+  std::vector<double> temperatures = InverseTemperatureGrid(first, limit);
+  std::vector<double> concentrations;
+  concentrations.reserve(temperatures.size());
+  for (double T : temperatures) {
+    const double kT = KT(T);
+    const double Nc = dosCoefficient_ * std::pow(T, 1.5);
+    const double E = SolveFermiLevel([&](double e) { return residual(e, kT, Nc); });
+    const double n = Nc * std::exp(-E / kT);
+    if (!std::isfinite(n)) throw Error("The simulated concentration at " + FormatGeneral(T) + " K is not finite.");
+    concentrations.push_back(n);
+  }
+  CurveTemperature = std::move(temperatures);
+  CurveConcentration = std::move(concentrations);
+}
+
+void RangeFitAnalysis::writeHeadLines(TextFileWriter& w, const Analysis& a, const std::string& title,
+                                      const std::string& fileLine, double degeneracy) const {
+  namespace h = korv::header;
+  w.Line(title);
+  h::WriteVersionLine(w, a);
+  h::WriteFileLines(w, a, h::Stage::FermiLevel);
+  w.Line(fileLine);
+  h::WriteSampleBlock(w, a);
+  h::WriteRemarkLine(w, a);
+  h::WriteDensityOfStatesBlock(w, a);
+  w.Line("% Degeneracy factor: " + FormatHeaderReal(degeneracy));
+  w.Line(Separator(60));
+  w.Line("% Conditions for analysis ");
+  w.Line(Separator(60));
+  const int low = range_.IndexLowestTemperature(), high = range_.IndexHighestTemperature();
+  w.Line("% Lowest temperature [K]: " + FormatHeaderReal(data_.T[low]));
+  w.Line("% Index Of lowest temperature: " + std::to_string(low));
+  w.Line("% Highest temperature [K]: " + FormatHeaderReal(data_.T[high]));
+  w.Line("% Index Of highest temperature: " + std::to_string(high));
+}
+
+void RangeFitAnalysis::writeLineLines(TextFileWriter& w, const std::string& quantity, double level) const {
+  w.Line("% ln(" + quantity + ") = a*(1000/T) + b ");
+  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
+  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
+  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
+  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(level));
+}
+
+void RangeFitAnalysis::writeCurveLines(TextFileWriter& w) const {
+  w.Line("% temperature [K]  Concentration [cm^-3] ");
+  for (std::size_t i = 0; i < CurveTemperature.size() && i < CurveConcentration.size(); ++i)
+    w.Line(FormatPoint(CurveTemperature[i]) + "   " + FormatPoint(CurveConcentration[i]));
+}
+
 // ---- One impurity ------------------------------------------------------------------
 
 void OneImpurityAnalysis::Prepare(const Analysis& a) {
@@ -161,8 +235,8 @@ void OneImpurityAnalysis::Prepare(const Analysis& a) {
 }
 
 void OneImpurityAnalysis::ClearResults() {
-  ObtainedDensity = ObtainedLevel = FitSlope = FitIntercept = CorrelationCoefficient = 0;
-  LineX1 = LineY1 = LineX2 = LineY2 = 0;
+  ObtainedDensity = ObtainedLevel = 0;
+  clearLine();
   Comment1.clear();
   Comment2.clear();
   Comment3.clear();
@@ -173,19 +247,7 @@ void OneImpurityAnalysis::FitLine() {
   LineSums sums;
   for (int i = range_.IndexLowestTemperature(); i <= range_.IndexHighestTemperature(); ++i)
     sums.Add(1000 / data_.T[i], std::log(data_.n[i] / std::pow(data_.T[i], 0.75)));
-  const LineFit fit = FitSums(sums);
-  const double x1 = 1000 / data_.T[range_.IndexHighestTemperature()];
-  const double x2 = 1000 / data_.T[range_.IndexLowestTemperature()];
-  const double y1 = std::exp(fit.slope * x1 + fit.intercept), y2 = std::exp(fit.slope * x2 + fit.intercept);
-  if (!std::isfinite(y1) || !std::isfinite(y2))
-    throw Error("The fitted line leaves the range of numbers at the ends of the fitting range.");
-  FitSlope = fit.slope;
-  FitIntercept = fit.intercept;
-  CorrelationCoefficient = fit.correlation;
-  LineX1 = x1;
-  LineY1 = y1;
-  LineX2 = x2;
-  LineY2 = y2;
+  takeLine(FitSums(sums));
 }
 
 void OneImpurityAnalysis::EvaluateImpurity() {
@@ -214,19 +276,7 @@ double OneImpurityAnalysis::NeutralityResidual(double E, double kT, double Nc) c
 }
 
 void OneImpurityAnalysis::SimulateConcentration() {
-  std::vector<double> temperatures = InverseTemperatureGrid(data_.T[0], 1000);
-  std::vector<double> concentrations;
-  concentrations.reserve(temperatures.size());
-  for (double T : temperatures) {
-    const double kT = KT(T);
-    const double Nc = dosCoefficient_ * std::pow(T, 1.5);
-    const double E = SolveFermiLevel([&](double e) { return NeutralityResidual(e, kT, Nc); });
-    const double n = Nc * std::exp(-E / kT);
-    if (!std::isfinite(n)) throw Error("The simulated concentration at " + FormatGeneral(T) + " K is not finite.");
-    concentrations.push_back(n);
-  }
-  CurveTemperature = std::move(temperatures);
-  CurveConcentration = std::move(concentrations);
+  simulate(data_.T[0], 1000, [this](double E, double kT, double Nc) { return NeutralityResidual(E, kT, Nc); });
 }
 
 void OneImpurityAnalysis::Evaluate() {
@@ -241,39 +291,17 @@ void OneImpurityAnalysis::Evaluate() {
 }
 
 TextFileWriter OneImpurityAnalysis::CnoLines(const Analysis& a, const std::string& path) {
-  namespace h = korv::header;
   TextFileWriter w;
-  w.Line("% Only One Impurity");
-  h::WriteVersionLine(w, a);
-  h::WriteFileLines(w, a, h::Stage::FermiLevel);
-  w.Line("% Conventional Analysis file: " + path);
-  h::WriteSampleBlock(w, a);
-  h::WriteRemarkLine(w, a);
-  h::WriteDensityOfStatesBlock(w, a);
-  w.Line("% Degeneracy factor: " + FormatHeaderReal(DopantDegeneracy));
-  w.Line(Separator(60));
-  w.Line("% Conditions for analysis ");
-  w.Line(Separator(60));
-  const int low = range_.IndexLowestTemperature(), high = range_.IndexHighestTemperature();
-  w.Line("% Lowest temperature [K]: " + FormatHeaderReal(data_.T[low]));
-  w.Line("% Index Of lowest temperature: " + std::to_string(low));
-  w.Line("% Highest temperature [K]: " + FormatHeaderReal(data_.T[high]));
-  w.Line("% Index Of highest temperature: " + std::to_string(high));
+  writeHeadLines(w, a, "% Only One Impurity", "% Conventional Analysis file: " + path, DopantDegeneracy);
   w.Line(Separator(56));
   w.Line("% Obtained results ");
   w.Line(Separator(56));
-  w.Line("% ln(n) = a*(1000/T) + b ");
-  w.Line("% Slope: " + FormatHeaderReal(FitSlope));
-  w.Line("% Intersection: " + FormatHeaderReal(FitIntercept));
-  w.Line("% Correlation coefficient: " + FormatHeaderReal(CorrelationCoefficient));
-  w.Line((nType_ ? "% Donor level [eV]: " : "% Acceptor level [eV]: ") + FormatHeaderReal(ObtainedLevel));
+  writeLineLines(w, "n", ObtainedLevel);
   w.Line((nType_ ? "% Donor density [cm^-3]: " : "% Acceptor density [cm^-3]: ") + FormatHeaderReal(ObtainedDensity));
   w.Line("% " + Comment1);
   w.Line("% " + Comment2);
   w.Line("% " + Comment3);
-  w.Line("% temperature [K]  Concentration [cm^-3] ");
-  for (std::size_t i = 0; i < CurveTemperature.size() && i < CurveConcentration.size(); ++i)
-    w.Line(FormatPoint(CurveTemperature[i]) + "   " + FormatPoint(CurveConcentration[i]));
+  writeCurveLines(w);
   return w;
 }
 

@@ -98,15 +98,48 @@ Measurement TakeMeasurement(const Analysis& a);
 // "% " and `hyphens` hyphens and a blank: the separators of the result files.
 std::string Separator(int hyphens);
 
-class OneImpurityAnalysis {
+// What the two conventional analyses share: the measurement and its conduction type, the
+// fitting range, the straight line fitted over it and the simulated n(T).
+class RangeFitAnalysis {
  public:
-  // Reads the record (PrepareWindow): coefficient, degeneracy, the whole range, no results.
-  void Prepare(const Analysis& a);
-
   bool NType() const { return nType_; }
   const Measurement& Data() const { return data_; }
   FittingRange& Range() { return range_; }
   const FittingRange& Range() const { return range_; }
+
+  double CorrelationCoefficient = 0;
+  double LineX1 = 0, LineY1 = 0, LineX2 = 0, LineY2 = 0;
+  double FitSlope = 0, FitIntercept = 0;
+  std::vector<double> CurveTemperature, CurveConcentration;
+
+ protected:
+  // Slope, intercept, correlation and the line's ends exp(a*x + b) at the two ends of the
+  // range; throws korv::Error, taking nothing, when an end leaves the range of numbers.
+  void takeLine(const LineFit& fit);
+  void clearLine();
+  // The simulated curve on the grid from `first` below `limit`: n = Nc exp(-E/kT) at the
+  // Fermi level where `residual(E, kT, Nc)` vanishes. Throws korv::Error (curve kept) for
+  // a concentration that is not finite.
+  void simulate(double first, double limit, const std::function<double(double E, double kT, double Nc)>& residual);
+  // The result file's lines from `title` to the conditions of the analysis; and the
+  // simulated curve that ends it.
+  void writeHeadLines(TextFileWriter& w, const Analysis& a, const std::string& title, const std::string& fileLine,
+                      double degeneracy) const;
+  void writeCurveLines(TextFileWriter& w) const;
+  // The fitted line "ln(`quantity`) = a*(1000/T) + b": slope, intercept, correlation, and
+  // the level of the majority dopant.
+  void writeLineLines(TextFileWriter& w, const std::string& quantity, double level) const;
+
+  bool nType_ = true;
+  double dosCoefficient_ = 0;
+  Measurement data_;
+  FittingRange range_;
+};
+
+class OneImpurityAnalysis : public RangeFitAnalysis {
+ public:
+  // Reads the record (PrepareWindow): coefficient, degeneracy, the whole range, no results.
+  void Prepare(const Analysis& a);
 
   // The fit values and comments back to 0 and empty; the simulated curve stays.
   void ClearResults();
@@ -134,17 +167,7 @@ class OneImpurityAnalysis {
   double ObtainedDensity = 0;
   double ObtainedLevel = 0;
   std::string CnoFileName;
-  double CorrelationCoefficient = 0;
-  double LineX1 = 0, LineY1 = 0, LineX2 = 0, LineY2 = 0;
-  double FitSlope = 0, FitIntercept = 0;
-  std::vector<double> CurveTemperature, CurveConcentration;
   std::string Comment1, Comment2, Comment3;
-
- private:
-  bool nType_ = true;
-  double dosCoefficient_ = 0;
-  Measurement data_;
-  FittingRange range_;
 };
 
 }  // namespace korv::conventional

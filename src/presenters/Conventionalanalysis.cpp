@@ -7,26 +7,13 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
 
 using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
-
-SeriesStyle style(Marker marker, LineStyle line, std::uint32_t color, int size = 4, int vertical = 0, int width = 1) {
-  SeriesStyle s;
-  s.marker = marker;
-  s.line = line;
-  s.color = color;
-  s.size = size;
-  s.verticalSize = vertical;
-  s.width = width;
-  return s;
-}
-
-const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
-                                     "ButtonIncreaseHigh"};
 
 }  // namespace
 
@@ -99,14 +86,15 @@ const std::vector<ChartSpec>& ConventionalAnalysisCharts() {
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)/T^3/4  [cm^-3 K^-0.75]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlack),
-        style(Marker::Cross, LineStyle::None, kLime, 7, 16, 3),
-        style(Marker::Cross, LineStyle::None, kBlue, 7, 16, 3)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed), MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlack),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kLime, 7, 16, 3),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kBlue, 7, 16, 3)}},
       {kOneImpurityChart2,
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)  [cm^-3]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlue)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
+        MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue)}},
   };
   return charts;
 }
@@ -124,27 +112,10 @@ const std::vector<std::string>& ConventionalAnalysisPTypeSet() {
 }
 
 ConventionalAnalysisPresenter::ConventionalAnalysisPresenter(const Analysis& record, View& view)
-    : record_(record), view_(view) {
-  view_.SetText("LabelVerOnlyOne", record_.ProgramCaption);
-  view_.SetEnabled("SaveConventionalAnalysis", false);
-  view_.SetEnabled("ButtonSaveFigureOnlyOne1", false);
-  view_.SetEnabled("ButtonSaveFigureOnlyOne2", false);
-}
-
-void ConventionalAnalysisPresenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error&) {
-    throw;  // an unknown control name: a fault of the window, not of the data
-  } catch (const std::exception& e) {
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  }
-}
-
-void ConventionalAnalysisPresenter::point(const char* chart, int series, double x, double y) {
-  if (std::isfinite(x) && std::isfinite(y)) view_.AddPoint(chart, series, x, y);
-}
+    : RangeWindowPresenter(
+          record, view,
+          Names{"LabelVerOnlyOne", "SaveConventionalAnalysis", "ButtonSaveFigureOnlyOne1", "ButtonSaveFigureOnlyOne2",
+                kOneImpurityChart1, kOneImpurityChart2, kCnoFilter, ".CNO", "CNO1.bmp", "CNO2.bmp"}) {}
 
 void ConventionalAnalysisPresenter::PrepareWindow() {
   a_.Prepare(record_);
@@ -183,17 +154,13 @@ void ConventionalAnalysisPresenter::PrepareWindow() {
 void ConventionalAnalysisPresenter::showHighEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexHighestTemperature();
-  view_.SetText("LabelLow", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kOneImpurityChart1, oneimpurity::kHighEnd);
-  point(kOneImpurityChart1, oneimpurity::kHighEnd, 1000 / d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
+  ShowRangeEnd(view_, "LabelLow", kOneImpurityChart1, oneimpurity::kHighEnd, d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
 }
 
 void ConventionalAnalysisPresenter::showLowEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexLowestTemperature();
-  view_.SetText("LabelHigh", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kOneImpurityChart1, oneimpurity::kLowEnd);
-  point(kOneImpurityChart1, oneimpurity::kLowEnd, 1000 / d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
+  ShowRangeEnd(view_, "LabelHigh", kOneImpurityChart1, oneimpurity::kLowEnd, d.T[i], d.n[i] / std::pow(d.T[i], 0.75));
 }
 
 void ConventionalAnalysisPresenter::clearResults() {
@@ -204,40 +171,8 @@ void ConventionalAnalysisPresenter::clearResults() {
   for (const char* c : {"LabelComment1", "LabelComment2", "LabelComment3"}) view_.SetText(c, "");
 }
 
-void ConventionalAnalysisPresenter::ButtonDecreaseLowClick() {
-  command([&] {
-    a_.Range().DecreaseLow();
-    showHighEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysisPresenter::ButtonIncreaseLowClick() {
-  command([&] {
-    a_.Range().IncreaseLow();
-    showHighEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysisPresenter::ButtonDecreaseHighClick() {
-  command([&] {
-    a_.Range().DecreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysisPresenter::ButtonIncreaseHighClick() {
-  command([&] {
-    a_.Range().IncreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
-}
-
 void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
-  command([&] {
+  RunCommand(view_, [&] {
     view_.SetCursor(Cursor::Busy);
     try {
       a_.Evaluate();
@@ -248,68 +183,31 @@ void ConventionalAnalysisPresenter::ButtonAnalysisClick() {
     }
     view_.SetText("LabelEnergyLevel", FormatPattern(a_.ObtainedLevel, "0.####"));
     view_.SetText("LabelDensity", FormatPattern(a_.ObtainedDensity, "0.00E+00"));
-    view_.ClearSeries(kOneImpurityChart1, oneimpurity::kLine);
-    point(kOneImpurityChart1, oneimpurity::kLine, a_.LineX1, a_.LineY1);
-    point(kOneImpurityChart1, oneimpurity::kLine, a_.LineX2, a_.LineY2);
+    ShowLine(view_, kOneImpurityChart1, oneimpurity::kLine, a_.LineX1, a_.LineY1, a_.LineX2, a_.LineY2);
     view_.SetText("LabelComment1", a_.Comment1);
     view_.SetText("LabelComment2", a_.Comment2);
     view_.SetText("LabelComment3", a_.Comment3);
     view_.SetEnabled("SaveConventionalAnalysis", true);
-    view_.ClearSeries(kOneImpurityChart2, oneimpurity::kLine);
-    std::vector<double> x;
-    x.reserve(a_.CurveTemperature.size());
-    for (double T : a_.CurveTemperature) x.push_back(1000 / T);
-    view_.AddPoints(kOneImpurityChart2, oneimpurity::kLine, x, a_.CurveConcentration);
+    ShowCurve(view_, kOneImpurityChart2, oneimpurity::kLine, a_.CurveTemperature, a_.CurveConcentration);
     view_.SetEnabled("ButtonSaveFigureOnlyOne1", false);
     view_.SetEnabled("ButtonSaveFigureOnlyOne2", false);
     view_.SetCursor(Cursor::Normal);
   });
 }
 
-void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() {
-  command([&] {
-    const auto path =
-        view_.AskSaveFile(FileDialog{"", kCnoFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNO")});
-    if (!path) return;
-    a_.WriteCnoFile(record_, *path);
-    view_.SetEnabled("SaveConventionalAnalysis", false);
-    view_.SetEnabled("ButtonSaveFigureOnlyOne1", true);
-    view_.SetEnabled("ButtonSaveFigureOnlyOne2", true);
-  });
-}
+void ConventionalAnalysisPresenter::SaveConventionalAnalysisClick() { saveResults(); }
 
-void ConventionalAnalysisPresenter::saveFigure(const char* button, const char* chart, const char* suffix) {
-  command([&] {
-    const auto path = view_.AskSaveFile(FileDialog{"", kCnoFilter, 3, ReplaceExtension(a_.CnoFileName, suffix)});
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) {
-      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    view_.SetEnabled(button, false);
-  });
-}
+void ConventionalAnalysisPresenter::writeResults(const std::string& path) { a_.WriteCnoFile(record_, path); }
 
-void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne1Click() {
-  saveFigure("ButtonSaveFigureOnlyOne1", kOneImpurityChart1, "CNO1.bmp");
-}
+void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne1Click() { saveFigure(1); }
 
-void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click() {
-  saveFigure("ButtonSaveFigureOnlyOne2", kOneImpurityChart2, "CNO2.bmp");
-}
+void ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click() { saveFigure(2); }
 
-void ConventionalAnalysisPresenter::PrintConventionalAnalysisClick() {
-  command([&] {
-    if (printWindow) printWindow();
-  });
-}
+void ConventionalAnalysisPresenter::PrintConventionalAnalysisClick() { print(); }
 
 void ConventionalAnalysisPresenter::ExitConventionalAnalysisClick() { view_.CloseWindow(); }
 
-void ConventionalAnalysisPresenter::Help2Click() {
-  if (showHelp) showHelp();
-}
+void ConventionalAnalysisPresenter::Help2Click() { help(); }
 
 bool ConventionalAnalysisPresenter::Invoke(const std::string& handler) {
   using P = ConventionalAnalysisPresenter;
@@ -326,12 +224,7 @@ bool ConventionalAnalysisPresenter::Invoke(const std::string& handler) {
       {"ExitConventionalAnalysisClick", &P::ExitConventionalAnalysisClick},
       {"Help2Click", &P::Help2Click},
   };
-  auto it = handlers.find(handler);
-  if (it == handlers.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  const std::string control = handler.substr(0, handler.size() - 5);
-  if (!view_.IsEnabled(control) || !view_.IsVisible(control)) return false;
-  (this->*(it->second))();
-  return true;
+  return InvokeHandler(view_, handlers, handler, [this](auto method) { (this->*method)(); });
 }
 
 }  // namespace korv::ui

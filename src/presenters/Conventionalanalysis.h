@@ -9,6 +9,7 @@
 
 #include "analyses/Oneimpurity.h"
 #include "core/Hallanalysis.h"
+#include "presenters/Rangewindow.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
@@ -31,7 +32,7 @@ const std::vector<ChartSpec>& ConventionalAnalysisCharts();
 const std::vector<std::string>& ConventionalAnalysisNTypeSet();
 const std::vector<std::string>& ConventionalAnalysisPTypeSet();
 
-class ConventionalAnalysisPresenter {
+class ConventionalAnalysisPresenter : public RangeWindowPresenter {
  public:
   // Shows the program caption; the record must outlive the presenter.
   ConventionalAnalysisPresenter(const Analysis& record, View& view);
@@ -40,10 +41,6 @@ class ConventionalAnalysisPresenter {
   // cannot work on (the caller shows it and does not show the window).
   void PrepareWindow();
 
-  void ButtonDecreaseLowClick();
-  void ButtonIncreaseLowClick();
-  void ButtonDecreaseHighClick();
-  void ButtonIncreaseHighClick();
   void ButtonAnalysisClick();
   void SaveConventionalAnalysisClick();
   void ButtonSaveFigureOnlyOne1Click();
@@ -56,23 +53,16 @@ class ConventionalAnalysisPresenter {
   // and shown; false when it is not. Throws std::invalid_argument for an unknown name.
   bool Invoke(const std::string& handler);
 
-  // Printer set-up and printing of the window's image (false when cancelled), and the
-  // help window; the program sets them.
-  std::function<bool()> printWindow;
-  std::function<void()> showHelp;
-
   const conventional::OneImpurityAnalysis& Results() const { return a_; }
 
  private:
-  void command(const std::function<void()>& body);
-  void clearResults();
-  void showHighEnd();
-  void showLowEnd();
-  void point(const char* chart, int series, double x, double y);
-  void saveFigure(const char* button, const char* chart, const char* suffix);
+  conventional::FittingRange& range() override { return a_.Range(); }
+  void clearResults() override;
+  void showHighEnd() override;
+  void showLowEnd() override;
+  void writeResults(const std::string& path) override;
+  const std::string& resultFileName() const override { return a_.CnoFileName; }
 
-  const Analysis& record_;
-  View& view_;
   conventional::OneImpurityAnalysis a_;
 };
 

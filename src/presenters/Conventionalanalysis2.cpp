@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
@@ -14,20 +15,6 @@ namespace {
 using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
 constexpr std::uint32_t kYellow = 0xFFFF00;
-
-SeriesStyle style(Marker marker, LineStyle line, std::uint32_t color, int size = 4, int vertical = 0, int width = 1) {
-  SeriesStyle s;
-  s.marker = marker;
-  s.line = line;
-  s.color = color;
-  s.size = size;
-  s.verticalSize = vertical;
-  s.width = width;
-  return s;
-}
-
-const char* const kRangeButtons[] = {"ButtonDecreaseLow", "ButtonIncreaseLow", "ButtonDecreaseHigh",
-                                     "ButtonIncreaseHigh"};
 
 }  // namespace
 
@@ -96,14 +83,16 @@ const std::vector<ChartSpec>& ConventionalAnalysis2Charts() {
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)  [cm^-3]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::Cross, LineStyle::None, kLime, 9, 13, 2),
-        style(Marker::Cross, LineStyle::None, kYellow, 9, 13, 2),
-        style(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kLime, 9, 13, 2),
+        MakeSeriesStyle(Marker::Cross, LineStyle::None, kYellow, 9, 13, 2),
+        MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
       {kDonorAcceptorChart2,
        "",
        {"1000/T  [K^-1]", false, ""},
        {"y  [cm^-3 eV^-1.5]", true, "0.00E-00"},
-       {style(Marker::Circle, LineStyle::None, kRed), style(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
+       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
+        MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
   };
   return charts;
 }
@@ -161,27 +150,10 @@ void OneDonorOneAcceptorConfirmationPresenter::Prepare(bool n) {
 void OneDonorOneAcceptorConfirmationPresenter::ButtonOKClick() { view_.CloseWindow(); }
 
 ConventionalAnalysis2Presenter::ConventionalAnalysis2Presenter(const Analysis& record, View& view)
-    : record_(record), view_(view) {
-  view_.SetText("LabelVerDonorAcceptor", record_.ProgramCaption);
-  view_.SetEnabled("ButtonSave", false);
-  view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
-  view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
-}
-
-void ConventionalAnalysis2Presenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error&) {
-    throw;  // an unknown control name: a fault of the window, not of the data
-  } catch (const std::exception& e) {
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  }
-}
-
-void ConventionalAnalysis2Presenter::point(const char* chart, int series, double x, double y) {
-  if (std::isfinite(x) && std::isfinite(y)) view_.AddPoint(chart, series, x, y);
-}
+    : RangeWindowPresenter(record, view,
+                           Names{"LabelVerDonorAcceptor", "ButtonSave", "ButtonSaveFigureDonorAcceptor1",
+                                 "ButtonSaveFigureDonorAcceptor2", kDonorAcceptorChart1, kDonorAcceptorChart2,
+                                 kCncFilter, ".CNC", "CNC1.bmp", "CNC2.bmp"}) {}
 
 void ConventionalAnalysis2Presenter::PrepareWindow() {
   a_.Prepare(record_);
@@ -218,23 +190,20 @@ void ConventionalAnalysis2Presenter::fillY() {
   const auto& d = a_.Data();
   for (int i = 0; i < d.Count(); ++i)
     if (a_.Usable(i))
-      point(kDonorAcceptorChart2, donoracceptor::kY, 1000 / d.T[i], a_.Y(i, a_.FoundCompensatingDensity));
+      AddFinitePoint(view_, kDonorAcceptorChart2, donoracceptor::kY, 1000 / d.T[i],
+                     a_.Y(i, a_.FoundCompensatingDensity));
 }
 
 void ConventionalAnalysis2Presenter::showHighEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexHighestTemperature();
-  view_.SetText("LabelLow", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kHighEnd);
-  point(kDonorAcceptorChart1, donoracceptor::kHighEnd, 1000 / d.T[i], d.n[i]);
+  ShowRangeEnd(view_, "LabelLow", kDonorAcceptorChart1, donoracceptor::kHighEnd, d.T[i], d.n[i]);
 }
 
 void ConventionalAnalysis2Presenter::showLowEnd() {
   const auto& d = a_.Data();
   const int i = a_.Range().IndexLowestTemperature();
-  view_.SetText("LabelHigh", FormatPattern(1000 / d.T[i], "#0.000"));
-  view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kLowEnd);
-  point(kDonorAcceptorChart1, donoracceptor::kLowEnd, 1000 / d.T[i], d.n[i]);
+  ShowRangeEnd(view_, "LabelHigh", kDonorAcceptorChart1, donoracceptor::kLowEnd, d.T[i], d.n[i]);
 }
 
 void ConventionalAnalysis2Presenter::clearResults() {
@@ -244,40 +213,8 @@ void ConventionalAnalysis2Presenter::clearResults() {
   view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
 }
 
-void ConventionalAnalysis2Presenter::ButtonDecreaseLowClick() {
-  command([&] {
-    a_.Range().DecreaseLow();
-    showHighEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysis2Presenter::ButtonIncreaseLowClick() {
-  command([&] {
-    a_.Range().IncreaseLow();
-    showHighEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysis2Presenter::ButtonDecreaseHighClick() {
-  command([&] {
-    a_.Range().DecreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
-}
-
-void ConventionalAnalysis2Presenter::ButtonIncreaseHighClick() {
-  command([&] {
-    a_.Range().IncreaseHigh();
-    showLowEnd();
-    clearResults();
-  });
-}
-
 void ConventionalAnalysis2Presenter::ButtonEvaluationClick() {
-  command([&] {
+  RunCommand(view_, [&] {
     const double net = ParseReal(view_.Text("EditNetDensity"));
     if (net == 0) {
       view_.ShowError(kNetDensityMissing);
@@ -300,64 +237,27 @@ void ConventionalAnalysis2Presenter::ButtonEvaluationClick() {
     view_.SetText("LabelAcceptorDensity", FormatPattern(a_.AcceptorDensity, "0.00000000E+00"));
     view_.SetText("LabelGMass", FormatPattern(a_.MassFactor, "0.00E+00"));
     fillY();
-    view_.ClearSeries(kDonorAcceptorChart2, donoracceptor::kLine);
-    point(kDonorAcceptorChart2, donoracceptor::kLine, a_.LineX1, a_.LineY1);
-    point(kDonorAcceptorChart2, donoracceptor::kLine, a_.LineX2, a_.LineY2);
+    ShowLine(view_, kDonorAcceptorChart2, donoracceptor::kLine, a_.LineX1, a_.LineY1, a_.LineX2, a_.LineY2);
     view_.SetEnabled("ButtonSave", true);
     view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", false);
     view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", false);
-    view_.ClearSeries(kDonorAcceptorChart1, donoracceptor::kSimulated);
-    std::vector<double> x;
-    x.reserve(a_.CurveTemperature.size());
-    for (double T : a_.CurveTemperature) x.push_back(1000 / T);
-    view_.AddPoints(kDonorAcceptorChart1, donoracceptor::kSimulated, x, a_.CurveConcentration);
+    ShowCurve(view_, kDonorAcceptorChart1, donoracceptor::kSimulated, a_.CurveTemperature, a_.CurveConcentration);
     view_.SetCursor(Cursor::Normal);
     if (showConfirmation) showConfirmation(a_.NType());
   });
 }
 
-void ConventionalAnalysis2Presenter::ButtonSaveClick() {
-  command([&] {
-    const auto path =
-        view_.AskSaveFile(FileDialog{"", kCncFilter, 1, ReplaceExtension(record_.ExperimentalDataFile, ".CNC")});
-    if (!path) return;
-    a_.WriteCncFile(record_, *path);
-    view_.SetEnabled("ButtonSave", false);
-    view_.SetEnabled("ButtonSaveFigureDonorAcceptor1", true);
-    view_.SetEnabled("ButtonSaveFigureDonorAcceptor2", true);
-  });
-}
+void ConventionalAnalysis2Presenter::ButtonSaveClick() { saveResults(); }
 
-void ConventionalAnalysis2Presenter::saveFigure(const char* button, const char* chart, const char* suffix) {
-  command([&] {
-    const auto path = view_.AskSaveFile(FileDialog{"", kCncFilter, 3, ReplaceExtension(a_.CncFileName, suffix)});
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) {
-      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    view_.SetEnabled(button, false);
-  });
-}
+void ConventionalAnalysis2Presenter::writeResults(const std::string& path) { a_.WriteCncFile(record_, path); }
 
-void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click() {
-  saveFigure("ButtonSaveFigureDonorAcceptor1", kDonorAcceptorChart1, "CNC1.bmp");
-}
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click() { saveFigure(1); }
 
-void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click() {
-  saveFigure("ButtonSaveFigureDonorAcceptor2", kDonorAcceptorChart2, "CNC2.bmp");
-}
+void ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click() { saveFigure(2); }
 
-void ConventionalAnalysis2Presenter::ButtonPrintClick() {
-  command([&] {
-    if (printWindow) printWindow();
-  });
-}
+void ConventionalAnalysis2Presenter::ButtonPrintClick() { print(); }
 
-void ConventionalAnalysis2Presenter::ButtonHelpClick() {
-  if (showHelp) showHelp();
-}
+void ConventionalAnalysis2Presenter::ButtonHelpClick() { help(); }
 
 bool ConventionalAnalysis2Presenter::Invoke(const std::string& handler) {
   using P = ConventionalAnalysis2Presenter;
@@ -373,12 +273,7 @@ bool ConventionalAnalysis2Presenter::Invoke(const std::string& handler) {
       {"ButtonPrintClick", &P::ButtonPrintClick},
       {"ButtonHelpClick", &P::ButtonHelpClick},
   };
-  auto it = handlers.find(handler);
-  if (it == handlers.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  const std::string control = handler.substr(0, handler.size() - 5);
-  if (!view_.IsEnabled(control) || !view_.IsVisible(control)) return false;
-  (this->*(it->second))();
-  return true;
+  return InvokeHandler(view_, handlers, handler, [this](auto method) { (this->*method)(); });
 }
 
 }  // namespace korv::ui

@@ -11,6 +11,7 @@
 
 #include "analyses/Donoracceptor.h"
 #include "core/Hallanalysis.h"
+#include "presenters/Rangewindow.h"
 #include "presenters/View.h"
 
 namespace korv::ui {
@@ -51,7 +52,7 @@ class OneDonorOneAcceptorConfirmationPresenter {
   View& view_;
 };
 
-class ConventionalAnalysis2Presenter {
+class ConventionalAnalysis2Presenter : public RangeWindowPresenter {
  public:
   ConventionalAnalysis2Presenter(const Analysis& record, View& view);
 
@@ -59,10 +60,6 @@ class ConventionalAnalysis2Presenter {
   // cannot work on.
   void PrepareWindow();
 
-  void ButtonDecreaseLowClick();
-  void ButtonIncreaseLowClick();
-  void ButtonDecreaseHighClick();
-  void ButtonIncreaseHighClick();
   void ButtonEvaluationClick();
   void ButtonSaveClick();
   void ButtonSaveFigureDonorAcceptor1Click();
@@ -75,22 +72,18 @@ class ConventionalAnalysis2Presenter {
 
   // The confirmation dialog, shown modally for the conduction type (true: n-type).
   std::function<void(bool nType)> showConfirmation;
-  std::function<bool()> printWindow;
-  std::function<void()> showHelp;
 
   const conventional::DonorAcceptorAnalysis& Results() const { return a_; }
 
  private:
-  void command(const std::function<void()>& body);
-  void clearResults();
-  void showHighEnd();
-  void showLowEnd();
+  conventional::FittingRange& range() override { return a_.Range(); }
+  void clearResults() override;
+  void showHighEnd() override;
+  void showLowEnd() override;
+  void writeResults(const std::string& path) override;
+  const std::string& resultFileName() const override { return a_.CncFileName; }
   void fillY();
-  void point(const char* chart, int series, double x, double y);
-  void saveFigure(const char* button, const char* chart, const char* suffix);
 
-  const Analysis& record_;
-  View& view_;
   conventional::DonorAcceptorAnalysis a_;
 };
 

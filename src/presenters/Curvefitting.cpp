@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
@@ -22,19 +23,10 @@ constexpr const char* kDelta = "\xCE\x94";        // a capital delta
 std::string n(int k) { return std::to_string(k); }
 
 SeriesStyle points(Marker marker, std::uint32_t color, int size = 4) {
-  SeriesStyle s;
-  s.marker = marker;
-  s.color = color;
-  s.size = size;
-  return s;
+  return MakeSeriesStyle(marker, LineStyle::None, color, size);
 }
 
-SeriesStyle line(std::uint32_t color) {
-  SeriesStyle s;
-  s.line = LineStyle::Solid;
-  s.color = color;
-  return s;
-}
+SeriesStyle line(std::uint32_t color) { return MakeSeriesStyle(Marker::None, LineStyle::Solid, color); }
 
 }  // namespace
 
@@ -571,14 +563,8 @@ void CurveFittingPresenter::ButtonSaveClick() {
 
 void CurveFittingPresenter::saveFigure(const std::string& button, const std::string& chart, const std::string& suffix) {
   command([&] {
-    const auto path = view_.AskSaveFile(FileDialog{"", kCurveFittingFilter, 2, ReplaceExtension(file_, suffix)});
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) {
-      view_.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    view_.SetEnabled(button, false);
+    if (SaveChartFigure(view_, FileDialog{"", kCurveFittingFilter, 2, ReplaceExtension(file_, suffix)}, chart))
+      view_.SetEnabled(button, false);
   });
 }
 

@@ -5,6 +5,7 @@
 #include "core/Error.h"
 #include "core/Numbers.h"
 #include "presenters/Mainpresenter.h"
+#include "presenters/Sidewindow.h"
 
 namespace korv::ui {
 namespace {
@@ -122,12 +123,7 @@ DhesPresenter::DhesPresenter(const Analysis& record, View& view) : a_(record), v
 }
 
 bool DhesPresenter::Invoke(const std::string& handler) {
-  auto it = handlers_.find(handler);
-  if (it == handlers_.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  const std::string control = handler.substr(0, handler.size() - 5);  // without "Click"
-  if (!view_.IsEnabled(control) || !view_.IsVisible(control)) return false;
-  it->second();
-  return true;
+  return InvokeHandler(view_, handlers_, handler, [](const auto& run) { run(); });
 }
 
 void DhesPresenter::command(const std::function<void()>& body) {
@@ -326,14 +322,7 @@ void DhesPresenter::ButtonSaveDHESClick() {
 void DhesPresenter::ButtonSaveFigureDHESClick() {
   command([&] {
     FileDialog dialog{"Save", kDhesFilter, 3, ReplaceExtension(s_.DhesFileName, "DHES.bmp")};
-    auto chosen = view_.AskSaveFile(dialog);
-    if (!chosen) return;
-    std::string error;
-    if (!view_.SaveChartImage(kDhesChart, *chosen, error)) {
-      view_.ShowError(error.empty() ? "The file " + *chosen + " could not be written." : error);
-      return;
-    }
-    en("ButtonSaveFigureDHES", false);
+    if (SaveChartFigure(view_, dialog, kDhesChart)) en("ButtonSaveFigureDHES", false);
   });
 }
 

@@ -10,46 +10,42 @@
 #include "analyses/Conventionalwidgets.h"
 #include "core/Error.h"
 #include "presenters/Conventionalanalysis.h"
+#include "widgets/Formulas.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
-
-namespace {
-
-QString S(const char* base, const char* sub) { return QStringLiteral("<i>%1</i><sub>%2</sub>").arg(base, sub); }
-
-}  // namespace
 
 QString ConventionalAnalysisPicture(const QString& n) {
   const QString T34 = QStringLiteral("<i>T</i><sup>3/4</sup>");
   if (n == "ImageNT")
     return QStringLiteral("<i>n</i>(<i>T</i>) = [%1 %2(<i>T</i>)/2]<sup>1/2</sup> exp(&minus;&Delta;%3/2<i>kT</i>)")
-        .arg(S("N", "D"), S("N", "C"), S("E", "D"));
+        .arg(Subscripted("N", "D"), Subscripted("N", "C"), Subscripted("E", "D"));
   if (n == "ImageNT34")
     return QStringLiteral("<i>n</i>(<i>T</i>)/%1 = <i>A</i> %2<sup>1/2</sup> exp(&minus;&Delta;%3/2<i>kT</i>)")
-        .arg(T34, S("N", "D"), S("E", "D"));
-  if (n == "ImageAN") return QStringLiteral("<i>A</i> = (1/%1) [%2(<i>T</i>)/2]<sup>1/2</sup> =").arg(T34, S("N", "C"));
+        .arg(T34, Subscripted("N", "D"), Subscripted("E", "D"));
+  if (n == "ImageAN")
+    return QStringLiteral("<i>A</i> = (1/%1) [%2(<i>T</i>)/2]<sup>1/2</sup> =").arg(T34, Subscripted("N", "C"));
   if (n == "ImagePT")
     return QStringLiteral("<i>p</i>(<i>T</i>) = (1/2) [%1 %2(<i>T</i>)]<sup>1/2</sup> exp(&minus;&Delta;%3/2<i>kT</i>)")
-        .arg(S("N", "A"), S("N", "V"), S("E", "A"));
+        .arg(Subscripted("N", "A"), Subscripted("N", "V"), Subscripted("E", "A"));
   if (n == "ImagePT34")
     return QStringLiteral("<i>p</i>(<i>T</i>)/%1 = <i>A</i> %2<sup>1/2</sup> exp(&minus;&Delta;%3/2<i>kT</i>)")
-        .arg(T34, S("N", "A"), S("E", "A"));
+        .arg(T34, Subscripted("N", "A"), Subscripted("E", "A"));
   if (n == "ImageAP")
-    return QStringLiteral("<i>A</i> = (1/%1) (1/2) [%2(<i>T</i>)]<sup>1/2</sup> =").arg(T34, S("N", "V"));
+    return QStringLiteral("<i>A</i> = (1/%1) (1/2) [%2(<i>T</i>)]<sup>1/2</sup> =").arg(T34, Subscripted("N", "V"));
   if (n == "ImageG2") return QStringLiteral("<i>g</i> = 2");
   if (n == "ImageG4") return QStringLiteral("<i>g</i> = 4");
   if (n == "ImageConditionN")
     return QStringLiteral("%1 &#8811; (%2(<i>T</i>)/8) exp(&minus;&Delta;%3/<i>kT</i>) &#8811; %4")
-        .arg(S("N", "D"), S("N", "C"), S("E", "D"), S("N", "A"));
+        .arg(Subscripted("N", "D"), Subscripted("N", "C"), Subscripted("E", "D"), Subscripted("N", "A"));
   if (n == "ImageConditionP")
     return QStringLiteral("%1 &#8811; (%2(<i>T</i>)/16) exp(&minus;&Delta;%3/<i>kT</i>) &#8811; %4")
-        .arg(S("N", "A"), S("N", "V"), S("E", "A"), S("N", "D"));
+        .arg(Subscripted("N", "A"), Subscripted("N", "V"), Subscripted("E", "A"), Subscripted("N", "D"));
   if (n == "Image1") return QStringLiteral("&le; 1000/<i>T</i> &le;");
-  if (n == "ImageDED") return QStringLiteral("&Delta;") + S("E", "D");
-  if (n == "ImageDEA") return QStringLiteral("&Delta;") + S("E", "A");
-  if (n == "ImageND") return S("N", "D");
-  if (n == "ImageNA") return S("N", "A");
+  if (n == "ImageDED") return QStringLiteral("&Delta;") + Subscripted("E", "D");
+  if (n == "ImageDEA") return QStringLiteral("&Delta;") + Subscripted("E", "A");
+  if (n == "ImageND") return Subscripted("N", "D");
+  if (n == "ImageNA") return Subscripted("N", "A");
   return n.toHtmlEscaped();
 }
 
@@ -98,36 +94,23 @@ TFormConventionalAnalysis::TFormConventionalAnalysis(const Analysis& record, QWi
   left->addStretch(1);
   left->addWidget(w["LabelVerOnlyOne"]);
 
-  auto* chart1 = new QVBoxLayout;
-  chart1->addLayout(w.Row({"LabelSampleNumber", ""}));
-  chart1->addWidget(w[kOneImpurityChart1], 1);
-  chart1->addLayout(w.Row({"", "ButtonSaveFigureOnlyOne1"}));
-  auto* chart2 = new QVBoxLayout;
-  chart2->addLayout(w.Row({"=", ""}));
-  chart2->addWidget(w[kOneImpurityChart2], 1);
-  chart2->addLayout(w.Row({"", "ButtonSaveFigureOnlyOne2"}));
-  auto* layout = new QHBoxLayout(central);
-  auto* leftBox = new QWidget(central);
-  leftBox->setLayout(left);
-  leftBox->setFixedWidth(440);
-  layout->addWidget(leftBox);
-  layout->addLayout(chart1, 1);
-  layout->addLayout(chart2, 1);
+  LayOutBesideCharts(central, left, 440,
+                     w.ChartColumn({"LabelSampleNumber", ""}, kOneImpurityChart1, {"", "ButtonSaveFigureOnlyOne1"}),
+                     w.ChartColumn({"=", ""}, kOneImpurityChart2, {"", "ButtonSaveFigureOnlyOne2"}));
   resize(1340, 640);
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<ConventionalAnalysisPresenter>(record, *view_);
   auto* p = presenter_.get();
-  auto button = [&](const char* name, void (ConventionalAnalysisPresenter::*handler)()) {
-    connect(static_cast<QPushButton*>(w[name]), &QPushButton::clicked, this, [p, handler] { (p->*handler)(); });
-  };
-  button("ButtonDecreaseLow", &ConventionalAnalysisPresenter::ButtonDecreaseLowClick);
-  button("ButtonIncreaseLow", &ConventionalAnalysisPresenter::ButtonIncreaseLowClick);
-  button("ButtonDecreaseHigh", &ConventionalAnalysisPresenter::ButtonDecreaseHighClick);
-  button("ButtonIncreaseHigh", &ConventionalAnalysisPresenter::ButtonIncreaseHighClick);
-  button("ButtonAnalysis", &ConventionalAnalysisPresenter::ButtonAnalysisClick);
-  button("ButtonSaveFigureOnlyOne1", &ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne1Click);
-  button("ButtonSaveFigureOnlyOne2", &ConventionalAnalysisPresenter::ButtonSaveFigureOnlyOne2Click);
+  using P = ConventionalAnalysisPresenter;
+  w.ConnectButtons<P>(this, p,
+                      {{"ButtonDecreaseLow", &P::ButtonDecreaseLowClick},
+                       {"ButtonIncreaseLow", &P::ButtonIncreaseLowClick},
+                       {"ButtonDecreaseHigh", &P::ButtonDecreaseHighClick},
+                       {"ButtonIncreaseHigh", &P::ButtonIncreaseHighClick},
+                       {"ButtonAnalysis", &P::ButtonAnalysisClick},
+                       {"ButtonSaveFigureOnlyOne1", &P::ButtonSaveFigureOnlyOne1Click},
+                       {"ButtonSaveFigureOnlyOne2", &P::ButtonSaveFigureOnlyOne2Click}});
   auto action = [&](const char* name, void (ConventionalAnalysisPresenter::*handler)()) {
     if (auto* a = findChild<QAction*>(QString::fromLatin1(name)))
       connect(a, &QAction::triggered, this, [p, handler] { (p->*handler)(); });
@@ -141,16 +124,6 @@ TFormConventionalAnalysis::TFormConventionalAnalysis(const Analysis& record, QWi
 
 TFormConventionalAnalysis::~TFormConventionalAnalysis() = default;
 
-void TFormConventionalAnalysis::PrepareAndShow() {
-  try {
-    presenter_->PrepareWindow();
-  } catch (const korv::Error& e) {
-    Dialogs().Error(this, e.what());
-    return;
-  }
-  move(0, 0);
-  show();
-  raise();
-}
+void TFormConventionalAnalysis::PrepareAndShow() { PrepareAndShowAtTopLeft(this, *presenter_); }
 
 }  // namespace korv::ui

@@ -8,18 +8,18 @@
 #include "analyses/Conventionalwidgets.h"
 #include "core/Error.h"
 #include "presenters/Conventionalanalysis2.h"
+#include "widgets/Formulas.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
 
 namespace {
 
-QString S(const char* base, const char* sub) { return QStringLiteral("<i>%1</i><sub>%2</sub>").arg(base, sub); }
-
 // The model of the window for electrons (n) or holes (p).
 QString Model(bool n) {
-  const QString c = n ? "n" : "p", major = S("N", n ? "D" : "A"), minor = S("N", n ? "A" : "D");
-  const QString band0 = S("N", n ? "C0" : "V0"), band = S("N", n ? "C" : "V"), level = S("E", n ? "D" : "A");
+  const QString c = n ? "n" : "p", major = Subscripted("N", n ? "D" : "A"), minor = Subscripted("N", n ? "A" : "D");
+  const QString band0 = Subscripted("N", n ? "C0" : "V0"), band = Subscripted("N", n ? "C" : "V"),
+                level = Subscripted("E", n ? "D" : "A");
   // Two lines with room between them: the superscripts of the second would touch the
   // subscripts of the first at the rich-text default line spacing.
   return QStringLiteral(
@@ -31,7 +31,7 @@ QString Model(bool n) {
 }
 
 const QString kMass = QStringLiteral("<i>m</i>*/<i>m</i><sub>0</sub>");
-const QString kMassFactorMc = QStringLiteral("(%1/<i>g</i>)(%2)<sup>3/2</sup>").arg(S("M", "C"), kMass);
+const QString kMassFactorMc = QStringLiteral("(%1/<i>g</i>)(%2)<sup>3/2</sup>").arg(Subscripted("M", "C"), kMass);
 const QString kMassFactor = QStringLiteral("(1/<i>g</i>)(%1)<sup>3/2</sup>").arg(kMass);
 
 }  // namespace
@@ -41,27 +41,27 @@ QString ConventionalAnalysis2Picture(const QString& n) {
   if (n == "ImageP") return Model(false);
   if (n == "ImageG") return QStringLiteral("<i>g</i>");
   if (n == "ImageMass") return kMass + " =";
-  if (n == "ImageMc") return S("M", "C") + " =";
+  if (n == "ImageMc") return Subscripted("M", "C") + " =";
   if (n == "Image1") return QStringLiteral("&le; 1000/<i>T</i> &le;");
-  if (n == "ImageNDNA") return S("N", "D") + " &minus; " + S("N", "A");
-  if (n == "ImageNAND") return S("N", "A") + " &minus; " + S("N", "D");
-  if (n == "ImageND") return S("N", "D");
-  if (n == "ImageNA") return S("N", "A");
-  if (n == "ImageDED") return QStringLiteral("&Delta;") + S("E", "D");
-  if (n == "ImageDEA") return QStringLiteral("&Delta;") + S("E", "A");
+  if (n == "ImageNDNA") return Subscripted("N", "D") + " &minus; " + Subscripted("N", "A");
+  if (n == "ImageNAND") return Subscripted("N", "A") + " &minus; " + Subscripted("N", "D");
+  if (n == "ImageND") return Subscripted("N", "D");
+  if (n == "ImageNA") return Subscripted("N", "A");
+  if (n == "ImageDED") return QStringLiteral("&Delta;") + Subscripted("E", "D");
+  if (n == "ImageDEA") return QStringLiteral("&Delta;") + Subscripted("E", "A");
   if (n == "ImageGMassMc") return kMassFactorMc + " =";
   if (n == "ImageGMass") return kMassFactor + " =";
   return n.toHtmlEscaped();
 }
 
 QString ConfirmationPicture(const QString& n) {
-  if (n.startsWith("ImageNDNA")) return S("N", "D") + " &minus; " + S("N", "A");
-  if (n.startsWith("ImageNAND")) return S("N", "A") + " &minus; " + S("N", "D");
+  if (n.startsWith("ImageNDNA")) return Subscripted("N", "D") + " &minus; " + Subscripted("N", "A");
+  if (n.startsWith("ImageNAND")) return Subscripted("N", "A") + " &minus; " + Subscripted("N", "D");
   if (n == "ImageGMassMc") return kMassFactorMc;
   if (n == "ImageGMass") return kMassFactor;
   if (n == "ImageMass") return kMass;
   if (n == "ImageG") return QStringLiteral("<i>g</i>");
-  if (n == "ImageMc") return S("M", "C");
+  if (n == "ImageMc") return Subscripted("M", "C");
   return n.toHtmlEscaped();
 }
 
@@ -98,54 +98,31 @@ TFormConventionalAnalysis2::TFormConventionalAnalysis2(const Analysis& record, Q
   left->addLayout(w.Row({"ButtonSave", "ButtonPrint", "ButtonHelp"}));
   left->addStretch(1);
 
-  auto* chart1 = new QVBoxLayout;
-  chart1->addLayout(w.Row({"LabelSampleNumber", ""}));
-  chart1->addWidget(w[kDonorAcceptorChart1], 1);
-  chart1->addLayout(w.Row({"", "ButtonSaveFigureDonorAcceptor1"}));
-  auto* chart2 = new QVBoxLayout;
-  chart2->addLayout(w.Row({"", "LabelVerDonorAcceptor"}));
-  chart2->addWidget(w[kDonorAcceptorChart2], 1);
-  chart2->addLayout(w.Row({"", "ButtonSaveFigureDonorAcceptor2"}));
-  auto* layout = new QHBoxLayout(this);
-  auto* leftBox = new QWidget(this);
-  leftBox->setLayout(left);
-  leftBox->setFixedWidth(520);
-  layout->addWidget(leftBox);
-  layout->addLayout(chart1, 1);
-  layout->addLayout(chart2, 1);
+  LayOutBesideCharts(
+      this, left, 520,
+      w.ChartColumn({"LabelSampleNumber", ""}, kDonorAcceptorChart1, {"", "ButtonSaveFigureDonorAcceptor1"}),
+      w.ChartColumn({"", "LabelVerDonorAcceptor"}, kDonorAcceptorChart2, {"", "ButtonSaveFigureDonorAcceptor2"}));
   resize(1340, 600);
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<ConventionalAnalysis2Presenter>(record, *view_);
-  auto* p = presenter_.get();
-  auto button = [&](const char* name, void (ConventionalAnalysis2Presenter::*handler)()) {
-    connect(static_cast<QPushButton*>(w[name]), &QPushButton::clicked, this, [p, handler] { (p->*handler)(); });
-  };
-  button("ButtonDecreaseLow", &ConventionalAnalysis2Presenter::ButtonDecreaseLowClick);
-  button("ButtonIncreaseLow", &ConventionalAnalysis2Presenter::ButtonIncreaseLowClick);
-  button("ButtonDecreaseHigh", &ConventionalAnalysis2Presenter::ButtonDecreaseHighClick);
-  button("ButtonIncreaseHigh", &ConventionalAnalysis2Presenter::ButtonIncreaseHighClick);
-  button("ButtonEvaluation", &ConventionalAnalysis2Presenter::ButtonEvaluationClick);
-  button("ButtonSave", &ConventionalAnalysis2Presenter::ButtonSaveClick);
-  button("ButtonPrint", &ConventionalAnalysis2Presenter::ButtonPrintClick);
-  button("ButtonHelp", &ConventionalAnalysis2Presenter::ButtonHelpClick);
-  button("ButtonSaveFigureDonorAcceptor1", &ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor1Click);
-  button("ButtonSaveFigureDonorAcceptor2", &ConventionalAnalysis2Presenter::ButtonSaveFigureDonorAcceptor2Click);
+  using P = ConventionalAnalysis2Presenter;
+  w.ConnectButtons<P>(this, presenter_.get(),
+                      {{"ButtonDecreaseLow", &P::ButtonDecreaseLowClick},
+                       {"ButtonIncreaseLow", &P::ButtonIncreaseLowClick},
+                       {"ButtonDecreaseHigh", &P::ButtonDecreaseHighClick},
+                       {"ButtonIncreaseHigh", &P::ButtonIncreaseHighClick},
+                       {"ButtonEvaluation", &P::ButtonEvaluationClick},
+                       {"ButtonSave", &P::ButtonSaveClick},
+                       {"ButtonPrint", &P::ButtonPrintClick},
+                       {"ButtonHelp", &P::ButtonHelpClick},
+                       {"ButtonSaveFigureDonorAcceptor1", &P::ButtonSaveFigureDonorAcceptor1Click},
+                       {"ButtonSaveFigureDonorAcceptor2", &P::ButtonSaveFigureDonorAcceptor2Click}});
   presenter_->printWindow = [this] { return PrintWindowImage(this); };
 }
 
 TFormConventionalAnalysis2::~TFormConventionalAnalysis2() = default;
 
-void TFormConventionalAnalysis2::PrepareAndShow() {
-  try {
-    presenter_->PrepareWindow();
-  } catch (const korv::Error& e) {
-    Dialogs().Error(this, e.what());
-    return;
-  }
-  move(0, 0);
-  show();
-  raise();
-}
+void TFormConventionalAnalysis2::PrepareAndShow() { PrepareAndShowAtTopLeft(this, *presenter_); }
 
 }  // namespace korv::ui

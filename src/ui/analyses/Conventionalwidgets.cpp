@@ -7,9 +7,8 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <stdexcept>
 
 #include "widgets/Chartwidget.h"
@@ -81,6 +80,25 @@ QLayout* ControlWidgets::Row(std::initializer_list<std::string> names) const {
   return row;
 }
 
+QLayout* ControlWidgets::ChartColumn(std::initializer_list<std::string> top, const std::string& chart,
+                                     std::initializer_list<std::string> bottom) const {
+  auto* column = new QVBoxLayout;
+  column->addLayout(Row(top));
+  column->addWidget((*this)[chart], 1);
+  column->addLayout(Row(bottom));
+  return column;
+}
+
+void LayOutBesideCharts(QWidget* host, QLayout* left, int leftWidth, QLayout* chart1, QLayout* chart2) {
+  auto* layout = new QHBoxLayout(host);
+  auto* leftBox = new QWidget(host);
+  leftBox->setLayout(left);
+  leftBox->setFixedWidth(leftWidth);
+  layout->addWidget(leftBox);
+  layout->addLayout(chart1, 1);
+  layout->addLayout(chart2, 1);
+}
+
 void ControlWidgets::BuildMenus(QMainWindow* window, const std::vector<Control>& controls,
                                 const std::vector<std::string>& headlines) {
   QMenu* menu = nullptr;
@@ -96,24 +114,6 @@ void ControlWidgets::BuildMenus(QMainWindow* window, const std::vector<Control>&
     QAction* action = menu->addAction(CaptionToQt(c.caption));
     action->setObjectName(name);
   }
-}
-
-bool PrintWindowImage(QWidget* window) {
-  if (!window) return false;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(window->windowTitle());
-  if (!Dialogs().PrinterSetup(window, printer)) return false;
-  const QPixmap image = window->grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  QSize size = image.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setViewport(page.x(), page.y(), size.width(), size.height());
-  painter.setWindow(image.rect());
-  painter.drawPixmap(0, 0, image);
-  painter.end();
-  return true;
 }
 
 }  // namespace korv::ui

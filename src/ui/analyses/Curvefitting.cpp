@@ -6,8 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -15,6 +13,7 @@
 
 #include "presenters/Curvefitting.h"
 #include "widgets/Chartwidget.h"
+#include "widgets/Printimage.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
@@ -182,7 +181,7 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
 
   view_ = std::make_unique<QtView>(this, progress);
   presenter_ = std::make_unique<CurveFittingPresenter>(record, *view_);
-  presenter_->printWindow = [this] { return printWindow(); };
+  presenter_->printWindow = [this] { return PrintWindowImage(this); };
   auto click = [&](const char* name, void (CurveFittingPresenter::*handler)()) {
     connect(static_cast<QPushButton*>(w[name]), &QPushButton::clicked, this,
             [this, handler] { (presenter_.get()->*handler)(); });
@@ -210,24 +209,6 @@ void TFormCurveFitting::PrepareAndShow() {
   move(60, 50);
   show();
   raise();
-}
-
-bool TFormCurveFitting::printWindow() {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(windowTitle());
-  if (!Dialogs().PrinterSetup(this, printer)) return false;
-  // The window's image, scaled to the printable width and kept in proportion.
-  const QPixmap image = grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  QSize size = image.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setViewport(page.x(), page.y(), size.width(), size.height());
-  painter.setWindow(image.rect());
-  painter.drawPixmap(0, 0, image);
-  painter.end();
-  return true;
 }
 
 }  // namespace korv::ui

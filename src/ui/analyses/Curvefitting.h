@@ -27,8 +27,6 @@ class TFormCurveFitting : public QWidget {
   QtView& View() { return *view_; }
 
  private:
-  bool printWindow();
-
   std::unique_ptr<QtView> view_;
   std::unique_ptr<CurveFittingPresenter> presenter_;
 };

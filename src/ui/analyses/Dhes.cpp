@@ -4,14 +4,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <map>
 
 #include "presenters/Dhes.h"
 #include "widgets/Chartwidget.h"
+#include "widgets/Printimage.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
@@ -187,7 +186,7 @@ TFormDHES::TFormDHES(const Analysis& record, QWidget* parent) : QWidget(parent, 
 
   view_ = std::make_unique<QtView>(this);
   presenter_ = std::make_unique<DhesPresenter>(record, *view_);
-  presenter_->printWindow = [this] { return PrintWindow(); };
+  presenter_->printWindow = [this] { return PrintWindowImage(this, QStringLiteral("DHES")); };
   presenter_->showHelp = [this] {
     if (showHelp) showHelp();
   };
@@ -213,24 +212,6 @@ void TFormDHES::PrepareAndShow() {
   move(kDhesWindowLeft, kDhesWindowTop);
   show();
   raise();
-}
-
-bool TFormDHES::PrintWindow() {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("DHES"));
-  if (!Dialogs().PrinterSetup(this, printer)) return false;
-  // The window's image, scaled to the printable width and kept in proportion.
-  const QPixmap image = grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  QSize size = image.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setViewport(page.x(), page.y(), size.width(), size.height());
-  painter.setWindow(image.rect());
-  painter.drawPixmap(0, 0, image);
-  painter.end();
-  return true;
 }
 
 }  // namespace korv::ui

@@ -34,8 +34,6 @@ class TFormDHES : public QWidget {
   std::function<void()> showHelp;
 
  private:
-  bool PrintWindow();
-
   ChartWidget* chart_ = nullptr;
   std::unique_ptr<QtView> view_;
   std::unique_ptr<DhesPresenter> presenter_;

@@ -8,8 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -17,6 +15,7 @@
 
 #include "presenters/Excitedstates.h"
 #include "widgets/Chartwidget.h"
+#include "widgets/Printimage.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
@@ -78,7 +77,8 @@ TFormExcitedStates::TFormExcitedStates(Analysis& record, Windows& windows, korv:
   setObjectName(QStringLiteral("FormExcitedStates"));
   Build();
   view_ = std::make_unique<QtView>(this, &progress);
-  presenter_ = std::make_unique<ExcitedStatesPresenter>(record, *view_, &windows, [this] { return PrintWindow(); });
+  presenter_ =
+      std::make_unique<ExcitedStatesPresenter>(record, *view_, &windows, [this] { return PrintWindowImage(this); });
   // Wiring: every button, the edit and the menu items go to their handlers.
   ExcitedStatesPresenter& p = *presenter_;
   const std::map<std::string, void (ExcitedStatesPresenter::*)()> handlers{
@@ -334,23 +334,6 @@ void TFormExcitedStates::PrepareAndShow() {
 void TFormExcitedStates::closeEvent(QCloseEvent* event) {
   presenter_->FormClose();
   QMainWindow::closeEvent(event);
-}
-
-bool TFormExcitedStates::PrintWindow() {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(windowTitle());
-  if (!Dialogs().PrinterSetup(this, printer)) return false;
-  const QPixmap image = grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  QSize size = image.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setViewport(page.x(), page.y(), size.width(), size.height());
-  painter.setWindow(image.rect());
-  painter.drawPixmap(0, 0, image);
-  painter.end();
-  return true;
 }
 
 }  // namespace korv::ui

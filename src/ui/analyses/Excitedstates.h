@@ -37,7 +37,6 @@ class TFormExcitedStates : public QMainWindow {
  private:
   QWidget* W(const std::string& name) const;
   void Build();
-  bool PrintWindow();
 
   std::map<std::string, QWidget*> widgets_;
   std::unique_ptr<QtView> view_;

@@ -22,18 +22,7 @@ namespace korv::ui {
 
 namespace {
 
-QString captionOf(const std::string& name) {
-  for (const auto& c : DataSheetControls())
-    if (c.name == name) return QString::fromStdString(c.caption);
-  return {};
-}
-
-template <class W>
-W* named(QWidget* parent, const std::string& name) {
-  auto* w = new W(parent);
-  w->setObjectName(QString::fromStdString(name));
-  return w;
-}
+QString captionOf(const std::string& name) { return ControlCaption(DataSheetControls(), name); }
 
 // The grid: Tab moves between cells, Ctrl+V pastes a block, Ctrl+C copies the selection,
 // Delete empties the selected cells.
@@ -68,7 +57,7 @@ TFormDataSheet::TFormDataSheet(Analysis& record, QWidget* parent) : QDialog(pare
   setObjectName(QStringLiteral("FormDataSheet"));
   setModal(true);
 
-  auto* input = named<QGroupBox>(this, "GroupBoxInput");
+  auto* input = NewNamed<QGroupBox>(this, "GroupBoxInput");
   input->setTitle(captionOf("GroupBoxInput"));
   auto* form = new QGridLayout(input);
   const int row = AddSampleRows(form, input, SampleLayout::DataSheet, true);
@@ -87,7 +76,7 @@ TFormDataSheet::TFormDataSheet(Analysis& record, QWidget* parent) : QDialog(pare
 
   auto* buttons = new QHBoxLayout;
   for (const char* name : {"ButtonSort", "ButtonClearData", "ButtonClearAllData", "ButtonSaveExperimentalData"}) {
-    auto* b = named<QPushButton>(this, name);
+    auto* b = NewNamed<QPushButton>(this, name);
     b->setText(captionOf(name));
     b->setAutoDefault(false);
     buttons->addWidget(b);

@@ -13,11 +13,7 @@ namespace korv::ui {
 
 namespace {
 
-QString captionOf(const std::string& name) {
-  for (const auto& c : EditorControls())
-    if (c.name == name) return QString::fromStdString(c.caption);
-  return {};
-}
+QString captionOf(const std::string& name) { return ControlCaption(EditorControls(), name); }
 
 QMenu* menu(QMenuBar* bar, const char* name) {
   QMenu* m = bar->addMenu(captionOf(name));

@@ -28,21 +28,10 @@ namespace korv::ui {
 
 namespace {
 
-QString captionOf(const std::string& name) {
-  for (const auto& c : ConvertControls())
-    if (c.name == name) return QString::fromStdString(c.caption);
-  return {};
-}
-
-template <class W>
-W* named(QWidget* parent, const std::string& name) {
-  auto* w = new W(parent);
-  w->setObjectName(QString::fromStdString(name));
-  return w;
-}
+QString captionOf(const std::string& name) { return ControlCaption(ConvertControls(), name); }
 
 QLabel* label(QWidget* parent, const std::string& name) {
-  auto* l = named<QLabel>(parent, name);
+  auto* l = NewNamed<QLabel>(parent, name);
   l->setText(captionOf(name));
   return l;
 }
@@ -55,19 +44,19 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
 
   // Steps 1 to 6 beside their controls.
-  auto* steps = named<QGroupBox>(this, "GroupBoxConvert");
+  auto* steps = NewNamed<QGroupBox>(this, "GroupBoxConvert");
   steps->setTitle(captionOf("GroupBoxConvert"));
   auto* stepLayout = new QGridLayout(steps);
-  auto* load = named<QPushButton>(steps, "ButtonLoadAnotherData");
+  auto* load = NewNamed<QPushButton>(steps, "ButtonLoadAnotherData");
   load->setText(captionOf("ButtonLoadAnotherData"));
-  auto* columnT = named<QComboBox>(steps, "ComboBoxColumnT");
-  auto* columnC = named<QComboBox>(steps, "ComboBoxColumnC");
+  auto* columnT = NewNamed<QComboBox>(steps, "ComboBoxColumnT");
+  auto* columnC = NewNamed<QComboBox>(steps, "ComboBoxColumnC");
   // Wide enough for a column's name as well as its number.
   for (QComboBox* box : {columnT, columnC}) {
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(20);
   }
-  auto* save = named<QPushButton>(steps, "ButtonSaveData");
+  auto* save = NewNamed<QPushButton>(steps, "ButtonSaveData");
   save->setText(captionOf("ButtonSaveData"));
   for (QPushButton* b : {load, save}) b->setAutoDefault(false);
   stepLayout->addWidget(label(steps, "LabelStep1"), 0, 0);
@@ -82,16 +71,16 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   stepLayout->addWidget(save, 5, 1);
 
   // What the columns hold: quantity, unit, Hall factor, Celsius, run, reliability column.
-  auto* import = named<QGroupBox>(this, "GroupBoxImport");
+  auto* import = NewNamed<QGroupBox>(this, "GroupBoxImport");
   import->setTitle(captionOf("GroupBoxImport"));
   auto* importLayout = new QGridLayout(import);
-  auto* quantity = named<QComboBox>(import, "ComboBoxQuantity");
-  auto* unit = named<QComboBox>(import, "ComboBoxUnit");
-  auto* hallFactor = named<QLineEdit>(import, "EditHallFactor");
-  auto* celsius = named<QCheckBox>(import, "CheckBoxCelsius");
+  auto* quantity = NewNamed<QComboBox>(import, "ComboBoxQuantity");
+  auto* unit = NewNamed<QComboBox>(import, "ComboBoxUnit");
+  auto* hallFactor = NewNamed<QLineEdit>(import, "EditHallFactor");
+  auto* celsius = NewNamed<QCheckBox>(import, "CheckBoxCelsius");
   celsius->setText(captionOf("CheckBoxCelsius"));
-  auto* run = named<QComboBox>(import, "ComboBoxRun");
-  auto* columnR = named<QComboBox>(import, "ComboBoxColumnReliability");
+  auto* run = NewNamed<QComboBox>(import, "ComboBoxRun");
+  auto* columnR = NewNamed<QComboBox>(import, "ComboBoxColumnReliability");
   importLayout->addWidget(label(import, "LabelQuantity"), 0, 0);
   importLayout->addWidget(quantity, 0, 1);
   importLayout->addWidget(label(import, "LabelUnit"), 1, 0);
@@ -105,11 +94,11 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   importLayout->addWidget(columnR, 5, 1);
 
   // The text with its context menu.
-  text_ = named<QPlainTextEdit>(this, kConvertText);
+  text_ = NewNamed<QPlainTextEdit>(this, kConvertText);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(fixed);
   text_->setContextMenuPolicy(Qt::CustomContextMenu);
-  auto* popup = named<QMenu>(this, "PopupMenuConvert");
+  auto* popup = NewNamed<QMenu>(this, "PopupMenuConvert");
   const std::pair<const char*, ClipboardAction> clipboard[] = {
       {"Cut1", ClipboardAction::Cut}, {"Copy1", ClipboardAction::Copy}, {"Paste1", ClipboardAction::Paste}};
   for (const auto& [name, action] : clipboard) {
@@ -122,13 +111,13 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
           [this, popup](const QPoint& at) { popup->exec(text_->mapToGlobal(at)); });
 
   // Conditions of measurement and analysis.
-  auto* conditions = named<QGroupBox>(this, "GroupBoxConditions");
+  auto* conditions = NewNamed<QGroupBox>(this, "GroupBoxConditions");
   conditions->setTitle(captionOf("GroupBoxConditions"));
   AddSampleRows(new QGridLayout(conditions), conditions, SampleLayout::Conversion, false);
 
-  auto* previewBox = named<QGroupBox>(this, "GroupBoxPreview");
+  auto* previewBox = NewNamed<QGroupBox>(this, "GroupBoxPreview");
   previewBox->setTitle(captionOf("GroupBoxPreview"));
-  auto* previewText = named<QPlainTextEdit>(previewBox, kConvertPreview);
+  auto* previewText = NewNamed<QPlainTextEdit>(previewBox, kConvertPreview);
   previewText->setReadOnly(true);
   previewText->setFont(fixed);
   previewText->setLineWrapMode(QPlainTextEdit::NoWrap);

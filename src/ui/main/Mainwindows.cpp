@@ -2,14 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPrinter>
 #include <QWidget>
 
-#include "analyses/Dhes.h"
 #include "analyses/Conventionalanalysis.h"
 #include "analyses/Conventionalanalysis2.h"
 #include "analyses/Curvefitting.h"
+#include "analyses/Dhes.h"
 #include "analyses/Excitedstates.h"
 #include "analyses/Informationsemiconductor.h"
 #include "analyses/Onedonoroneacceptorconfirmation.h"
@@ -28,6 +26,7 @@
 #include "presenters/Conventionalanalysis2.h"
 #include "presenters/Obtainedresults.h"
 #include "presenters/Samplecondition.h"
+#include "widgets/Printimage.h"
 #include "widgets/Qtview.h"
 
 namespace korv::ui {
@@ -231,24 +230,7 @@ void QtWindows::ShowHelpAddress(const std::string& address) {
   help_->raise();
 }
 
-bool QtWindows::PrintMainWindow() {
-  if (!main_) return false;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(QStringLiteral("KORV"));
-  if (!Dialogs().PrinterSetup(main_, printer)) return false;
-  // The window's image, scaled to the printable width and kept in proportion.
-  const QPixmap image = main_->grab();
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  const QRect page = painter.viewport();
-  QSize size = image.size();
-  size.scale(page.size(), Qt::KeepAspectRatio);
-  painter.setViewport(page.x(), page.y(), size.width(), size.height());
-  painter.setWindow(image.rect());
-  painter.drawPixmap(0, 0, image);
-  painter.end();
-  return true;
-}
+bool QtWindows::PrintMainWindow() { return main_ && PrintWindowImage(main_, QStringLiteral("KORV")); }
 
 void QtWindows::CloseMainWindow() {
   if (main_) main_->close();

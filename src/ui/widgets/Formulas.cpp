@@ -3,11 +3,14 @@
 #include <QRegularExpression>
 
 namespace korv::ui {
+
+QString Subscripted(const QString& base, const QString& sub) {
+  return QStringLiteral("<i>%1</i><sub>%2</sub>").arg(base, sub);
+}
+
 namespace {
 
 const QString kT = QStringLiteral("<i>kT</i>");
-
-QString Sub(const QString& base, const QString& sub) { return QStringLiteral("<i>%1</i><sub>%2</sub>").arg(base, sub); }
 
 // Carrier symbol by conduction type: n for electrons, p for holes.
 QString Carrier(const QString& type) { return type == "p" ? QStringLiteral("p") : QStringLiteral("n"); }
@@ -18,8 +21,8 @@ QString Ionized(const QString& type, int i) {
   const QString letter = type == "n" ? "D" : type == "p" ? "A" : "";
   const QString band = type == "p" ? "V" : "C";
   return QStringLiteral("%1/[1 + %2 <i>%3</i>/%4 exp(&Delta;%5/%6)]")
-      .arg(Sub("N", letter + QString::number(i)), Sub("g", letter + QString::number(i)), c, Sub("N", band),
-           Sub("E", letter + QString::number(i)), kT);
+      .arg(Subscripted("N", letter + QString::number(i)), Subscripted("g", letter + QString::number(i)), c,
+           Subscripted("N", band), Subscripted("E", letter + QString::number(i)), kT);
 }
 
 // H_k or S_k of analysis k with the contributions of the earlier levels removed.
@@ -52,10 +55,10 @@ QString FormulaToolTip(const QString& n) {
   QString text;
   for (int i = 1; i < k; ++i)
     text += QStringLiteral("<p>%1<sup>+</sup> = %2</p>")
-                .arg(Sub("N", (m.captured(2) == "n"   ? "D"
-                               : m.captured(2) == "p" ? "A"
-                                                      : "") +
-                                  QString::number(i)),
+                .arg(Subscripted("N", (m.captured(2) == "n"   ? "D"
+                                       : m.captured(2) == "p" ? "A"
+                                                              : "") +
+                                          QString::number(i)),
                      Ionized(m.captured(2), i));
   return text;
 }
@@ -63,9 +66,9 @@ QString FormulaToolTip(const QString& n) {
 namespace {
 
 QString Compensation(const QString& type) {
-  if (type == "n") return Sub("N", "A") + " =";
-  if (type == "p") return Sub("N", "D") + " =";
-  return Sub("N", "com") + " =";
+  if (type == "n") return Subscripted("N", "A") + " =";
+  if (type == "p") return Subscripted("N", "D") + " =";
+  return Subscripted("N", "com") + " =";
 }
 
 QString Neutrality(const QString& type) {

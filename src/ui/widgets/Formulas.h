@@ -11,6 +11,9 @@ namespace korv::ui {
 // picture this program has no drawing of.
 QString FormulaHtml(const QString& pictureName);
 
+// An italic symbol with an upright subscript: <i>N</i><sub>D</sub>.
+QString Subscripted(const QString& base, const QString& sub);
+
 // What a symbol of the formula stands for, as rich text; empty when it needs no explanation.
 QString FormulaToolTip(const QString& pictureName);
 

@@ -162,6 +162,12 @@ std::string WithFigureFormats(const std::string& filter) {
   return filter + "|Figure PNG (*.png)|*.png|Figure PDF (*.pdf)|*.pdf|Figure SVG (*.svg)|*.svg";
 }
 
+QString ControlCaption(const std::vector<Control>& controls, const std::string& name) {
+  for (const auto& c : controls)
+    if (c.name == name) return QString::fromStdString(c.caption);
+  return {};
+}
+
 QString CaptionToQt(const std::string& caption) { return Q(caption).replace('&', QStringLiteral("&&")); }
 
 std::string CaptionFromQt(const QString& caption) {

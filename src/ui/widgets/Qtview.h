@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "presenters/View.h"
 
@@ -50,6 +51,17 @@ QString DefaultSuffix(const std::string& filter, int index, const std::string& f
 // A filter list that offers "Figure (*.bmp)" gets PNG, PDF and SVG figures appended, so the
 // indices of the existing entries keep their meaning.
 std::string WithFigureFormats(const std::string& filter);
+
+// The caption `controls` gives the control `name`; empty when the list has none of that name.
+QString ControlCaption(const std::vector<Control>& controls, const std::string& name);
+
+// A new widget of type W under `parent`, named `name`.
+template <class W>
+W* NewNamed(QWidget* parent, const std::string& name) {
+  auto* w = new W(parent);
+  w->setObjectName(QString::fromStdString(name));
+  return w;
+}
 
 // Escapes and unescapes the mnemonic marker of button, menu and tab captions.
 QString CaptionToQt(const std::string& caption);
