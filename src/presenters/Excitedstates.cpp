@@ -472,7 +472,8 @@ void ExcitedStatesPresenter::FileVeiwerExcitedStatesClick() {
 }
 
 void ExcitedStatesPresenter::HelpExcitedStatesClick() {
-  if (windows_) windows_->Show(Window::Help);
+  // The guide, at this window's section.
+  if (windows_) windows_->ShowHelpAddress("KORVWinHelp.html#excited");
 }
 
 void ExcitedStatesPresenter::ExitExcitedStatesClick() {

@@ -254,7 +254,7 @@ TEST_F(ExcitedWindow, ClosingEmptiesTheChartsAndKeepsTheLabels) {
   presenter.FileVeiwerExcitedStatesClick();
   presenter.HelpExcitedStatesClick();
   EXPECT_TRUE(windows.Called("Show FileViewer"));
-  EXPECT_TRUE(windows.Called("Show Help"));
+  EXPECT_TRUE(windows.Called("HelpAddress KORVWinHelp.html#excited"));
 }
 
 }  // namespace

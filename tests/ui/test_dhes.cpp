@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -43,7 +44,12 @@ class DhesWindowTest : public QObject {
   std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
 
  private slots:
-  void initTestCase() { QVERIFY(dir_.isValid()); }
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    // The guide beside the program, as the build puts it beside korv.
+    const QString guide = QCoreApplication::applicationDirPath() + "/KORVWinHelp.html";
+    if (!QFileInfo::exists(guide)) QVERIFY(QFile::copy(KORV_TEST_DATA "/../../docs/KORVWinHelp.html", guide));
+  }
 
   void openedFromTheMenuAndDrivenThroughTwoPeaks() {
     korv::test::RealProgram p;
@@ -129,6 +135,11 @@ class DhesWindowTest : public QObject {
     QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
     QVERIFY(ClickButton(dhes, "ButtonHelp"));
     QVERIFY(windows.Help()->isVisible());
+    // The guide opens at the window's own section.
+    auto* browser = windows.Help()->findChild<QTextBrowser*>("WebBrowser1");
+    QVERIFY(browser);
+    QCOMPARE(browser->source().fragment(), QStringLiteral("dhes"));
+    QVERIFY(browser->source().path().endsWith(QStringLiteral("KORVWinHelp.html")));
 
     // Opening again prepares it anew; a new spline closes it.
     menu->trigger();

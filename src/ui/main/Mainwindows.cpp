@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <QWidget>
 
 #include "analyses/Conventionalanalysis.h"
@@ -119,7 +120,7 @@ void QtWindows::CreateDataWindows(Analysis& record) {
       },
       [this] { results_->hide(); }, [this] { return results_->isVisible(); });
   auto* dhes = own(new TFormDHES(record));
-  dhes->showHelp = [this] { Show(Window::Help); };
+  dhes->showHelp = [this] { ShowHelpAddress("KORVWinHelp.html#dhes"); };
   Register(
       Window::Dhes, [dhes] { dhes->PrepareAndShow(); }, [dhes] { dhes->hide(); }, [dhes] { return dhes->isVisible(); });
   // The excited-states window: prepared every time it is opened; closing it runs its closing step.
@@ -146,8 +147,8 @@ void QtWindows::CreateConventionalWindows(Analysis& record) {
   oneImpurity_ = own(new TFormConventionalAnalysis(record));
   donorAcceptor_ = own(new TFormConventionalAnalysis2(record));
   confirmation_ = own(new TFormOneDonorOneAcceptorConfirmation);
-  oneImpurity_->Presenter().showHelp = [this] { Show(Window::Help); };
-  donorAcceptor_->Presenter().showHelp = [this] { Show(Window::Help); };
+  oneImpurity_->Presenter().showHelp = [this] { ShowHelpAddress("KORVWinHelp.html#one-impurity"); };
+  donorAcceptor_->Presenter().showHelp = [this] { ShowHelpAddress("KORVWinHelp.html#donor-acceptor"); };
   donorAcceptor_->Presenter().showConfirmation = [this](bool nType) {
     confirmation_->Presenter().Prepare(nType);
     Exec(confirmation_);
@@ -218,13 +219,27 @@ void QtWindows::ShowAbout() {
 void QtWindows::ShowHelpAddress(const std::string& address) {
   if (!help_) return;
   // A bare page name is one of the pages that come with the program, beside the help file.
+  // "page#section" opens the page at that section.
   QString page = QString::fromStdString(address);
+  QString section;
+  if (!page.contains(QStringLiteral("://")) && page.contains(u'#')) {
+    section = page.section(u'#', 1);
+    page = page.section(u'#', 0, 0);
+  }
   if (!page.contains(QStringLiteral("://")) && QFileInfo(page).isRelative()) {
     const QString help = TFormHtml::DefaultHelpFile();
     if (!help.isEmpty()) page = QFileInfo(help).dir().filePath(page);
     if (!QFileInfo::exists(page)) page = help;
   }
-  if (page.isEmpty()) return;
+  if (page.isEmpty()) {  // no guide found: the viewer still opens, empty, with its open button
+    help_->ShowHelp();
+    return;
+  }
+  if (!section.isEmpty() && !page.contains(QStringLiteral("://"))) {
+    QUrl url = QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath());
+    url.setFragment(section);
+    page = url.toString();
+  }
   help_->Navigate(page);
   help_->show();
   help_->raise();
