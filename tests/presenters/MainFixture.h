@@ -74,6 +74,15 @@ class MainWindow : public ::testing::Test {
     ASSERT_TRUE(view.errors.empty()) << view.errors.front();
   }
 
+  // H1 calculated, evaluated and saved.
+  void ToH1Saved(const std::string& dataset) {
+    ToFermiReady(dataset);
+    Click("ButtonCalcH1");
+    Click("ButtonEvaluation1");
+    Click("ButtonSaveH1");
+    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  }
+
   // Every state of every control, to show that a command changed nothing.
   std::vector<std::string> Snapshot() const {
     std::vector<std::string> out;

@@ -14,17 +14,7 @@ namespace {
 std::string density(double v) { return FormatPattern(v, "0.00E+00"); }
 std::string energy(double v) { return FormatPattern(v, "0.####"); }
 
-class Analyses : public MainWindow {
- public:
-  // H1 calculated, evaluated and saved.
-  void ToH1Saved(const std::string& dataset) {
-    ToFermiReady(dataset);
-    Click("ButtonCalcH1");
-    Click("ButtonEvaluation1");
-    Click("ButtonSaveH1");
-    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
-  }
-};
+class Analyses : public MainWindow {};
 
 class AdvancedAnalyses : public Analyses {
  protected:

@@ -14,13 +14,6 @@ std::string density(double v) { return FormatPattern(v, "0.00E+00"); }
 
 class Stale : public MainWindow {
  public:
-  void ToH1Saved(const std::string& dataset) {
-    ToFermiReady(dataset);
-    Click("ButtonCalcH1");
-    Click("ButtonEvaluation1");
-    Click("ButtonSaveH1");
-    ASSERT_TRUE(view.errors.empty()) << view.errors.front();
-  }
   // The Fermi tab's conduction-type labels joined, and the Fermi chart's axis.
   std::string FermiType() const { return Text("LabelFermiConductionTypeN") + Text("LabelFermiConductionTypeP"); }
 };
