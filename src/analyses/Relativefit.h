@@ -2,10 +2,12 @@
 // deviations: the residuals are r_i = ln n_sim(T_i) - ln n_i, so every decade of the
 // freeze-out range weighs as much as the saturation range.
 //
-// Model (charge neutrality, non-degenerate band, energies from the majority band edge):
-//   n + N_comp = sum_j N_j / (1 + g_j n / n1_j),   n1_j = Nc(T) exp(-E_j / kT),
-//   Nc(T) = DosCoefficient * T^1.5.
-// It is solved for ln n to full double precision at every temperature.
+// Model (charge neutrality, energies from the majority band edge, eta = (E_F - E_C)/kT):
+//   n + N_comp = sum_j N_j / (1 + g_j(T) e^(eta + E_j/kT)),   Nc(T) = DosCoefficient * T^1.5,
+//   n = Nc F_1/2(eta) (Fermi-Dirac statistics) or Nc e^eta (Boltzmann, the non-degenerate limit),
+//   g_j(T) = g_j (1 + sum_{r=2}^{r_max} r^2 e^(-(E_j - Ry*/r^2)/kT)) with hydrogen-like excited
+//   states (the states shallower than the ground state only), g_j without them.
+// It is solved for eta to full double precision at every temperature, without overflow.
 //
 // The fitted parameters are the densities and levels of the dopants and the compensating
 // density, under the bounds 0 < E_j < 1.5 eV, N_j > 0 and 0 <= N_comp < sum N_j. The fit works
@@ -23,11 +25,56 @@ namespace korv::analyses {
 // The upper bound of the levels: the range the Fermi-level bisections of KORV cover.
 inline constexpr double kRelativeFitMaxLevel = 1.5;
 
+enum class Statistics { Boltzmann, FermiDirac };
+// How an excited state r >= 2 is weighed: g r^2 (the ground state's g times the hydrogenic
+// r^2) or r^2 alone.
+enum class ExcitedWeight { GroundTimesR2, R2 };
+
+// The excited-state choice of one level: off (0), r_max = 2 .. kMaxExcited, or chosen by the fit.
+inline constexpr int kExcitedAuto = -1;
+inline constexpr int kMaxExcited = 10;
+
+inline constexpr double kRydbergEnergy = 13.605693;  // eV
+inline constexpr double kBohrRadius = 0.0529177;     // nm
+
+// Ry* = 13.605693 eV m*/eps^2 and a* = 0.0529177 nm eps/m*; 0 unless both are positive.
+double EffectiveRydberg(double mass, double dielectricConstant);
+double EffectiveBohrRadius(double mass, double dielectricConstant);
+
+// The normalised complete Fermi-Dirac integral of order 1/2, as ln F_1/2(eta), for any eta;
+// `derivative` (optional) receives d ln F_1/2 / d eta = F_-1/2 / F_1/2.
+double LogFermiHalf(double eta, double* derivative = nullptr);
+
 struct RelativeDopant {
   double density = 0;  // cm^-3
   double level = 0;    // eV from the majority band edge
   double g = 2;        // degeneracy factor, never fitted
+  int excited = 0;     // r_max of the hydrogen-like excited states; 0 (or 1) for none
 };
+
+// Everything the forward model needs besides the dopants and the compensating density.
+struct ModelPhysics {
+  Statistics statistics = Statistics::Boltzmann;
+  double rydberg = 0;  // Ry* in eV; 0: no excited states
+  ExcitedWeight excitedWeight = ExcitedWeight::GroundTimesR2;
+};
+
+// The forward model n(T) as one call, for scripts: the dopants (density, level, g and r_max of
+// their excited states), the compensating density, Nc = dosCoefficient * T^1.5, the
+// material's density-of-states mass and dielectric constant (for Ry*) and the statistics.
+struct ForwardModel {
+  std::vector<RelativeDopant> dopants;
+  double compensatingDensity = 0;
+  double dosCoefficient = 0;
+  double mass = 0;
+  double dielectricConstant = 0;
+  Statistics statistics = Statistics::FermiDirac;
+  ExcitedWeight excitedWeight = ExcitedWeight::GroundTimesR2;
+};
+
+// n(T) in cm^-3 at each temperature (0 where it underflows a double). Throws korv::Error for
+// a model outside the physical range or a temperature not above 0.
+std::vector<double> SimulateConcentration(const ForwardModel& model, const std::vector<double>& temperatures);
 
 struct RelativeFitInput {
   std::vector<double> temperature;    // K, the fit points of the chosen range
@@ -35,6 +82,25 @@ struct RelativeFitInput {
   double dosCoefficient = 0;          // Nc = dosCoefficient * T^1.5
   std::vector<RelativeDopant> dopants;
   double compensatingDensity = 0;
+  // The model: statistics, Ry* and the excited-state weights. Each dopant's `excited` is used
+  // by FitRelative as given; FitRelativeGlobal takes the choices from `excited` below.
+  ModelPhysics physics;
+
+  // For FitRelativeGlobal only.
+  double mass = 0;               // density-of-states mass over m0, for Ry* and a*
+  double dielectricConstant = 0;  // for Ry* and a*
+  std::vector<int> excited;       // per dopant: kExcitedAuto, 0 or r_max; missing ones auto
+  int starts = 12;                // the fixed starts of the global search besides the entered one
+  bool autoLevels = true;         // the number of levels by the lowest BIC
+  int threads = 2;                // worker threads; the result does not depend on them
+};
+
+enum class FindingKind {
+  Resolution,    // the findings Merge acts on
+  Correlation,   // two parameters with |correlation| > 0.995
+  Balanced,      // a shallow level balanced by compensation
+  Runs,          // the residuals run in long runs of one sign
+  Orbit,         // the excited-state orbit reaches the neighbouring dopants
 };
 
 // One finding of the resolution check.
@@ -45,6 +111,19 @@ struct UnresolvedLevel {
   // The level is hardly ionised anywhere in the fit range: it holds no carriers there, so
   // Merge removes it instead of adding its density to a neighbour.
   bool hardlyIonised = false;
+  FindingKind kind = FindingKind::Resolution;
+  // A correlation finding: the two parameters ("density", "energy_level" of `first` and
+  // `second`, or "compensating_density", which belongs to no level).
+  std::vector<std::string> parameters;
+};
+
+// One candidate number of levels of FitRelativeGlobal.
+struct LevelCandidate {
+  int levels = 0;
+  double S = 0;
+  std::optional<double> reducedChi2;
+  double bic = 0;
+  bool chosen = false;
 };
 
 struct RelativeFitResult {
@@ -63,12 +142,27 @@ struct RelativeFitResult {
   int merges = 0;                    // levels merged by FitRelativeMerging
   bool compensationAtBound = false;  // the compensating fraction ran to 0 or 1
   std::vector<UnresolvedLevel> unresolved;
+
+  ModelPhysics physics;
+  std::optional<double> bic;  // M ln(S/M) + P ln M
+  // The global search: starts tried and how many reached the lowest S (within 1e-6 relative).
+  int startsTried = 1, startsAgreeing = 1;
+  std::vector<LevelCandidate> candidates;  // FitRelativeGlobal with automatic levels
+  std::vector<std::string> notices;        // what was moved into the bounds, and the like
+  // Per level, with excited states: the orbit r_max^2 a* and the Wigner-Seitz radius
+  // (3/(4 pi N))^(1/3), in nm; empty without excited states.
+  std::vector<std::optional<double>> orbitRadius, wignerSeitzRadius;
+  // The correlation matrix of the physical parameters [N_1..N_L, E_1..E_L, N_comp], row-major;
+  // empty where the standard errors cannot be computed.
+  std::vector<double> correlation;
+  // ln n_sim - ln n at each fit point.
+  std::vector<double> residualTemperature, residual;
 };
 
 // ln n of the model at one temperature, to full double precision. The compensating density
 // must lie below the sum of the densities; throws korv::Error otherwise.
 double ModelLogConcentration(double temperature, double dosCoefficient, const std::vector<RelativeDopant>& dopants,
-                             double compensatingDensity);
+                             double compensatingDensity, const ModelPhysics& physics = {});
 
 // The fit from the entered values. Never throws for numerical reasons: a fit that cannot be
 // carried out returns ok = false with a message, and no non-finite value.
@@ -95,5 +189,21 @@ double CompensationBelow(const std::vector<RelativeDopant>& dopants, double comp
 // Fits, then merges the first unresolved finding and fits again, until every level is
 // resolved or one level is left (at most as many rounds as there are dopants).
 RelativeFitResult FitRelativeMerging(RelativeFitInput input);
+
+// The fit a physicist can trust on any sample: the entered values moved into the bounds (with
+// a notice), a deterministic global search of `starts` fixed starts besides the entered one
+// (run on `threads` threads), the excited states of each level chosen by the lowest S where
+// asked for, and with `autoLevels` the number of levels K = 1 .. max(3, entered) by the lowest
+// BIC. Adds the correlation, compensation-balance, runs and orbit findings. Never throws for
+// numerical reasons.
+RelativeFitResult FitRelativeGlobal(const RelativeFitInput& input);
+
+// The further findings of an adjusted fit (correlation, balance, runs, orbit), as
+// FitRelativeGlobal adds them.
+std::vector<UnresolvedLevel> FurtherFindings(const RelativeFitResult& fit, double largestConcentration);
+
+// A runs test on the signs of the residuals: true when there are fewer runs than chance
+// allows at the 1 % level (one-sided, normal approximation).
+bool TooFewRuns(const std::vector<double>& residuals);
 
 }  // namespace korv::analyses
