@@ -21,6 +21,7 @@ struct Dopant {
   double level = 0;
   double g = 1.0;
   bool checked = true;
+  int excited = 0;  // r_max of the excited states the relative fit chose; 0 for none
 };
 
 // A parameter set: the dopants in their rows and the compensating density.

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -168,7 +168,7 @@ struct Model {
   std::vector<Point> points;
   std::vector<double> logMeasured;
   std::vector<double> g;
-  std::vector<int> excited;   // r_max of each level
+  std::vector<int> excited;  // r_max of each level
   ModelPhysics physics;
   std::vector<double> lastX;  // warm starts of the root search (eta)
 
@@ -278,7 +278,7 @@ double CompensationBelow(const std::vector<RelativeDopant>& dopants, double comp
 }
 
 double ModelLogConcentration(double temperature, double dosCoefficient, const std::vector<RelativeDopant>& dopants,
-                             double compensatingDensity, const ModelPhysics& physics) {
+                             double compensatingDensity, const ModelPhysics& physics, double* eta) {
   Solution s;
   if (!(temperature > 0) || !(dosCoefficient > 0) ||
       !SolveLogConcentration(MakePoint(temperature, dosCoefficient), dopants, compensatingDensity, physics,
@@ -286,6 +286,7 @@ double ModelLogConcentration(double temperature, double dosCoefficient, const st
     throw Error(
         "The concentration could not be simulated: the compensating density must lie below the sum of "
         "the densities.");
+  if (eta) *eta = s.eta;
   return s.x;
 }
 
@@ -342,6 +343,7 @@ std::vector<RelativeDopant> MergeUnresolved(const std::vector<RelativeDopant>& d
   merged.density = x.density + y.density;
   merged.level = (x.density * x.level + y.density * y.level) / merged.density;
   merged.g = x.density >= y.density ? x.g : y.g;
+  merged.excited = x.density >= y.density ? x.excited : y.excited;
   out.clear();
   for (int j = 0; j < int(dopants.size()); ++j)
     if (j != a && j != b) out.push_back(dopants[j]);
@@ -362,8 +364,7 @@ constexpr double kRoundingResidual2 = 1e-24;
 constexpr double kAgreeing = 1e-6;
 
 // Checks the fit points and the density of states and fills the model's points; "" or the message.
-std::string BuildPoints(const RelativeFitInput& input, Model& model, std::vector<double>& temperature,
-                        double& lowest) {
+std::string BuildPoints(const RelativeFitInput& input, Model& model, std::vector<double>& temperature, double& lowest) {
   const size_t M = input.temperature.size();
   if (M < 2 || input.concentration.size() != M) return "The fit needs at least two points.";
   if (!(input.dosCoefficient > 0) || !std::isfinite(input.dosCoefficient))
@@ -643,8 +644,7 @@ RelativeFitResult FitRelativeMerging(RelativeFitInput input) {
 }
 
 double EffectiveRydberg(double mass, double dielectricConstant) {
-  if (!(mass > 0) || !(dielectricConstant > 0) || !std::isfinite(mass) || !std::isfinite(dielectricConstant))
-    return 0;
+  if (!(mass > 0) || !(dielectricConstant > 0) || !std::isfinite(mass) || !std::isfinite(dielectricConstant)) return 0;
   return kRydbergEnergy * mass / (dielectricConstant * dielectricConstant);
 }
 
@@ -694,8 +694,8 @@ std::vector<double> SimulateConcentration(const ForwardModel& model, const std::
   n.reserve(temperatures.size());
   for (double T : temperatures) {
     if (!(T > 0) || !std::isfinite(T)) throw Error("The temperatures must lie above 0 K.");
-    n.push_back(std::exp(ModelLogConcentration(T, model.dosCoefficient, model.dopants, model.compensatingDensity,
-                                               physics)));
+    n.push_back(
+        std::exp(ModelLogConcentration(T, model.dosCoefficient, model.dopants, model.compensatingDensity, physics)));
   }
   return n;
 }
@@ -754,8 +754,7 @@ std::vector<UnresolvedLevel> FurtherFindings(const RelativeFitResult& fit, doubl
       }
   for (size_t j = 0; j < L; ++j) {
     const double N = fit.dopants[j].density;
-    if (largestConcentration > 0 && N > 10 * largestConcentration &&
-        std::abs(fit.compensatingDensity - N) <= 0.1 * N) {
+    if (largestConcentration > 0 && N > 10 * largestConcentration && std::abs(fit.compensatingDensity - N) <= 0.1 * N) {
       UnresolvedLevel u;
       u.kind = FindingKind::Balanced;
       u.first = int(j);
@@ -768,8 +767,9 @@ std::vector<UnresolvedLevel> FurtherFindings(const RelativeFitResult& fit, doubl
   if (TooFewRuns(fit.residual)) {
     UnresolvedLevel u;
     u.kind = FindingKind::Runs;
-    u.reason = "the residuals run in long runs of one sign (runs test at the 1 % level): the model does not "
-               "describe the data";
+    u.reason =
+        "the residuals run in long runs of one sign (runs test at the 1 % level): the model does not "
+        "describe the data";
     found.push_back(u);
   }
   for (size_t j = 0; j < L && j < fit.orbitRadius.size() && j < fit.wignerSeitzRadius.size(); ++j)
@@ -861,6 +861,8 @@ struct CandidateFit {
 // One number of levels: the global search with the fixed excited states (auto ones off), then
 // each auto level in order of density tries off and r_max = 2 .. 10 from the best point (the
 // lowest S wins, a tie keeps the smaller), then the global search once more with the choice.
+// As the candidates for K differ only by a discrete choice, a tie is S within the resolution
+// of the BIC.
 CandidateFit FitCandidate(const Model& points, const std::vector<RelativeDopant>& dopants, double comp,
                           const std::vector<int>& choice, int starts, int threads) {
   CandidateFit c;
@@ -894,10 +896,20 @@ CandidateFit FitCandidate(const Model& points, const std::vector<RelativeDopant>
         out[i] = LocalOutcome{};
       }
     });
-    int pick = -1;
+    int lowest = -1;
     for (size_t i = 0; i < options.size(); ++i)
-      if (out[i].ok && (pick < 0 || out[i].S < out[pick].S)) pick = int(i);
-    if (pick < 0) continue;
+      if (out[i].ok && (lowest < 0 || out[i].S < out[lowest].S)) lowest = int(i);
+    if (lowest < 0) continue;
+    // A tie keeps the smaller choice: S within the resolution of the BIC, M ln(S / S_min) <= ln M,
+    // so that noise alone never switches excited states on.
+    const double M = double(c.model.points.size());
+    const double floor = M * kRoundingResidual2;
+    int pick = lowest;
+    for (size_t i = 0; i < options.size(); ++i)
+      if (out[i].ok && M * std::log((out[i].S + floor) / (out[lowest].S + floor)) <= std::log(M)) {
+        pick = int(i);
+        break;
+      }
     if (options[pick] != c.model.excited[j]) changed = true;
     c.model.excited[j] = options[pick];
     best = out[pick];
@@ -1036,7 +1048,7 @@ RelativeFitResult FitRelativeGlobal(const RelativeFitInput& input) {
   if (input.autoLevels)
     for (size_t K = 1; K <= std::max<size_t>(3, L0); ++K) Ks.push_back(K);
   else
-    Ks.push_back(L0);
+    Ks.push_back(input.levels > 0 ? size_t(std::min(input.levels, 3)) : L0);
 
   gsl_error_handler_t* previous = gsl_set_error_handler_off();
   struct RestoreHandler {

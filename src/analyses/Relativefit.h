@@ -87,20 +87,21 @@ struct RelativeFitInput {
   ModelPhysics physics;
 
   // For FitRelativeGlobal only.
-  double mass = 0;               // density-of-states mass over m0, for Ry* and a*
+  double mass = 0;                // density-of-states mass over m0, for Ry* and a*
   double dielectricConstant = 0;  // for Ry* and a*
   std::vector<int> excited;       // per dopant: kExcitedAuto, 0 or r_max; missing ones auto
   int starts = 12;                // the fixed starts of the global search besides the entered one
   bool autoLevels = true;         // the number of levels by the lowest BIC
+  int levels = 0;                 // without autoLevels: this many levels (0: as many as entered)
   int threads = 2;                // worker threads; the result does not depend on them
 };
 
 enum class FindingKind {
-  Resolution,    // the findings Merge acts on
-  Correlation,   // two parameters with |correlation| > 0.995
-  Balanced,      // a shallow level balanced by compensation
-  Runs,          // the residuals run in long runs of one sign
-  Orbit,         // the excited-state orbit reaches the neighbouring dopants
+  Resolution,   // the findings Merge acts on
+  Correlation,  // two parameters with |correlation| > 0.995
+  Balanced,     // a shallow level balanced by compensation
+  Runs,         // the residuals run in long runs of one sign
+  Orbit,        // the excited-state orbit reaches the neighbouring dopants
 };
 
 // One finding of the resolution check.
@@ -161,8 +162,9 @@ struct RelativeFitResult {
 
 // ln n of the model at one temperature, to full double precision. The compensating density
 // must lie below the sum of the densities; throws korv::Error otherwise.
+// `eta` (optional) receives (E_F - E_C)/kT.
 double ModelLogConcentration(double temperature, double dosCoefficient, const std::vector<RelativeDopant>& dopants,
-                             double compensatingDensity, const ModelPhysics& physics = {});
+                             double compensatingDensity, const ModelPhysics& physics = {}, double* eta = nullptr);
 
 // The fit from the entered values. Never throws for numerical reasons: a fit that cannot be
 // carried out returns ok = false with a message, and no non-finite value.

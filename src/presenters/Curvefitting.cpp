@@ -30,6 +30,18 @@ SeriesStyle line(std::uint32_t color) { return MakeSeriesStyle(Marker::None, Lin
 
 }  // namespace
 
+std::vector<std::string> CurveFittingComboItems(const std::string& control) {
+  if (control == "ComboBoxStatistics") return {kFermiDiracText, kBoltzmannText};
+  if (control == "ComboBoxExcitedDegeneracy") return {"g-r2", "r2"};
+  if (control == "ComboBoxLevels") return {kExcitedAutoText, "1", "2", "3"};
+  if (control.rfind("ComboBoxExcited", 0) == 0) {
+    std::vector<std::string> items{kExcitedAutoText, kExcitedOffText};
+    for (int r = 2; r <= analyses::kMaxExcited; ++r) items.push_back(n(r));
+    return items;
+  }
+  return {};
+}
+
 const std::vector<Control>& CurveFittingControls() {
   static const std::vector<Control> controls = [] {
     using K = ControlKind;
@@ -56,6 +68,8 @@ const std::vector<Control>& CurveFittingControls() {
       c.push_back({"LabelErrorCFDensity" + n(k), K::Label, ""});
       c.push_back({"CheckBox" + n(k), K::CheckBox, "Use this dopant"});
       c.push_back({"LabelResolved" + n(k), K::Label, ""});
+      c.push_back({"ComboBoxExcited" + n(k), K::ComboBox, kExcitedAutoText});
+      c.push_back({"LabelExcited" + n(k), K::Label, ""});
     }
     for (const Control& more : std::vector<Control>{
              {"LabelSymbolSCDensity", K::Label, "N_com"},
@@ -72,6 +86,20 @@ const std::vector<Control>& CurveFittingControls() {
              {"LabelReducedChi2", K::Label, ""},
              {"LabelResolution", K::Label, ""},
              {"ButtonMerge", K::Button, "Merge"},
+             {"LabelStatistics", K::Label, "Statistics:"},
+             {"ComboBoxStatistics", K::ComboBox, kFermiDiracText},
+             {"LabelExcitedStates", K::Label, "Excited states"},
+             {"LabelExcitedDegeneracy", K::Label, "weight:"},
+             {"ComboBoxExcitedDegeneracy", K::ComboBox, "g-r2"},
+             {"LabelMass", K::Label, "m* ="},
+             {"EditMass", K::Edit, ""},
+             {"LabelDielectric", K::Label, "\xCE\xB5 ="},
+             {"EditDielectric", K::Edit, ""},
+             {"LabelLevels", K::Label, "levels:"},
+             {"ComboBoxLevels", K::ComboBox, kExcitedAutoText},
+             {"LabelStarts", K::Label, ""},
+             {"LabelCandidates", K::Label, ""},
+             {kChartResiduals, K::Chart, ""},
              {"Label8", K::Label, "Temperature range "},
              {"ButtonIncreaseLow", K::Button, "<"},
              {"ButtonDecreaseLow", K::Button, ">"},
@@ -106,6 +134,11 @@ const std::vector<ChartSpec>& CurveFittingCharts() {
          left,
          {points(Marker::Circle, kRed), points(Marker::Cross, kBlue, 9), points(Marker::Cross, kLime, 7),
           line(kBlack)}},
+        {kChartResiduals,
+         "Residuals of the relative fit",
+         AxisSpec{"Temperature  [K]", false, ""},
+         AxisSpec{"ln n_sim - ln n", false, "0.000"},
+         {points(Marker::Circle, kRed), line(kBlack)}},
     };
   }();
   return charts;
@@ -117,7 +150,7 @@ CurveFittingPresenter::CurveFittingPresenter(const Analysis& record, View& view)
       fitter_([](const Model& m, const FitParameters& p, const FitPoints& pts, FitRange r, double w) {
         return Fit(m, p, pts, r, w);
       }),
-      relativeFitter_([](const analyses::RelativeFitInput& in) { return analyses::FitRelative(in); }) {
+      relativeFitter_([](const analyses::RelativeFitInput& in) { return analyses::FitRelativeGlobal(in); }) {
   view_.SetCaption(kCurveFittingCaption);
   view_.SetText("LabelVersion", a_.ProgramCaption);
 }
@@ -175,6 +208,8 @@ void CurveFittingPresenter::PrepareWindow() {
         view_.SetText(std::string("LabelSymbol") + part + "Density" + n(k), "N_" + letter + n(k));
       }
     }
+    view_.SetText("EditMass", FormatPattern(a_.EffectiveMass, "0.####"));
+    view_.SetText("EditDielectric", FormatPattern(a_.DielectricConstant, "0.####"));
     const std::string title = nType ? "Electron Concentration  [cm^-3]" : "Hole Concentration  [cm^-3]";
     for (const char* chart : {kChartSimulation, kChartCurveFitting})
       view_.SetAxisTitles(chart, "1000/T  [K^-1]", title);
@@ -240,9 +275,12 @@ void CurveFittingPresenter::simulateGridRelative(const analyses::RelativeFitResu
     progress.Step(korv::ProgressBar::Main);
     const double T = a_.SplineTemperature[j];
     if (!(T > 0)) throw korv::Error(kSimulationFailed);
-    const double x = analyses::ModelLogConcentration(T, a_.DosCoefficient, r.dopants, r.compensatingDensity);
+    double eta = 0;
+    const double x =
+        analyses::ModelLogConcentration(T, a_.DosCoefficient, r.dopants, r.compensatingDensity, r.physics, &eta);
     const double kt = korv::phys::K_BOLTZMANN * T / korv::phys::Q_ELEMENTARY;
-    const double c = std::exp(x), e = kt * (std::log(a_.DosCoefficient * std::pow(T, 1.5)) - x);
+    // The Fermi level below the majority band edge: -kT eta.
+    const double c = std::exp(x), e = -kt * eta;
     if (!std::isfinite(c) || !std::isfinite(e)) throw korv::Error(kSimulationFailed);
     s.concentration.push_back(c);
     s.fermiLevel.push_back(e);
@@ -292,6 +330,11 @@ void CurveFittingPresenter::clearRelative() {
   view_.SetText("LabelReducedChi2", "");
   view_.SetText("LabelResolution", "");
   view_.SetEnabled("ButtonMerge", false);
+  for (int k = 1; k <= 3; ++k) view_.SetText("LabelExcited" + n(k), "");
+  view_.SetText("LabelStarts", "");
+  view_.SetText("LabelCandidates", "");
+  mergeRefused_ = false;
+  for (int s = 0; s < 2; ++s) view_.ClearSeries(kChartResiduals, s);
 }
 
 bool CurveFittingPresenter::RelativeChosen() const { return view_.IsChecked("RadioButtonRelative"); }
@@ -436,8 +479,39 @@ void CurveFittingPresenter::showFit(const FitResult& r) {
   view_.SetEnabled("ButtonSave", true);
 }
 
+// The model choices of the relative fit from the window: statistics, excited states of each
+// checked row, the mass and dielectric constant, the number of levels.
+void CurveFittingPresenter::readRelativeModel(analyses::RelativeFitInput& in, std::size_t levels) {
+  in.physics.statistics = view_.Text("ComboBoxStatistics") == kBoltzmannText ? analyses::Statistics::Boltzmann
+                                                                             : analyses::Statistics::FermiDirac;
+  in.physics.excitedWeight = view_.Text("ComboBoxExcitedDegeneracy") == "r2" ? analyses::ExcitedWeight::R2
+                                                                             : analyses::ExcitedWeight::GroundTimesR2;
+  in.mass = ParseReal(view_.Text("EditMass"));
+  in.dielectricConstant = ParseReal(view_.Text("EditDielectric"));
+  for (int k = 1; k <= 3 && in.excited.size() < levels; ++k) {
+    if (!view_.IsChecked("CheckBox" + n(k))) continue;
+    const std::string choice = view_.Text("ComboBoxExcited" + n(k));
+    int r = analyses::kExcitedAuto;
+    if (choice == kExcitedOffText)
+      r = 0;
+    else if (choice != kExcitedAutoText) {
+      if (!TryParseInt(choice, r) || r < 2 || r > analyses::kMaxExcited)
+        throw korv::Error("The excited states of row " + n(k) + " are 'auto', 'off' or an r_max from 2 to 10.");
+    }
+    in.excited.push_back(r);
+  }
+  in.excited.resize(levels, analyses::kExcitedAuto);
+  const std::string K = view_.Text("ComboBoxLevels");
+  in.autoLevels = K == kExcitedAutoText;
+  if (!in.autoLevels) {
+    if (!TryParseInt(K, in.levels) || in.levels < 1 || in.levels > 3)
+      throw korv::Error("The number of levels is 'auto' or 1, 2 or 3.");
+  }
+  in.starts = starts_;
+}
+
 // The bounded fit of ln n over the fit points of the range, from the table's values.
-void CurveFittingPresenter::fitRelative(const FitParameters& entered) {
+bool CurveFittingPresenter::fitRelative(const FitParameters& entered, bool merging) {
   analyses::RelativeFitInput in;
   for (int i = low_; i <= high_ && i < points_.Count(); ++i) {
     in.temperature.push_back(points_.temperature[i]);
@@ -446,12 +520,30 @@ void CurveFittingPresenter::fitRelative(const FitParameters& entered) {
   in.dosCoefficient = a_.DosCoefficient;
   for (const Dopant& d : entered.dopants) in.dopants.push_back({d.density, d.level, d.g});
   in.compensatingDensity = entered.compensatingDensity;
+  if (merging) {
+    // The merged levels keep the excited-state choices of the last fit.
+    readRelativeModel(in, entered.dopants.size());
+    in.excited.clear();
+    for (const auto& d : entered.dopants) in.excited.push_back(d.excited >= 2 ? d.excited : 0);
+    in.autoLevels = false;
+    in.levels = static_cast<int>(entered.dopants.size());
+  } else {
+    readRelativeModel(in, entered.dopants.size());
+  }
   view_.SetCursor(Cursor::Busy);
   const analyses::RelativeFitResult rel = relativeFitter_(in);
   if (!rel.ok) throw korv::Error(rel.message.empty() ? kFitFailed : rel.message);
+  if (merging && lastRelative_ && lastRelative_->bic && rel.bic && *rel.bic > *lastRelative_->bic) {
+    mergeRefused_ = true;
+    view_.SetEnabled("ButtonMerge", false);
+    view_.ShowNotice("Merging raises the BIC from " + FormatPattern(*lastRelative_->bic, "0.0") + " to " +
+                     FormatPattern(*rel.bic, "0.0") + ": the levels are kept.");
+    return false;
+  }
   FitResult r;
   for (std::size_t j = 0; j < rel.dopants.size(); ++j)
-    r.adjusted.dopants.push_back({rel.dopants[j].density, rel.dopants[j].level, rel.dopants[j].g, true});
+    r.adjusted.dopants.push_back(
+        {rel.dopants[j].density, rel.dopants[j].level, rel.dopants[j].g, true, rel.dopants[j].excited});
   r.adjusted.compensatingDensity = rel.compensatingDensity;
   const std::size_t L = rel.dopants.size();
   r.standardErrors.assign(2 * L + 1, std::nullopt);
@@ -470,7 +562,45 @@ void CurveFittingPresenter::fitRelative(const FitParameters& entered) {
   view_.SetEnabled("ButtonCurveFitting", true);
   showFit(r);
   lastRelative_ = rel;
+  mergeRefused_ = false;
   showResolution(rel);
+  showModel(rel);
+  for (const std::string& notice : rel.notices) view_.ShowNotice(notice);
+  return true;
+}
+
+// The model the relative fit chose: excited states and orbits of each level, the starts, the
+// candidates for the number of levels and the residuals.
+void CurveFittingPresenter::showModel(const analyses::RelativeFitResult& r) {
+  for (int k = 1; k <= 3; ++k) {
+    std::string text;
+    const std::size_t j = static_cast<std::size_t>(k - 1);
+    if (j < r.dopants.size()) {
+      text = r.dopants[j].excited >= 2 ? "r_max = " + n(r.dopants[j].excited) : "no excited states";
+      if (j < r.orbitRadius.size() && r.orbitRadius[j] && r.wignerSeitzRadius[j])
+        text += "; orbit " + FormatPattern(*r.orbitRadius[j], "0.0") + " nm, Wigner-Seitz " +
+                FormatPattern(*r.wignerSeitzRadius[j], "0.0") + " nm";
+    }
+    view_.SetText("LabelExcited" + n(k), text);
+  }
+  view_.SetText("LabelStarts",
+                "Starts tried/agreeing: " + n(r.startsTried) + "/" + n(r.startsAgreeing) +
+                    (r.physics.statistics == analyses::Statistics::FermiDirac ? "; Fermi-Dirac" : "; Boltzmann"));
+  std::string table;
+  if (!r.candidates.empty()) {
+    table = "K   S           \xCF\x87\xC2\xB2_red     BIC";
+    for (const analyses::LevelCandidate& c : r.candidates)
+      table += "\n" + n(c.levels) + "   " + FormatPattern(c.S, "0.000E+00") + "   " +
+               (c.reducedChi2 ? FormatPattern(*c.reducedChi2, "0.000E+00") : std::string(kNoError)) + "   " +
+               FormatPattern(c.bic, "0.0") + (c.chosen ? "   chosen" : "");
+  }
+  view_.SetText("LabelCandidates", table);
+  for (int s = 0; s < 2; ++s) view_.ClearSeries(kChartResiduals, s);
+  view_.AddPoints(kChartResiduals, 0, r.residualTemperature, r.residual);
+  if (!r.residualTemperature.empty()) {
+    const auto [lo, hi] = std::minmax_element(r.residualTemperature.begin(), r.residualTemperature.end());
+    view_.AddPoints(kChartResiduals, 1, {*lo, *hi}, {0.0, 0.0});
+  }
 }
 
 void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r) {
@@ -481,13 +611,19 @@ void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r)
     findings += (findings.empty() ? "" : "\n") + what + ": " + why;
   };
   for (const analyses::UnresolvedLevel& u : r.unresolved) {
-    if (u.first < 0 || u.first >= 3) continue;
-    view_.SetText("LabelResolved" + n(u.first + 1), kNotResolved);
-    std::string what = letter + n(u.first + 1);
-    if (u.second >= 0 && u.second < 3) {
-      view_.SetText("LabelResolved" + n(u.second + 1), kNotResolved);
-      what += " and " + letter + n(u.second + 1);
+    if (u.first >= 3 || u.second >= 3) continue;
+    if (u.first < 0 && u.second < 0) {
+      add("fit", u.reason);
+      continue;
     }
+    std::string what;
+    for (int j : {u.first, u.second}) {
+      if (j < 0) continue;
+      view_.SetText("LabelResolved" + n(j + 1), kNotResolved);
+    }
+    if (u.first >= 0) what = letter + n(u.first + 1);
+    if (u.second >= 0 && u.second != u.first) what += " and " + letter + n(u.second + 1);
+    if (u.kind == analyses::FindingKind::Correlation && (u.first < 0 || u.second < 0)) what += " and N_com";
     add(what, u.reason);
   }
   view_.SetText("LabelResolvedCDensity", r.compensationAtBound ? kNotResolved : "");
@@ -501,9 +637,11 @@ void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r)
 
 // The first finding that Merge can act on: a pair, or a single level with a neighbour.
 std::optional<analyses::UnresolvedLevel> CurveFittingPresenter::mergeable() const {
-  if (!lastRelative_ || lastRelative_->dopants.size() < 2) return std::nullopt;
+  if (!lastRelative_ || lastRelative_->dopants.size() < 2 || mergeRefused_) return std::nullopt;
   for (const analyses::UnresolvedLevel& u : lastRelative_->unresolved)
-    if (u.first >= 0 && u.first < static_cast<int>(lastRelative_->dopants.size())) return u;
+    if (u.kind == analyses::FindingKind::Resolution && u.first >= 0 &&
+        u.first < static_cast<int>(lastRelative_->dopants.size()))
+      return u;
   return std::nullopt;
 }
 
@@ -521,13 +659,14 @@ void CurveFittingPresenter::ButtonMergeClick() {
     if (!finding) return;
     const std::vector<analyses::RelativeDopant> merged = analyses::MergeUnresolved(lastRelative_->dopants, *finding);
     FitParameters p;
-    for (const auto& d : merged) p.dopants.push_back({d.density, d.level, d.g, true});
+    for (const auto& d : merged) p.dopants.push_back({d.density, d.level, d.g, true, d.excited});
     p.compensatingDensity = analyses::CompensationBelow(merged, lastRelative_->compensatingDensity);
-    // The table shows the merged set only once its fit has succeeded. The merged fits go on
-    // from the first one: its starting deviation stays the one shown.
+    // The table shows the merged set only once its fit has succeeded (and kept: a merge that
+    // raises the BIC is refused). The merged fits go on from the first one: its starting
+    // deviation stays the one shown.
     const int merges = lastRelative_->merges;
     const double before = lastRelative_->deviationBefore;
-    fitRelative(p);
+    if (!fitRelative(p, true)) return;
     lastRelative_->merges = merges + 1;
     lastRelative_->deviationBefore = before;
     if (lastFit_) lastFit_->deviationBefore = before;

@@ -4,6 +4,7 @@
 // standard errors, the *.cft file and the two figures.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <optional>
@@ -26,6 +27,12 @@ inline constexpr std::uint32_t kBlue = 0x0000FF;
 inline constexpr const char* kAbsoluteDeviationCaption = "absolute (Gauss-Newton, the original fine adjustment)";
 inline constexpr const char* kRelativeDeviationCaption = "relative, bounded";
 inline constexpr const char* kNotResolved = "not resolved by these data";
+inline constexpr const char* kChartResiduals = "ChartResiduals";
+// The relative fit's model choices, as its combo boxes show them.
+inline constexpr const char* kFermiDiracText = "Fermi-Dirac";
+inline constexpr const char* kBoltzmannText = "Boltzmann";
+inline constexpr const char* kExcitedAutoText = "auto";
+inline constexpr const char* kExcitedOffText = "off";
 
 // Series indices of the two charts.
 namespace cfseries {
@@ -37,6 +44,8 @@ inline constexpr int kAdjustedCurve = 3;  // Series6
 }  // namespace cfseries
 
 const std::vector<Control>& CurveFittingControls();
+// The fixed items of a combo box of the window.
+std::vector<std::string> CurveFittingComboItems(const std::string& control);
 const std::vector<ChartSpec>& CurveFittingCharts();
 
 // How the standard errors are computed, for the window's tooltip and the guide.
@@ -82,6 +91,9 @@ class CurveFittingPresenter {
 
   void SetFitter(Fitter fitter) { fitter_ = std::move(fitter); }
   void SetRelativeFitter(RelativeFitter fitter) { relativeFitter_ = std::move(fitter); }
+  // The fixed starts of the relative fit's global search besides the entered one (at least 12).
+  void SetStarts(int starts) { starts_ = std::max(12, starts); }
+  int Starts() const { return starts_; }
   // Printer set-up, then the window's image on the page; false when cancelled.
   std::function<bool()> printWindow;
 
@@ -109,7 +121,11 @@ class CurveFittingPresenter {
   void setCheckBoxesByCount(int count, bool starting);
   void clearErrors();
   void clearRelative();
-  void fitRelative(const curvefit::FitParameters& entered);
+  // The relative fit from `entered`; with `merging` the number of levels is kept and a result
+  // whose BIC lies above the last fit's is refused (false).
+  bool fitRelative(const curvefit::FitParameters& entered, bool merging = false);
+  void readRelativeModel(analyses::RelativeFitInput& in, std::size_t levels);
+  void showModel(const analyses::RelativeFitResult& r);
   void showFit(const curvefit::FitResult& r);
   void showResolution(const analyses::RelativeFitResult& r);
   std::optional<analyses::UnresolvedLevel> mergeable() const;
@@ -137,6 +153,8 @@ class CurveFittingPresenter {
   int counter_ = 1;
   double weight_ = curvefit::kDefaultWeight;
   std::string file_;
+  int starts_ = 12;
+  bool mergeRefused_ = false;  // the last Merge raised the BIC: Merge stays off until a new fit
 };
 
 }  // namespace korv::ui

@@ -72,6 +72,14 @@ Outcome run(const CurveFitOptions& opt) {
     view.SetChecked("RadioButtonAbsolute", false);
     view.SetChecked("RadioButtonRelative", true);
     window.RadioButtonDeviationClick();
+    if (opt.statistics) view.SetText("ComboBoxStatistics", *opt.statistics);
+    for (int k = 1; k <= 3; ++k)
+      if (opt.excitedAll) view.SetText("ComboBoxExcited" + std::to_string(k), *opt.excitedAll);
+    for (const auto& [row, choice] : opt.excitedRows) view.SetText("ComboBoxExcited" + std::to_string(row), choice);
+    if (opt.excitedDegeneracy) view.SetText("ComboBoxExcitedDegeneracy", *opt.excitedDegeneracy);
+    if (opt.dielectricConstant) view.SetText("EditDielectric", *opt.dielectricConstant);
+    if (opt.starts) window.SetStarts(*opt.starts);
+    if (opt.levels) view.SetText("ComboBoxLevels", *opt.levels);
   }
   const std::size_t before = view.errors.size();
   window.ButtonCurveFittingClick();
@@ -134,6 +142,13 @@ std::string jsonText(const Outcome& o) {
       j.Key("energy_level");
       valueAndError(j, d.level, error(1 + L + k));
       j.Key("g").Number(d.g);
+      if (o.relative) {
+        j.Key("excited_states");
+        if (d.excited >= 2)
+          j.Integer(d.excited);
+        else
+          j.Null();
+      }
       j.EndObject();
     }
     j.EndArray();
@@ -153,14 +168,52 @@ std::string jsonText(const Outcome& o) {
       else
         j.Null();
       j.Key("merges").Integer(rel.merges);
+      j.Key("statistics")
+          .String(rel.physics.statistics == korv::analyses::Statistics::FermiDirac ? "fermi-dirac" : "boltzmann");
+      j.Key("starts").BeginObject();
+      j.Key("tried").Integer(rel.startsTried);
+      j.Key("agreeing").Integer(rel.startsAgreeing);
+      j.EndObject();
+      j.Key("candidates").BeginArray();
+      for (const auto& c : rel.candidates) {
+        j.BeginObject();
+        j.Key("levels").Integer(c.levels);
+        j.Key("S").Number(c.S);
+        j.Key("reduced_chi2");
+        if (c.reducedChi2)
+          j.Number(*c.reducedChi2);
+        else
+          j.Null();
+        j.Key("bic").Number(c.bic);
+        j.Key("chosen").Bool(c.chosen);
+        j.EndObject();
+      }
+      j.EndArray();
+      j.Key("residuals").BeginArray();
+      for (std::size_t i = 0; i < rel.residual.size() && i < rel.residualTemperature.size(); ++i) {
+        j.BeginObject();
+        j.Key("temperature").Number(rel.residualTemperature[i]);
+        j.Key("ln_ratio").Number(rel.residual[i]);
+        j.EndObject();
+      }
+      j.EndArray();
+      j.Key("notices").BeginArray();
+      for (const auto& text : rel.notices) j.String(text);
+      j.EndArray();
       // Pairs and single levels by their index in "levels"; a compensating density at its
       // bound is listed with an empty pair.
       j.Key("unresolved").BeginArray();
       for (const auto& u : rel.unresolved) {
         j.BeginObject();
-        j.Key("levels").BeginArray().Integer(u.first);
-        if (u.second >= 0) j.Integer(u.second);
+        j.Key("levels").BeginArray();
+        if (u.first >= 0) j.Integer(u.first);
+        if (u.second >= 0 && (u.second != u.first || !u.parameters.empty())) j.Integer(u.second);
         j.EndArray();
+        if (!u.parameters.empty()) {
+          j.Key("parameters").BeginArray();
+          for (const auto& name : u.parameters) j.String(name);
+          j.EndArray();
+        }
         j.Key("reason").String(u.reason);
         j.EndObject();
       }
@@ -217,9 +270,25 @@ std::string summaryText(const Outcome& o) {
     if (o.relative) {
       const auto& rel = *o.relative;
       out << "Reduced chi2: " << (rel.reducedChi2 ? FormatPoint(*rel.reducedChi2) : std::string("-")) << "\n";
-      for (const auto& u : rel.unresolved)
-        out << "  not resolved by these data: level " << u.first + 1
-            << (u.second >= 0 ? " and " + std::to_string(u.second + 1) : std::string()) << " (" << u.reason << ")\n";
+      out << "Statistics:   "
+          << (rel.physics.statistics == korv::analyses::Statistics::FermiDirac ? "Fermi-Dirac" : "Boltzmann")
+          << "; starts tried/agreeing " << rel.startsTried << "/" << rel.startsAgreeing << "\n";
+      for (std::size_t k = 0; k < rel.dopants.size(); ++k)
+        if (rel.dopants[k].excited >= 2)
+          out << "  level " << k + 1 << ": excited states up to r_max = " << rel.dopants[k].excited << "\n";
+      for (const auto& c : rel.candidates)
+        out << "  K = " << c.levels << ": S " << FormatPoint(c.S) << ", BIC " << FormatPattern(c.bic, "0.0")
+            << (c.chosen ? " (chosen)" : "") << "\n";
+      for (const auto& u : rel.unresolved) {
+        out << "  not resolved by these data: ";
+        if (u.first < 0 && u.second < 0)
+          out << "the fit";
+        else
+          out << "level " << u.first + 1
+              << (u.second >= 0 && u.second != u.first ? " and " + std::to_string(u.second + 1) : std::string());
+        out << " (" << u.reason << ")\n";
+      }
+      for (const auto& text : rel.notices) out << "  notice: " << text << "\n";
       if (rel.compensationAtBound) out << "  not resolved by these data: N_com (at a bound of the fit)\n";
     }
   }
@@ -236,6 +305,35 @@ int index(const std::string& option, const std::string& v) {
   int i = 0;
   if (!TryParseInt(v, i) || i < 0) throw UsageError("option " + option + ": '" + v + "' is not an index from 0 up");
   return i;
+}
+
+// One choice: "auto", "none" (off) or r_max 2..10, as the window's combo box shows it.
+std::string excitedChoice(const std::string& option, const std::string& v) {
+  if (v == "auto") return "auto";
+  if (v == "none" || v == "off") return "off";
+  int r = 0;
+  if (!TryParseInt(v, r) || r < 2 || r > korv::analyses::kMaxExcited)
+    throw UsageError("option " + option + ": '" + v + "' is not auto, none or an r_max from 2 to 10");
+  return std::to_string(r);
+}
+
+// "auto", "none", "4" for every row, or "1:auto,3:4" for single rows.
+void parseExcited(const std::string& option, const std::string& v, CurveFitOptions& o) {
+  if (v.find(':') == std::string::npos) {
+    o.excitedAll = excitedChoice(option, v);
+    return;
+  }
+  std::size_t from = 0;
+  while (from <= v.size()) {
+    const std::size_t comma = std::min(v.find(',', from), v.size());
+    const std::string item = v.substr(from, comma - from);
+    const std::size_t colon = item.find(':');
+    int row = 0;
+    if (colon == std::string::npos || !TryParseInt(item.substr(0, colon), row) || row < 1 || row > 3)
+      throw UsageError("option " + option + ": '" + item + "' is not ROW:CHOICE with a row from 1 to 3");
+    o.excitedRows.emplace_back(row, excitedChoice(option, item.substr(colon + 1)));
+    from = comma + 1;
+  }
 }
 
 }  // namespace
@@ -257,6 +355,38 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
                        o.relative = true;
                      } else if (arg == "--merge-unresolved") {
                        o.mergeUnresolved = true;
+                     } else if (arg == "--statistics") {
+                       const std::string v = value();
+                       if (v == "fermi-dirac")
+                         o.statistics = "Fermi-Dirac";
+                       else if (v == "boltzmann")
+                         o.statistics = "Boltzmann";
+                       else
+                         throw UsageError("option " + arg + ": '" + v + "' is neither fermi-dirac nor boltzmann");
+                     } else if (arg == "--excited-states") {
+                       parseExcited(arg, value(), o);
+                     } else if (arg == "--excited-degeneracy") {
+                       const std::string v = value();
+                       if (v != "g-r2" && v != "r2")
+                         throw UsageError("option " + arg + ": '" + v + "' is neither g-r2 nor r2");
+                       o.excitedDegeneracy = v;
+                     } else if (arg == "--dielectric-constant") {
+                       const std::string v = value();
+                       double x = 0;
+                       if (!TryParseReal(v, x) || !(x > 0))
+                         throw UsageError("option " + arg + ": '" + v + "' is not a number above 0");
+                       o.dielectricConstant = v;
+                     } else if (arg == "--starts") {
+                       const std::string v = value();
+                       int x = 0;
+                       if (!TryParseInt(v, x) || x < 12)
+                         throw UsageError("option " + arg + ": '" + v + "' is not a whole number of 12 or more");
+                       o.starts = x;
+                     } else if (arg == "--levels") {
+                       const std::string v = value();
+                       if (v != "auto" && v != "1" && v != "2" && v != "3")
+                         throw UsageError("option " + arg + ": '" + v + "' is neither auto nor 1, 2 or 3");
+                       o.levels = v;
                      } else {
                        return false;
                      }
@@ -264,6 +394,11 @@ CurveFitOptions ParseCurveFit(const std::vector<std::string>& args) {
                    });
   if (o.lowIndex.has_value() != o.highIndex.has_value()) throw UsageError("give --low-index and --high-index together");
   if (o.mergeUnresolved && !o.relative) throw UsageError("--merge-unresolved needs --relative");
+  if (!o.relative && (o.statistics || o.excitedAll || !o.excitedRows.empty() || o.excitedDegeneracy ||
+                      o.dielectricConstant || o.starts || o.levels))
+    throw UsageError(
+        "--statistics, --excited-states, --excited-degeneracy, --dielectric-constant, --starts and "
+        "--levels need --relative");
   RequireInput("curve-fit", o.input);
   return o;
 }

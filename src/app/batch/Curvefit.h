@@ -24,6 +24,14 @@ struct CurveFitOptions {
   bool relative = false;         // the bounded fit in relative deviations
   bool mergeUnresolved = false;  // with it: Merge until every level is resolved
   RoadOptions road;              // --smoothness, --mass, --minima of the main road
+  // The relative fit's model, as the window's controls take them (empty: the window's default).
+  std::optional<std::string> statistics;                 // "Fermi-Dirac" or "Boltzmann"
+  std::optional<std::string> excitedAll;                 // every row: "auto", "off" or r_max
+  std::vector<std::pair<int, std::string>> excitedRows;  // row 1..3 and its choice
+  std::optional<std::string> excitedDegeneracy;          // "g-r2" or "r2"
+  std::optional<std::string> dielectricConstant;
+  std::optional<int> starts;
+  std::optional<std::string> levels;  // "auto" or "1".."3"
 };
 
 // Throws UsageError (batch/Options.h) for a bad command line (`args` follow "curve-fit").

@@ -293,7 +293,10 @@ Usage:
       --smoothness S  --mass M  --minima N as for analyze.
 
   korv-batch curve-fit FILE.nT|FILE.pT [--low-index I --high-index J] [--compensating-density X]
-                       [--relative [--merge-unresolved]] [--outdir DIR] [--json] [--quiet]
+                       [--relative [--merge-unresolved] [--statistics fermi-dirac|boltzmann]
+                       [--excited-states auto|none|R|1:auto,3:4] [--excited-degeneracy g-r2|r2]
+                       [--dielectric-constant E] [--starts N] [--levels auto|K]]
+                       [--outdir DIR] [--json] [--quiet]
       Walks the road of analyze, then the fine adjustment by curve fitting: the fit range
       I..J (indices into the points of reliability above 0.95, default all of them), X typed
       as the compensating density, one "Curve Fitting" (at most 100 accepted steps) and the
@@ -302,6 +305,16 @@ Usage:
       --relative          the bounded fit of ln n instead (relative deviations); the JSON adds
                           "reduced_chi2" and "unresolved" (pairs or single levels)
       --merge-unresolved  merge unresolved levels and fit again until every level is resolved
+                          (a merge that raises the BIC is not kept)
+      --statistics S      fermi-dirac (default) or boltzmann statistics of the majority carriers
+      --excited-states X  hydrogen-like excited states of every level (auto, none or r_max
+                          2..10; default auto) or of single rows (1:auto,3:4; the rest auto)
+      --excited-degeneracy g-r2|r2  each excited state weighs g r^2 (default) or r^2
+      --dielectric-constant E  for Ry* and a* (default: the material's; --mass gives m*)
+      --starts N          fixed starts of the global search besides the entered one (>= 12)
+      --levels auto|K     the number of levels by the lowest BIC (default) or K = 1..3
+      The relative JSON adds "statistics", per level "excited_states", "starts",
+      "candidates" and "residuals".
       --quiet             print nothing but errors
       --smoothness S  --mass M  --minima N   as for analyze
 
