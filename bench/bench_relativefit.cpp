@@ -2,6 +2,7 @@
 // (7 parameters) against 200 fit points, started 20 % off the values that made the data.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -39,5 +40,41 @@ void BM_RelativeFit_3Dopants_200Points(benchmark::State& state) {
   state.counters["LM_iterations"] = iterations;
 }
 BENCHMARK(BM_RelativeFit_3Dopants_200Points)->Unit(benchmark::kMillisecond);
+
+// The default relative fit of the window and of `korv-batch curve-fit --relative
+// --merge-unresolved`, end to end: Fermi-Dirac statistics, excited states on auto for every
+// level (silicon's mass and dielectric constant), the entered start and 12 fixed ones on two
+// threads, K = 1 .. 3 levels by BIC, then the merges while a finding allows one.
+void BM_RelativeFitDefault_3Levels_200Points(benchmark::State& state) {
+  RelativeFitInput in = ThreeDopants();
+  in.physics.statistics = Statistics::FermiDirac;
+  in.mass = 1.08;
+  in.dielectricConstant = 11.9;
+  int agreeing = 0, levels = 0;
+  for (auto _ : state) {
+    RelativeFitResult r = FitRelativeGlobal(in);
+    for (int round = 0; round < 3 && r.ok; ++round) {
+      const auto finding = std::find_if(r.unresolved.begin(), r.unresolved.end(), [](const UnresolvedLevel& u) {
+        return u.kind == FindingKind::Resolution && u.first >= 0;
+      });
+      if (finding == r.unresolved.end() || r.dopants.size() < 2) break;
+      RelativeFitInput merged = in;
+      merged.dopants = MergeUnresolved(r.dopants, *finding);
+      merged.compensatingDensity = CompensationBelow(merged.dopants, r.compensatingDensity);
+      merged.autoLevels = false;
+      merged.excited.clear();
+      for (const auto& d : merged.dopants) merged.excited.push_back(d.excited);
+      RelativeFitResult next = FitRelativeGlobal(merged);
+      if (!next.ok || *next.bic > *r.bic) break;
+      r = std::move(next);
+    }
+    agreeing = r.startsAgreeing;
+    levels = int(r.dopants.size());
+    benchmark::DoNotOptimize(r);
+  }
+  state.counters["starts_agreeing"] = agreeing;
+  state.counters["levels"] = levels;
+}
+BENCHMARK(BM_RelativeFitDefault_3Levels_200Points)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gsl/gsl_vector.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -129,31 +130,50 @@ bool SolveLogConcentration(const Point& p, const std::vector<RelativeDopant>& do
   if (!(logN >= logTarget)) return false;
   // Below every -shift_j - 60 the dopants are fully ionised to within e^-60, so f > 0 there
   // unless the compensation leaves (almost) nothing; the loop steps further down for that case.
-  double lo = hi - 50;
-  for (size_t j = 0; j < L; ++j) lo = std::min(lo, -shift[j] - 60);
+  // Only needed when a Newton step leaves the bracket: from a warm start it rarely is.
+  double lo = -std::numeric_limits<double>::infinity();
+  bool haveLo = false;
   double f = 0, df = 0;
-  for (int k = 0; k < 60; ++k, lo -= 50) {
-    eval(lo, f, df);
-    if (f > 0) break;
+  auto findLo = [&] {
+    double x = hi - 50;
+    for (size_t j = 0; j < L; ++j) x = std::min(x, -shift[j] - 60);
+    for (int k = 0; k < 60; ++k, x -= 50) {
+      eval(x, f, df);
+      if (f > 0) {
+        lo = std::max(lo, x);
+        haveLo = true;
+        return true;
+      }
+    }
+    return false;
+  };
+  double eta = start;
+  if (!(std::isfinite(start) && start < hi)) {
+    if (!findLo()) return false;
+    eta = 0.5 * (lo + hi);
   }
-  if (!(f > 0)) return false;
-  double eta = (std::isfinite(start) && start > lo && start < hi) ? start : 0.5 * (lo + hi);
+  bool evaluated = false;  // f, df and the fractions belong to eta
   for (int it = 0; it < 300; ++it) {
     eval(eta, f, df);
+    evaluated = true;
     if (f == 0) break;
-    if (f > 0)
+    if (f > 0) {
       lo = eta;
-    else
+      haveLo = true;
+    } else {
       hi = eta;
+    }
     double next = eta - f / df;
-    if (!(next > lo && next < hi) || !std::isfinite(next)) next = 0.5 * (lo + hi);
-    const double step = std::abs(next - eta);
+    if (!std::isfinite(next) || !(next < hi) || (haveLo && !(next > lo))) {
+      if (!haveLo && !findLo()) return false;
+      next = 0.5 * (lo + hi);
+    }
+    const double tolerance = 4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::abs(eta));
+    if (std::abs(next - eta) <= tolerance || (haveLo && hi - lo <= tolerance)) break;
     eta = next;
-    if (step <= 4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::abs(eta)) ||
-        hi - lo <= 4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::abs(eta)))
-      break;
+    evaluated = false;
   }
-  eval(eta, f, df);
+  if (!evaluated) eval(eta, f, df);
   if (!std::isfinite(eta) || !std::isfinite(df) || df >= 0 || !std::isfinite(logN)) return false;
   out.x = logN;
   out.eta = eta;
@@ -171,6 +191,10 @@ struct Model {
   std::vector<int> excited;  // r_max of each level
   ModelPhysics physics;
   std::vector<double> lastX;  // warm starts of the root search (eta)
+  // The solutions of the last residual evaluation, for the Jacobian at the same parameters.
+  std::vector<double> cachedTheta;
+  std::vector<Solution> cached;
+  std::vector<char> cachedOk;
 
   size_t L() const { return g.size(); }
 
@@ -196,9 +220,15 @@ int Residuals(const gsl_vector* t, void* data, gsl_vector* r) {
   std::vector<RelativeDopant> dopants;
   double comp = 0;
   m->Unpack(t, dopants, comp);
-  Solution s;
-  for (size_t i = 0; i < m->points.size(); ++i) {
+  const size_t M = m->points.size();
+  m->cached.resize(M);
+  m->cachedOk.assign(M, 0);
+  m->cachedTheta.assign(t->size, 0.0);
+  for (size_t k = 0; k < t->size; ++k) m->cachedTheta[k] = gsl_vector_get(t, k);
+  for (size_t i = 0; i < M; ++i) {
+    Solution& s = m->cached[i];
     const bool ok = SolveLogConcentration(m->points[i], dopants, comp, m->physics, m->lastX[i], s);
+    m->cachedOk[i] = ok;
     const double value = ok ? s.x - m->logMeasured[i] : kFailedResidual;
     if (ok) m->lastX[i] = s.eta;
     gsl_vector_set(r, i, std::isfinite(value) ? value : kFailedResidual);
@@ -216,9 +246,14 @@ int Jacobian(const gsl_vector* t, void* data, gsl_matrix* J) {
   const double fraction = Logistic(gsl_vector_get(t, 2 * L));
   double total = 0;
   for (const RelativeDopant& d : dopants) total += d.density;
-  Solution s;
+  bool same = m->cachedTheta.size() == t->size && m->cached.size() == m->points.size();
+  for (size_t k = 0; same && k < t->size; ++k) same = m->cachedTheta[k] == gsl_vector_get(t, k);
+  Solution fresh;
   for (size_t i = 0; i < m->points.size(); ++i) {
-    if (!SolveLogConcentration(m->points[i], dopants, comp, m->physics, m->lastX[i], s)) {
+    const bool ok =
+        same ? m->cachedOk[i] != 0 : SolveLogConcentration(m->points[i], dopants, comp, m->physics, m->lastX[i], fresh);
+    const Solution& s = same ? m->cached[i] : fresh;
+    if (!ok) {
       for (size_t k = 0; k < 2 * L + 1; ++k) gsl_matrix_set(J, i, k, 0.0);
       continue;
     }
@@ -660,6 +695,26 @@ double LogFermiHalf(double eta, double* derivative) {
     if (derivative) *derivative = (1.0 - e / std::sqrt(2.0)) / (1.0 - e / std::sqrt(8.0));
     return eta + std::log1p(-e / std::sqrt(8.0));
   }
+  // Below eta = -1 the alternating series F_j = sum_k (-1)^(k+1) e^(k eta) / k^(j+1) converges
+  // geometrically: to full double precision within 40 terms, and much faster than the general
+  // routine. Written as e^eta times a sum that starts at 1.
+  if (eta < -1) {
+    static const auto powers = [] {
+      std::array<std::array<double, 2>, 48> p{};
+      for (int k = 1; k <= 48; ++k) p[k - 1] = {std::pow(double(k), -1.5), std::pow(double(k), -0.5)};
+      return p;
+    }();
+    const double e = std::exp(eta);
+    double half = 0, mhalf = 0, term = 1;  // term = (-e)^(k-1)
+    for (int k = 1; k <= 48; ++k) {
+      half += term * powers[k - 1][0];
+      mhalf += term * powers[k - 1][1];
+      term *= -e;
+      if (std::abs(term) < 1e-18) break;
+    }
+    if (derivative) *derivative = mhalf / half;
+    return eta + std::log(half);
+  }
   gsl_sf_result half{}, mhalf{};
   gsl_error_handler_t* previous = gsl_set_error_handler_off();
   const int a = gsl_sf_fermi_dirac_half_e(eta, &half);
@@ -856,11 +911,16 @@ Search RunStarts(const Model& base, const std::vector<std::vector<double>>& star
 struct CandidateFit {
   Model model;
   Search search;
+  // The excited states changed after the search: the search is run again, for the chosen K.
+  bool research = false;
+  std::vector<RelativeDopant> levels;
+  double comp = 0;
 };
 
 // One number of levels: the global search with the fixed excited states (auto ones off), then
 // each auto level in order of density tries off and r_max = 2 .. 10 from the best point (the
-// lowest S wins, a tie keeps the smaller), then the global search once more with the choice.
+// lowest S wins, a tie keeps the smaller); the global search runs once more with the choice
+// (Research) for the K that the BIC chooses.
 // As the candidates for K differ only by a discrete choice, a tie is S within the resolution
 // of the BIC.
 CandidateFit FitCandidate(const Model& points, const std::vector<RelativeDopant>& dopants, double comp,
@@ -886,27 +946,43 @@ CandidateFit FitCandidate(const Model& points, const std::vector<RelativeDopant>
     if (choice[j] != kExcitedAuto) continue;
     std::vector<int> options{0};
     for (int r = 2; r <= kMaxExcited; ++r) options.push_back(r);
+    // The choices in pairs, one on each thread; the scan ends once S has risen twice in a row
+    // beyond the tie above the lowest so far (the pairs do not depend on the threads, so neither
+    // does the result).
+    const double M = double(c.model.points.size());
+    const double floor = M * kRoundingResidual2;
+    auto above = [&](const LocalOutcome& a, const LocalOutcome& b) {  // a beyond the tie above b
+      return M * std::log((a.S + floor) / (b.S + floor)) > std::log(M);
+    };
     std::vector<LocalOutcome> out(options.size());
-    ParallelFor(int(options.size()), threads, [&](int i) {
-      Model m = c.model;
-      m.excited[j] = options[i];
-      try {
-        out[i] = LocalFit(m, best.theta);
-      } catch (const std::exception&) {
-        out[i] = LocalOutcome{};
-      }
-    });
     int lowest = -1;
-    for (size_t i = 0; i < options.size(); ++i)
-      if (out[i].ok && (lowest < 0 || out[i].S < out[lowest].S)) lowest = int(i);
+    size_t done = 0;
+    for (size_t from = 0; from < options.size(); from += 2) {
+      const size_t to = std::min(options.size(), from + 2);
+      ParallelFor(int(to - from), threads, [&](int k) {
+        Model m = c.model;
+        m.excited[j] = options[from + k];
+        try {
+          out[from + k] = LocalFit(m, best.theta);
+        } catch (const std::exception&) {
+          out[from + k] = LocalOutcome{};
+        }
+      });
+      done = to;
+      for (size_t i = from; i < to; ++i)
+        if (out[i].ok && (lowest < 0 || out[i].S < out[lowest].S)) lowest = int(i);
+      if (lowest >= 0 && done >= 3) {
+        const LocalOutcome &a = out[done - 2], &b = out[done - 1], &before = out[done - 3];
+        if (a.ok && b.ok && before.ok && a.S > before.S && b.S > a.S && above(a, out[lowest]) && above(b, out[lowest]))
+          break;
+      }
+    }
     if (lowest < 0) continue;
     // A tie keeps the smaller choice: S within the resolution of the BIC, M ln(S / S_min) <= ln M,
     // so that noise alone never switches excited states on.
-    const double M = double(c.model.points.size());
-    const double floor = M * kRoundingResidual2;
     int pick = lowest;
-    for (size_t i = 0; i < options.size(); ++i)
-      if (out[i].ok && M * std::log((out[i].S + floor) / (out[lowest].S + floor)) <= std::log(M)) {
+    for (size_t i = 0; i < done; ++i)
+      if (out[i].ok && !above(out[i], out[lowest])) {
         pick = int(i);
         break;
       }
@@ -915,13 +991,24 @@ CandidateFit FitCandidate(const Model& points, const std::vector<RelativeDopant>
     best = out[pick];
   }
   if (changed) {
-    for (size_t j = 0; j < L; ++j) levels[j].excited = c.model.excited[j];
-    std::vector<std::vector<double>> again{best.theta, Pack(levels, comp)};
-    for (auto& s : FixedStarts(levels, starts)) again.push_back(std::move(s));
-    c.search = RunStarts(c.model, again, threads);
+    c.search.best = best;
+    c.research = true;
+    c.comp = comp;
+    c.levels = levels;
+    for (size_t j = 0; j < L; ++j) c.levels[j].excited = c.model.excited[j];
   }
   c.model.lastX.assign(c.model.points.size(), std::numeric_limits<double>::quiet_NaN());
   return c;
+}
+
+// The global search once more with the excited states chosen, the best point so far first.
+void Research(CandidateFit& c, int starts, int threads) {
+  if (!c.research) return;
+  std::vector<std::vector<double>> again{c.search.best.theta, Pack(c.levels, c.comp)};
+  for (auto& s : FixedStarts(c.levels, starts)) again.push_back(std::move(s));
+  c.search = RunStarts(c.model, again, threads);
+  c.research = false;
+  c.model.lastX.assign(c.model.points.size(), std::numeric_limits<double>::quiet_NaN());
 }
 
 // The starting levels for K levels from the entered ones: the closest two merged, or the
@@ -1087,8 +1174,15 @@ RelativeFitResult FitRelativeGlobal(const RelativeFitInput& input) {
     failed.notices = notices;
     return failed;
   }
-  table[chosen].chosen = true;
   CandidateFit& best = fits[chosen];
+  Research(best, starts, threads);
+  table[chosen].S = best.search.best.S;
+  table[chosen].reducedChi2 =
+      points.points.size() > size_t(2 * table[chosen].levels + 1)
+          ? std::optional<double>(best.search.best.S / double(points.points.size() - (2 * table[chosen].levels + 1)))
+          : std::nullopt;
+  table[chosen].bic = Bic(best.search.best.S, points.points.size(), size_t(2 * table[chosen].levels + 1));
+  table[chosen].chosen = true;
   RelativeFitResult result = Assemble(best.model, best.search.best, temperature, lowest);
   // The start the user sees is the entered one: its deviation is the one before.
   {

@@ -13,7 +13,7 @@ using namespace korv::analyses;
 
 namespace {
 
-constexpr double kDos = 5.4e15;   // silicon-like conduction band
+constexpr double kDos = 5.4e15;    // silicon-like conduction band
 constexpr double kGaNV = 8.87e15;  // the valence band of alpha-GaN
 constexpr double kGaNMass = 1.5, kGaNEps = 8.9;
 
@@ -222,14 +222,14 @@ TEST_P(RelativeFitModelRecovery, ExactDataFromAStartThirtyPercentOff) {
   ExpectRelative(l.dopants[0].density, c.truth.dopants[0].density, 1e-6, "local density");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RelativeFitModelRecovery,
-    ::testing::Values(RecoveryCase{"MgWithExcitedStates", Excited(1e19, 0.17, 4, 4, 1e18), 200, 800, kGaNV,
-                                   kGaNMass, kGaNEps},
-                      RecoveryCase{"MgExcitedFermiDirac", Excited(1e19, 0.17, 4, 3, 1e18, Statistics::FermiDirac),
-                                   200, 800, kGaNV, kGaNMass, kGaNEps},
-                      RecoveryCase{"DegenerateZnO", Degenerate(), 30, 600, 6.78e14, 0.27, 9.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RelativeFitModelRecovery,
+                         ::testing::Values(RecoveryCase{"MgWithExcitedStates", Excited(1e19, 0.17, 4, 4, 1e18), 200,
+                                                        800, kGaNV, kGaNMass, kGaNEps},
+                                           RecoveryCase{"MgExcitedFermiDirac",
+                                                        Excited(1e19, 0.17, 4, 3, 1e18, Statistics::FermiDirac), 200,
+                                                        800, kGaNV, kGaNMass, kGaNEps},
+                                           RecoveryCase{"DegenerateZnO", Degenerate(), 30, 600, 6.78e14, 0.27, 9.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RelativeFitSearch, TheGlobalMinimumOutOfTheTraps) {
   struct Trap {
@@ -248,10 +248,17 @@ TEST(RelativeFitSearch, TheGlobalMinimumOutOfTheTraps) {
   // valley of its own far from the truth.
   Truth donor{{{1e16, 0.045, 2}}, 1e14, {}};
   donor.physics.statistics = Statistics::FermiDirac;
-  for (const Trap& t :
-       {Trap{"deep acceptor", Excited(5e18, 0.22, 4, 3, 2e17), {{3e18, 0.2, 4}}, 3e17, 0, 250, 900, kGaNV,
-             kGaNMass, kGaNEps},
-        Trap{"compensated branch", donor, {{3e16, 0.045, 2}}, 2.7e16, 0, 15, 60, kDos, 0.0, 0.0}}) {
+  for (const Trap& t : {Trap{"deep acceptor",
+                             Excited(5e18, 0.22, 4, 3, 2e17),
+                             {{3e18, 0.2, 4}},
+                             3e17,
+                             0,
+                             250,
+                             900,
+                             kGaNV,
+                             kGaNMass,
+                             kGaNEps},
+                        Trap{"compensated branch", donor, {{3e16, 0.045, 2}}, 2.7e16, 0, 15, 60, kDos, 0.0, 0.0}}) {
     RelativeFitInput in = ModelData(t.truth, t.low, t.high, 60, t.dos, 0.0);
     in.dopants = t.start;
     in.compensatingDensity = t.startComp;
@@ -307,10 +314,9 @@ TEST(RelativeFitSearch, TheNumberOfLevelsByBic) {
     Truth truth;
     double low, high;
   };
-  for (const Row& row :
-       {Row{"one", {{{1e16, 0.045, 2}}, 1e14, {}}, 25, 400},
-        Row{"two", {{{4e16, 0.0614, 2}, {6e16, 0.1255, 2}}, 5e15, {}}, 40, 700},
-        Row{"three", {{{2e16, 0.045, 2}, {1e16, 0.11, 2}, {5e15, 0.25, 2}}, 1e15, {}}, 30, 800}}) {
+  for (const Row& row : {Row{"one", {{{1e16, 0.045, 2}}, 1e14, {}}, 25, 400},
+                         Row{"two", {{{4e16, 0.0614, 2}, {6e16, 0.1255, 2}}, 5e15, {}}, 40, 700},
+                         Row{"three", {{{2e16, 0.045, 2}, {1e16, 0.11, 2}, {5e15, 0.25, 2}}, 1e15, {}}, 30, 800}}) {
     RelativeFitInput in = ModelData(row.truth, row.low, row.high, 80, kDos, 0.01, 5);
     // Entered: two levels around the middle of the truth, whatever it is.
     in.dopants = {{1.5e16, 0.05, 2}, {1e16, 0.12, 2}};
@@ -346,8 +352,8 @@ TEST(RelativeFitFindings, ShallowLevelBalancedByCompensation) {
   ASSERT_TRUE(r.ok) << r.message;
   bool correlation = false, balanced = false;
   for (const UnresolvedLevel& u : r.unresolved) {
-    if (u.kind == FindingKind::Correlation && u.parameters == std::vector<std::string>{"density",
-                                                                                       "compensating_density"}) {
+    if (u.kind == FindingKind::Correlation &&
+        u.parameters == std::vector<std::string>{"density", "compensating_density"}) {
       correlation = true;
       EXPECT_EQ(u.first, 0);
       EXPECT_EQ(u.second, -1);
@@ -385,9 +391,9 @@ TEST(RelativeFitFindings, RunsTestOnTheSignsOfTheResiduals) {
   std::normal_distribution<double> z;
   for (int i = 0; i < 60; ++i) random.push_back(z(rng));
   for (int i = 0; i < 8; ++i) few.push_back(i < 4 ? 1 : -1);
-  for (const Row& row : {Row{"alternating", alternating, false}, Row{"4 runs of 10", blocks, true},
-                         Row{"random", random, false}, Row{"8 points: no test", few, false},
-                         Row{"one sign", std::vector<double>(20, 1e-3), true}})
+  for (const Row& row :
+       {Row{"alternating", alternating, false}, Row{"4 runs of 10", blocks, true}, Row{"random", random, false},
+        Row{"8 points: no test", few, false}, Row{"one sign", std::vector<double>(20, 1e-3), true}})
     EXPECT_EQ(TooFewRuns(row.residuals), row.tooFew) << row.what;
 
   // A plain level fitted to data with excited states leaves such runs, and the finding says so.
@@ -416,15 +422,26 @@ TEST(RelativeFitStart, EnteredValuesAreMovedInsideTheBoundsWithANotice) {
     bool recovers = true;  // from the moved start the fit reaches the truth
   };
   for (const Row& row : {
-           Row{"negative compensation", {{1e16, 0.045, 2}}, -1e13,
+           Row{"negative compensation",
+               {{1e16, 0.045, 2}},
+               -1e13,
                "The compensating density -1e+13 cm^-3 was moved to 1e+10 cm^-3 (1e-6 of the sum of the densities)."},
-           Row{"compensation above sum N", {{1e16, 0.045, 2}}, 2e16,
+           Row{"compensation above sum N",
+               {{1e16, 0.045, 2}},
+               2e16,
                "The compensating density 2e+16 cm^-3 was moved to 5e+15 cm^-3 (half the sum of the densities)."},
-           Row{"level 0", {{1e16, 0.0, 2}}, 1e14,
+           Row{"level 0",
+               {{1e16, 0.0, 2}},
+               1e14,
                "The level of level 1, 0 eV, was moved to 0.0001 eV, inside the bounds of the fit."},
-           Row{"level 1.6 eV", {{1e16, 1.6, 2}}, 1e14,
-               "The level of level 1, 1.6 eV, was moved to 1.5 eV, inside the bounds of the fit.", false},
-           Row{"zero density dropped", {{1e16, 0.045, 2}, {0, 0.1, 2}}, 1e14,
+           Row{"level 1.6 eV",
+               {{1e16, 1.6, 2}},
+               1e14,
+               "The level of level 1, 1.6 eV, was moved to 1.5 eV, inside the bounds of the fit.",
+               false},
+           Row{"zero density dropped",
+               {{1e16, 0.045, 2}, {0, 0.1, 2}},
+               1e14,
                "The density of level 2, 0 cm^-3, is not above 0: the level is left out of the fit."},
        }) {
     RelativeFitInput in = base;
