@@ -312,7 +312,8 @@ void WriteCftFile(const std::string& path, const Analysis& a, const CftContents&
   w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(a.SimCompensatingDensity));
   w.Line(files::DashLine());
   w.Line(std::string("% Simulation result by KORV using curve-fitting adjustment") +
-         (c.relative ? " (relative deviation, bounded)" : ""));
+         (c.relative ? " (relative deviation, bounded" + (c.relativeModel.empty() ? "" : "; " + c.relativeModel) + ")"
+                     : ""));
   w.Line(files::DashLine());
   w.Line("% Weight for curve fitting: " + FormatHeaderReal(c.weight));
   w.Line("% Times of curve fitting procedures: " + std::to_string(c.fittingCounter));
@@ -331,6 +332,8 @@ void WriteCftFile(const std::string& path, const Analysis& a, const CftContents&
     w.Line(FormatPoint(a.SplineTemperature[j]) + "     " + FormatPoint(a.SimulatedConcentration[j]) + "     " +
            FormatPoint(a.SimulatedFermiLevel[j]) + "     " + FormatPoint(c.gridConcentration[j]) + "     " +
            FormatPoint(c.gridFermiLevel[j]));
+  // What a reader needs to trust the relative fit, after every line of the table.
+  for (const std::string& line : c.trailer) w.Line("% " + line);
   w.Commit(path);
 }
 

@@ -133,6 +133,10 @@ struct CftContents {
   // The adjusted set comes from the bounded fit in relative deviations: the heading of the
   // adjusted block says so.
   bool relative = false;
+  // With the relative fit: what its heading adds after "bounded" (the statistics and the
+  // excited-state choice), and the lines of the block after the grid (each without its "% ").
+  std::string relativeModel;
+  std::vector<std::string> trailer;
 };
 // Writes the *.cft file atomically. Throws korv::Error when the arrays do not cover the grid or
 // the file cannot be written.

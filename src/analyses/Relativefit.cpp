@@ -1043,6 +1043,23 @@ std::vector<RelativeDopant> StartingLevels(std::vector<RelativeDopant> levels, s
 
 std::string Level(size_t j) { return "level " + std::to_string(j + 1); }
 
+// The levels of an adjusted set in order of depth (a fit may carry one past another).
+void SortByLevel(Model& m, LocalOutcome& o) {
+  const size_t L = m.L();
+  std::vector<size_t> order(L);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return o.theta[L + a] < o.theta[L + b]; });
+  const std::vector<double> theta = o.theta;
+  const std::vector<double> g = m.g;
+  const std::vector<int> excited = m.excited;
+  for (size_t j = 0; j < L; ++j) {
+    o.theta[j] = theta[order[j]];
+    o.theta[L + j] = theta[L + order[j]];
+    m.g[j] = g[order[j]];
+    m.excited[j] = excited[order[j]];
+  }
+}
+
 }  // namespace
 
 RelativeFitResult FitRelativeGlobal(const RelativeFitInput& input) {
@@ -1183,6 +1200,7 @@ RelativeFitResult FitRelativeGlobal(const RelativeFitInput& input) {
           : std::nullopt;
   table[chosen].bic = Bic(best.search.best.S, points.points.size(), size_t(2 * table[chosen].levels + 1));
   table[chosen].chosen = true;
+  SortByLevel(best.model, best.search.best);
   RelativeFitResult result = Assemble(best.model, best.search.best, temperature, lowest);
   // The start the user sees is the entered one: its deviation is the one before.
   {

@@ -208,6 +208,11 @@ void CurveFittingPresenter::PrepareWindow() {
         view_.SetText(std::string("LabelSymbol") + part + "Density" + n(k), "N_" + letter + n(k));
       }
     }
+    // The relative fit's model at its defaults, the material's mass and dielectric constant.
+    view_.SetText("ComboBoxStatistics", kFermiDiracText);
+    view_.SetText("ComboBoxExcitedDegeneracy", "g-r2");
+    view_.SetText("ComboBoxLevels", kExcitedAutoText);
+    for (int k = 1; k <= 3; ++k) view_.SetText("ComboBoxExcited" + n(k), kExcitedAutoText);
     view_.SetText("EditMass", FormatPattern(a_.EffectiveMass, "0.####"));
     view_.SetText("EditDielectric", FormatPattern(a_.DielectricConstant, "0.####"));
     const std::string title = nType ? "Electron Concentration  [cm^-3]" : "Hole Concentration  [cm^-3]";
@@ -675,6 +680,51 @@ void CurveFittingPresenter::ButtonMergeClick() {
 
 // ---- Files -----------------------------------------------------------------------------------
 
+// The relative fit's model on the heading line and its trust block after the table.
+void CurveFittingPresenter::cftRelative(const analyses::RelativeFitResult& r, CftContents& c) const {
+  const bool fd = r.physics.statistics == analyses::Statistics::FermiDirac;
+  std::string chosen;
+  for (std::size_t j = 0; j < r.dopants.size(); ++j)
+    chosen += (j ? ", " : "") + (r.dopants[j].excited >= 2 ? "r_max " + n(r.dopants[j].excited) : std::string("off"));
+  std::string asked;
+  for (int k = 1; k <= 3; ++k)
+    if (view_.IsChecked("CheckBox" + n(k)))
+      asked += (asked.empty() ? "" : ",") + n(k) + ":" + view_.Text("ComboBoxExcited" + n(k));
+  c.relativeModel = std::string(fd ? "Fermi-Dirac" : "Boltzmann") + " statistics, excited states " + asked +
+                    " (chosen: " + chosen + ")";
+  auto error = [](const std::optional<double>& e, const char* pattern) {
+    return e ? FormatPattern(*e, pattern) : std::string("none");
+  };
+  std::vector<std::string>& t = c.trailer;
+  constexpr const char* kOrdinal[3] = {"First", "Second", "Third"};
+  t.push_back(std::string(62, '-'));
+  t.push_back("Relative fit: standard errors and checks");
+  t.push_back(std::string("Statistics: ") + (fd ? "Fermi-Dirac" : "Boltzmann"));
+  for (std::size_t j = 0; j < r.dopants.size() && j < 3; ++j) {
+    t.push_back(std::string(kOrdinal[j]) + " density standard error [cm^-3]: " +
+                error(j < r.densityError.size() ? r.densityError[j] : std::nullopt, "0.000E+00"));
+    t.push_back(std::string(kOrdinal[j]) + " energy level standard error [eV]: " +
+                error(j < r.levelError.size() ? r.levelError[j] : std::nullopt, "0.000E+00"));
+    t.push_back(std::string(kOrdinal[j]) + " excited states: " +
+                (r.dopants[j].excited >= 2 ? "r_max " + n(r.dopants[j].excited) : std::string("none")));
+  }
+  t.push_back("Compensating density standard error [cm^-3]: " + error(r.compensatingError, "0.000E+00"));
+  t.push_back("Reduced chi2: " + error(r.reducedChi2, "0.000E+00"));
+  t.push_back("Starts tried/agreeing: " + n(r.startsTried) + "/" + n(r.startsAgreeing));
+  t.push_back("Levels: " + n(static_cast<int>(r.dopants.size())) + (r.candidates.empty() ? "" : " (by BIC)"));
+  for (const analyses::LevelCandidate& k : r.candidates)
+    t.push_back("Candidate K = " + n(k.levels) + ": S " + FormatPattern(k.S, "0.000E+00") + ", reduced chi2 " +
+                error(k.reducedChi2, "0.000E+00") + ", BIC " + FormatPattern(k.bic, "0.0") +
+                (k.chosen ? " (chosen)" : ""));
+  if (r.unresolved.empty() && !r.compensationAtBound) t.push_back("Findings: none");
+  for (const analyses::UnresolvedLevel& u : r.unresolved) {
+    std::string who = u.first < 0 && u.second < 0 ? "fit" : "level " + n(u.first + 1);
+    if (u.second >= 0 && u.second != u.first) who += " and " + n(u.second + 1);
+    t.push_back("Finding (" + who + "): " + u.reason);
+  }
+  if (r.compensationAtBound) t.push_back("Finding (compensating density): at a bound of the fit");
+}
+
 std::string CurveFittingPresenter::cftName() const { return ReplaceExtension(a_.SimulationFile, ".cft"); }
 
 void CurveFittingPresenter::ButtonSaveClick() {
@@ -689,6 +739,7 @@ void CurveFittingPresenter::ButtonSaveClick() {
     if (low_ >= 0 && low_ < points_.Count()) c.lowTemperature = points_.temperature[low_];
     if (high_ >= 0 && high_ < points_.Count()) c.highTemperature = points_.temperature[high_];
     c.entered = entered_;
+    if (lastRelative_) cftRelative(*lastRelative_, c);
     c.gridConcentration = grid_.concentration;
     c.gridFermiLevel = grid_.fermiLevel;
     WriteCftFile(*path, a_, c);

@@ -135,6 +135,7 @@ class CurveFittingPresenter {
   void simulateGridRelative(const analyses::RelativeFitResult& r);
   curvefit::FitParameters readTable();
   std::string cftName() const;
+  void cftRelative(const analyses::RelativeFitResult& r, curvefit::CftContents& c) const;
   void saveFigure(const std::string& button, const std::string& chart, const std::string& suffix);
 
   const Analysis& a_;

@@ -114,19 +114,20 @@ TEST_F(CurveFitBatch, BadUsageIsExitTwo) {
 }
 
 // The relative fit from analyze's simulation, merging until every level is resolved: the
-// main level (the densest of the truth) within 2 meV and its density within 10 % on the
-// datasets the model describes. GaN:Mg has excited states the model does not hold: its level
-// is found, its density is not. No parameter at or beyond a bound is ever reported resolved.
+// main level (the densest of the truth) within 2 meV and its density within 10 % on every
+// dataset, GaN:Mg with its excited states and degenerate ZnO:Ga included (Fermi-Dirac
+// statistics and excited states on auto are the defaults). No parameter at or beyond a bound is
+// ever reported resolved.
 TEST_F(CurveFitBatch, TheRelativeFitFindsTheMainLevelAndNeverCallsABoundResolved) {
   struct Case {
     const char* file;
     bool mainLevel, mainDensity;  // within 2 meV, within 10 %
   };
   const Case cases[] = {
-      {"01_si_n_P_lightcomp.nT", true, true},         {"02_si_p_B_comp20.pT", true, true},
-      {"04_si_p_Ga_badpoints.pT", true, true},        {"07_sic4h_n_N_two_sites.nT", true, true},
-      {"09_sic4h_p_Al_heavy.pT", true, true},         {"13_gan_n_two_donors.nT", true, true},
-      {"17_gan_p_Mg_excited_states.pT", true, false},
+      {"01_si_n_P_lightcomp.nT", true, true},        {"02_si_p_B_comp20.pT", true, true},
+      {"04_si_p_Ga_badpoints.pT", true, true},       {"07_sic4h_n_N_two_sites.nT", true, true},
+      {"09_sic4h_p_Al_heavy.pT", true, true},        {"13_gan_n_two_donors.nT", true, true},
+      {"17_gan_p_Mg_excited_states.pT", true, true}, {"18_zno_n_Ga_degenerate_fd.nT", true, true},
   };
   int recovered = 0;
   for (const Case& c : cases) {
@@ -178,21 +179,37 @@ TEST_F(CurveFitBatch, TheRelativeFitFindsTheMainLevelAndNeverCallsABoundResolved
         compListed = compListed || (u.Has("parameter") && u["parameter"].string == "compensating_density");
       EXPECT_TRUE(compListed) << fraction;
     }
-    // With merging the fits end resolved here.
-    EXPECT_TRUE(j["unresolved"].array.empty());
+    // With merging the fits end resolved here; GaN:Mg's excited states (r_max 4, 5 nm) reach
+    // beyond the Wigner-Seitz radius of 1e19 acceptors (2.9 nm), and that is the one finding.
+    if (std::string(c.file).rfind("17_", 0) == 0) {
+      ASSERT_EQ(j["unresolved"].array.size(), 1u);
+      EXPECT_NE(j["unresolved"][0]["reason"].string.find("beyond the Wigner-Seitz radius"), std::string::npos);
+    } else {
+      EXPECT_TRUE(j["unresolved"].array.empty());
+    }
+    // Every level of the truth is found: within 2 meV and 10 %, and one fitted level each.
+    EXPECT_EQ(levels.size(), truth["levels"].array.size());
+    for (const auto& t : truth["levels"].array) {
+      bool found = false;
+      for (const auto& l : levels)
+        found = found || (std::abs(value(l["energy_level"]) - t["energy"].number) <= 2e-3 &&
+                          std::abs(value(l["density"]) / t["density"].number - 1) <= 0.10);
+      EXPECT_TRUE(found) << t["energy"].number;
+    }
     for (const auto& l : levels)
       for (const char* p : {"density", "energy_level"})
         if (l[p]["standard_error"].type == minijson::Value::Type::Number) {
           EXPECT_GT(l[p]["standard_error"].number, 0);
         }
   }
-  EXPECT_GE(recovered, 5);
+  EXPECT_EQ(recovered, 8);
 }
 
 // Without merging the findings come in the JSON: GaN's third start level runs deep and never
 // ionises, and is listed as a single level; the *.cft heading names the relative deviation.
 TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative) {
-  const auto r = run("'" + dataset("13_gan_n_two_donors.nT") + "' --relative --outdir '" + dir_.string() + "' --json");
+  const auto r =
+      run("'" + dataset("13_gan_n_two_donors.nT") + "' --relative --levels 3 --outdir '" + dir_.string() + "' --json");
   ASSERT_EQ(r.status, 0) << r.err;
   const auto j = minijson::Parser(r.out).Parse();
   ASSERT_EQ(j["adjusted"]["levels"].array.size(), 3u);
@@ -203,13 +220,13 @@ TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative)
   EXPECT_EQ(unresolved[0]["levels"][0].number, 2);
   EXPECT_EQ(unresolved[0]["reason"].string, "ionised fraction below 1e-3 over the whole fit range");
   const std::string text = ReadBytes(j["files"]["cft"].string);
-  EXPECT_NE(
-      text.find("\r\n% Simulation result by KORV using curve-fitting adjustment (relative deviation, bounded)\r\n"),
-      std::string::npos);
+  EXPECT_NE(text.find("\r\n% Simulation result by KORV using curve-fitting adjustment (relative deviation, bounded; "
+                      "Fermi-Dirac statistics, excited states 1:auto,2:auto,3:auto (chosen: off, off, off))\r\n"),
+            std::string::npos);
   EXPECT_NE(text.find("\r\n% Weight for curve fitting: 1\r\n"), std::string::npos);
 
-  const auto merged = run("'" + dataset("13_gan_n_two_donors.nT") + "' --relative --merge-unresolved --outdir '" +
-                          dir_.string() + "' --json");
+  const auto merged = run("'" + dataset("13_gan_n_two_donors.nT") +
+                          "' --relative --levels 3 --merge-unresolved --outdir '" + dir_.string() + "' --json");
   const auto m = minijson::Parser(merged.out).Parse();
   EXPECT_EQ(m["adjusted"]["levels"].array.size(), 2u);
   EXPECT_EQ(m["merges"].number, 1);
@@ -221,4 +238,66 @@ TEST_F(CurveFitBatch, RelativeJsonListsTheUnresolvedLevelsAndTheCftSaysRelative)
   EXPECT_EQ(a["deviation"].string, "absolute");
   EXPECT_FALSE(a.Has("reduced_chi2"));
   EXPECT_FALSE(a.Has("unresolved"));
+}
+
+// The relative fit's model in the JSON: the statistics, each level's excited states, the
+// starts, the candidates for the number of levels and the residuals; GaN:Mg chooses r_max 4
+// and one level, and the same data fitted with Boltzmann statistics and no excited states give
+// the biased density back.
+TEST_F(CurveFitBatch, RelativeJsonNamesTheModelTheStartsAndTheCandidates) {
+  const std::string in = "'" + dataset("17_gan_p_Mg_excited_states.pT") + "' --relative --merge-unresolved --outdir '" +
+                         dir_.string() + "' --json";
+  auto j = minijson::Parser(run(in).out).Parse();
+  EXPECT_EQ(j["statistics"].string, "fermi-dirac");
+  ASSERT_EQ(j["adjusted"]["levels"].array.size(), 1u);
+  EXPECT_EQ(j["adjusted"]["levels"][0]["excited_states"].number, 4);
+  EXPECT_GE(j["starts"]["tried"].number, 13);
+  EXPECT_GE(j["starts"]["agreeing"].number, 1);
+  EXPECT_LE(j["starts"]["agreeing"].number, j["starts"]["tried"].number);
+  const auto& candidates = j["candidates"].array;
+  ASSERT_EQ(candidates.size(), 3u);
+  int chosen = 0;
+  for (std::size_t k = 0; k < candidates.size(); ++k) {
+    EXPECT_EQ(candidates[k]["levels"].number, static_cast<double>(k + 1));
+    for (const char* key : {"S", "reduced_chi2", "bic"}) EXPECT_TRUE(candidates[k].Has(key)) << key;
+    if (candidates[k]["chosen"].boolean) {
+      ++chosen;
+      EXPECT_EQ(candidates[k]["levels"].number, 1);
+      for (const auto& other : candidates) EXPECT_LE(candidates[k]["bic"].number, other["bic"].number);
+    }
+  }
+  EXPECT_EQ(chosen, 1);
+  const auto& residuals = j["residuals"].array;
+  ASSERT_EQ(residuals.size(), 60u);
+  double sum2 = 0;
+  for (const auto& p : residuals) sum2 += p["ln_ratio"].number * p["ln_ratio"].number;
+  EXPECT_NEAR(sum2, j["deviation_after"].number, 1e-12);
+  EXPECT_EQ(residuals[0]["temperature"].number, 200);  // the fit points from the lowest temperature
+
+  j = minijson::Parser(run(in + " --statistics boltzmann --excited-states none --levels 1").out).Parse();
+  EXPECT_EQ(j["statistics"].string, "boltzmann");
+  EXPECT_EQ(j["adjusted"]["levels"][0]["excited_states"].type, minijson::Value::Type::Null);
+  EXPECT_TRUE(j["candidates"].array.empty());
+  EXPECT_NEAR(value(j["adjusted"]["levels"][0]["density"]) / 1e19, 0.39, 0.03);
+  // The fit the model does not describe says so: the residuals run in long runs of one sign.
+  bool runs = false;
+  for (const auto& u : j["unresolved"].array) runs = runs || u["reason"].string.find("runs test") != std::string::npos;
+  EXPECT_TRUE(runs);
+  // One row fixed, the others on auto.
+  j = minijson::Parser(run(in + " --excited-states 1:3").out).Parse();
+  EXPECT_EQ(j["adjusted"]["levels"][0]["excited_states"].number, 3);
+}
+
+TEST_F(CurveFitBatch, BadRelativeOptionsAreExitTwo) {
+  const std::string in = "'" + dataset("18_zno_n_Ga_degenerate_fd.nT") + "' --outdir '" + dir_.string() + "'";
+  for (const std::string& args : {in + " --relative --statistics maxwell", in + " --relative --excited-states 11",
+                                  in + " --relative --excited-states 4:auto", in + " --relative --excited-states 1:x",
+                                  in + " --relative --excited-degeneracy g", in + " --relative --dielectric-constant 0",
+                                  in + " --relative --starts 5", in + " --relative --levels 4",
+                                  in + " --statistics boltzmann", in + " --levels auto"}) {
+    SCOPED_TRACE(args);
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("korv-batch: "), std::string::npos);
+  }
 }

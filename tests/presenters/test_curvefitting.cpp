@@ -459,6 +459,9 @@ TEST_F(CurveFitting, AbsoluteIsTheDefaultAndTheRelativeChoiceFitsTheRangeWithThe
 TEST_F(CurveFitting, TheRelativeFitRecoversTheExactSetWithAStandardErrorForEveryParameter) {
   presenter.PrepareWindow();
   ChooseRelative();
+  // The data are made with Boltzmann statistics.
+  EXPECT_EQ(view.Text("ComboBoxStatistics"), "Fermi-Dirac");
+  view.SetText("ComboBoxStatistics", "Boltzmann");
   presenter.ButtonCurveFittingClick();
   ASSERT_TRUE(view.errors.empty()) << view.errors.front();
   ASSERT_TRUE(presenter.LastRelativeFit());
@@ -527,8 +530,9 @@ TEST_F(CurveFitting, MergeReplacesTheUnresolvedPairByOneLevelAndFitsAgain) {
   EXPECT_EQ(givenRelative.size(), 2u);
 }
 
-// The *.cft keeps its lines; after a relative fit line 19 names the deviation and line 21 gives
-// weight 1, after the Gauss-Newton fit both read as always.
+// The *.cft keeps its lines; after a relative fit line 19 names the deviation, the statistics
+// and the excited states, line 21 gives weight 1 and a block after the grid holds the standard
+// errors, starts, candidates and findings; after the Gauss-Newton fit every line reads as always.
 TEST_F(CurveFitting, TheCftHeadingAndWeightFollowTheDeviationOfTheLastFit) {
   struct Case {
     bool relative;
@@ -548,11 +552,33 @@ TEST_F(CurveFitting, TheCftHeadingAndWeightFollowTheDeviationOfTheLastFit) {
     ASSERT_TRUE(view.errors.empty()) << view.errors.front();
     const auto lines = CftLines();
     ASSERT_GT(lines.size(), 32u);
-    EXPECT_EQ(lines[18], c.heading);
     EXPECT_EQ(lines[17], lines[19]);
     EXPECT_EQ(lines[20], c.weight);
     EXPECT_EQ(lines[21].rfind("% Times of curve fitting procedures: ", 0), 0u);
-    EXPECT_EQ(static_cast<int>(lines.size()), 32 + a.GridCount);
+    if (!c.relative) {
+      EXPECT_EQ(lines[18], c.heading);
+      EXPECT_EQ(static_cast<int>(lines.size()), 32 + a.GridCount);
+      continue;
+    }
+    // Line 19 also names the statistics and the excited-state choice of each row.
+    EXPECT_EQ(lines[18].rfind(std::string(c.heading).substr(0, std::string(c.heading).size() - 1) +
+                                  "; Fermi-Dirac statistics, excited states 1:auto,2:auto,3:auto (chosen: ",
+                              0),
+              0u)
+        << lines[18];
+    // The specified lines end with the grid; the trust block follows, every line a comment.
+    ASSERT_GT(static_cast<int>(lines.size()), 32 + a.GridCount);
+    EXPECT_EQ(lines[31 + a.GridCount].rfind("420 ", 0), 0u);
+    EXPECT_EQ(lines[33 + a.GridCount], "% Relative fit: standard errors and checks");
+    std::string trailer;
+    for (std::size_t i = 32 + a.GridCount; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i].rfind("% ", 0), 0u) << lines[i];
+      trailer += lines[i] + "\n";
+    }
+    for (const char* part : {"% Statistics: Fermi-Dirac\n", "% First density standard error [cm^-3]: ",
+                             "% Compensating density standard error [cm^-3]: ", "% Reduced chi2: ",
+                             "% Starts tried/agreeing: 13/", "% Levels: ", "(chosen)\n", "% Find"})
+      EXPECT_NE(trailer.find(part), std::string::npos) << part << " in\n" << trailer;
   }
 }
 
@@ -561,10 +587,9 @@ TEST_F(CurveFitting, AFailedRelativeFitLeavesTheTableAsItWas) {
     std::string edit, text, message;
     bool scripted;
   };
-  for (const Case& c : {Case{"EditCFCDensity", "1E+17",
-                             "The entered values lie outside the physical range: densities above 0, compensating "
-                             "density not below 0, levels between 0 and 1.5 eV.",
-                             false},
+  for (const Case& c : {Case{"EditMass", "abc", "'abc' is not a valid floating point value", false},
+                        Case{"ComboBoxExcited2", "12",
+                             "The excited states of row 2 are 'auto', 'off' or an r_max from 2 to 10.", false},
                         Case{"EditCFEnergy1", "0.047", "The fit needs at least two points.", true}}) {
     SCOPED_TRACE(c.message);
     presenter.PrepareWindow();
