@@ -613,3 +613,146 @@ TEST_F(CurveFitting, AFailedRelativeFitLeavesTheTableAsItWas) {
     EXPECT_EQ(view.cursor, Cursor::Normal);
   }
 }
+
+// The relative fit's model comes from the window: the statistics, the excited states of each
+// checked row, m* and eps (the material's at opening), the number of levels and the starts.
+TEST_F(CurveFitting, TheModelChoicesGoIntoTheRelativeFit) {
+  a.EffectiveMass = 0.26;
+  a.DielectricConstant = 11.9;
+  presenter.PrepareWindow();
+  EXPECT_EQ(view.Text("ComboBoxStatistics"), "Fermi-Dirac");
+  EXPECT_EQ(view.Text("ComboBoxLevels"), "auto");
+  EXPECT_EQ(view.Text("ComboBoxExcited2"), "auto");
+  EXPECT_EQ(view.Text("EditMass"), "0.26");
+  EXPECT_EQ(view.Text("EditDielectric"), "11.9");
+  ScriptedRelative({});
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_EQ(givenRelative.size(), 1u);
+  EXPECT_EQ(givenRelative[0].physics.statistics, korv::analyses::Statistics::FermiDirac);
+  EXPECT_EQ(givenRelative[0].excited, (std::vector<int>{-1, -1, -1}));
+  EXPECT_TRUE(givenRelative[0].autoLevels);
+  EXPECT_EQ(givenRelative[0].starts, 12);
+  EXPECT_EQ(givenRelative[0].mass, 0.26);
+  EXPECT_EQ(givenRelative[0].dielectricConstant, 11.9);
+
+  presenter.ButtonInitializeClick();
+  view.SetText("ComboBoxStatistics", "Boltzmann");
+  view.SetText("ComboBoxExcited1", "off");
+  view.SetText("ComboBoxExcited3", "4");
+  view.SetText("ComboBoxExcitedDegeneracy", "r2");
+  view.SetText("EditMass", "1.5");
+  view.SetText("EditDielectric", "8.9");
+  view.SetText("ComboBoxLevels", "2");
+  presenter.SetStarts(20);
+  presenter.ButtonCurveFittingClick();
+  ASSERT_EQ(givenRelative.size(), 2u);
+  const auto& in = givenRelative[1];
+  EXPECT_EQ(in.physics.statistics, korv::analyses::Statistics::Boltzmann);
+  EXPECT_EQ(in.physics.excitedWeight, korv::analyses::ExcitedWeight::R2);
+  EXPECT_EQ(in.excited, (std::vector<int>{0, -1, 4}));
+  EXPECT_EQ(in.mass, 1.5);
+  EXPECT_EQ(in.dielectricConstant, 8.9);
+  EXPECT_FALSE(in.autoLevels);
+  EXPECT_EQ(in.levels, 2);
+  EXPECT_EQ(in.starts, 20);
+  presenter.SetStarts(5);  // never fewer than 12
+  EXPECT_EQ(presenter.Starts(), 12);
+}
+
+// After a fit: starts tried/agreeing, the candidates, the residuals against T with zero drawn,
+// the findings beside the values and the notices; a correlation finding is no case for Merge.
+TEST_F(CurveFitting, TheRelativeFitShowsStartsCandidatesResidualsAndFindings) {
+  presenter.PrepareWindow();
+  presenter.SetRelativeFitter([](const korv::analyses::RelativeFitInput& in) {
+    korv::analyses::RelativeFitResult r;
+    r.ok = true;
+    r.dopants = in.dopants;
+    r.dopants[0].excited = 4;
+    r.compensatingDensity = in.compensatingDensity;
+    r.densityError.assign(in.dopants.size(), 1e13);
+    r.levelError.assign(in.dopants.size(), 2e-4);
+    r.physics.statistics = korv::analyses::Statistics::FermiDirac;
+    r.startsTried = 13;
+    r.startsAgreeing = 9;
+    r.candidates = {{1, 0.5, 0.01, -100.0, false}, {2, 0.004, 1e-4, -300.5, true}};
+    r.orbitRadius = {5.02, std::nullopt, std::nullopt};
+    r.wignerSeitzRadius = {2.87, std::nullopt, std::nullopt};
+    r.residualTemperature = {30, 100, 400};
+    r.residual = {0.01, -0.02, 0.005};
+    korv::analyses::UnresolvedLevel c;
+    c.kind = korv::analyses::FindingKind::Correlation;
+    c.first = 0;
+    c.parameters = {"density", "compensating_density"};
+    c.reason = "correlation 0.9991 between density and compensating_density";
+    korv::analyses::UnresolvedLevel runs;
+    runs.kind = korv::analyses::FindingKind::Runs;
+    runs.reason = "the residuals run in long runs of one sign (runs test at the 1 % level)";
+    r.unresolved = {c, runs};
+    r.notices = {"The compensating density -1e+13 cm^-3 was moved to 1e+10 cm^-3."};
+    return r;
+  });
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_TRUE(view.errors.empty()) << view.errors.front();
+  EXPECT_EQ(view.Text("LabelStarts"), "Starts tried/agreeing: 13/9; Fermi-Dirac");
+  EXPECT_EQ(view.Text("LabelExcited1"), "r_max = 4; orbit 5.0 nm, Wigner-Seitz 2.9 nm");
+  EXPECT_EQ(view.Text("LabelExcited2"), "no excited states");
+  const std::string table = view.Text("LabelCandidates");
+  EXPECT_NE(table.find("\n1   5.000E-01   1.000E-02   -100.0"), std::string::npos) << table;
+  EXPECT_NE(table.find("\n2   4.000E-03   1.000E-04   -300.5   chosen"), std::string::npos) << table;
+  EXPECT_EQ(view.Text("LabelResolved1"), kNotResolved);
+  EXPECT_EQ(view.Text("LabelResolution"),
+            "D1 and N_com: correlation 0.9991 between density and compensating_density\n"
+            "fit: the residuals run in long runs of one sign (runs test at the 1 % level)");
+  EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+  ASSERT_EQ(view.notices.size(), 1u);
+  EXPECT_EQ(view.notices[0], "The compensating density -1e+13 cm^-3 was moved to 1e+10 cm^-3.");
+  const auto residuals = view.Series(kChartResiduals, 0);
+  ASSERT_EQ(residuals.size(), 3u);
+  EXPECT_EQ(residuals[1], (std::pair<double, double>{100, -0.02}));
+  EXPECT_EQ(view.Series(kChartResiduals, 1), (std::vector<std::pair<double, double>>{{30, 0.0}, {400, 0.0}}));
+  // Initialize clears it all.
+  presenter.ButtonInitializeClick();
+  EXPECT_EQ(view.Text("LabelStarts"), "");
+  EXPECT_EQ(view.Text("LabelCandidates"), "");
+  EXPECT_EQ(view.PointCount(kChartResiduals, 0), 0);
+}
+
+// A merge whose fit raises the BIC is refused: the levels stay as they were and Merge is off.
+TEST_F(CurveFitting, AMergeThatRaisesTheBicIsRefused) {
+  presenter.PrepareWindow();
+  int calls = 0;
+  presenter.SetRelativeFitter([&](const korv::analyses::RelativeFitInput& in) {
+    korv::analyses::RelativeFitResult r;
+    r.ok = true;
+    r.dopants = in.dopants;
+    r.compensatingDensity = in.compensatingDensity;
+    r.densityError.assign(in.dopants.size(), 1e13);
+    r.levelError.assign(in.dopants.size(), 2e-4);
+    r.bic = ++calls == 1 ? -500.0 : -420.0;
+    if (calls == 1) {
+      korv::analyses::UnresolvedLevel u;
+      u.first = 0;
+      u.second = 1;
+      u.reason = "levels closer than 3 kT at the lowest fit temperature";
+      r.unresolved = {u};
+    }
+    return r;
+  });
+  ChooseRelative();
+  presenter.ButtonCurveFittingClick();
+  ASSERT_TRUE(view.IsEnabled("ButtonMerge"));
+  const std::string density1 = view.Text("EditCFDensity1");
+  presenter.ButtonMergeClick();
+  EXPECT_EQ(calls, 2);
+  ASSERT_EQ(view.notices.size(), 1u);
+  EXPECT_EQ(view.notices[0], "Merging raises the BIC from -500.0 to -420.0: the levels are kept.");
+  EXPECT_FALSE(view.IsEnabled("ButtonMerge"));
+  EXPECT_EQ(presenter.LastRelativeFit()->dopants.size(), 3u);
+  EXPECT_EQ(presenter.LastRelativeFit()->merges, 0);
+  EXPECT_EQ(view.Text("EditCFDensity1"), density1);
+  EXPECT_TRUE(view.IsChecked("CheckBox3"));
+  presenter.ButtonMergeClick();  // off: nothing happens
+  EXPECT_EQ(calls, 2);
+}

@@ -1,6 +1,8 @@
 #include "analyses/Curvefitting.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +50,13 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
       case ControlKind::GroupBox:
         widget = new QGroupBox(Q(c.caption), this);
         break;
+      case ControlKind::ComboBox: {
+        auto* combo = new QComboBox(this);
+        for (const std::string& item : CurveFittingComboItems(c.name)) combo->addItem(Q(item));
+        combo->setCurrentIndex(combo->findText(Q(c.caption)));
+        widget = combo;
+        break;
+      }
       case ControlKind::Chart:
         for (const ChartSpec& spec : CurveFittingCharts())
           if (spec.name == c.name) widget = new ChartWidget(spec, this);
@@ -67,6 +76,20 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   for (const char* name : {"RadioButtonRelative", "LabelReducedChi2", "ButtonMerge"}) w[name]->setToolTip(relativeTip);
   w["RadioButtonAbsolute"]->setToolTip(
       QStringLiteral("Damped Gauss-Newton steps on the sum of squared deviations of the concentrations."));
+  w["ComboBoxStatistics"]->setToolTip(
+      QStringLiteral("Statistics of the majority carriers: Fermi-Dirac (n = Nc F1/2(eta)) or its non-degenerate "
+                     "limit Boltzmann (n = Nc exp(eta))."));
+  for (int k = 1; k <= 3; ++k)
+    w["ComboBoxExcited" + n(k)]->setToolTip(
+        QStringLiteral("Hydrogen-like excited states of this level: auto (chosen by the fit), off, or up to r_max."));
+  w["ComboBoxExcitedDegeneracy"]->setToolTip(
+      QStringLiteral("Each excited state r weighs g r^2 (the ground state's g times r^2) or r^2 alone."));
+  w["EditMass"]->setToolTip(QStringLiteral("Density-of-states mass m*/m0: Ry* = 13.605693 eV m*/eps^2."));
+  w["EditDielectric"]->setToolTip(QStringLiteral("Dielectric constant eps: a* = 0.0529177 nm eps/m*."));
+  w["ComboBoxLevels"]->setToolTip(QStringLiteral("The number of levels: auto (lowest BIC over K = 1..3) or fixed."));
+  static_cast<QLabel*>(w["LabelCandidates"])->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  static_cast<QLineEdit*>(w["EditMass"])->setMaximumWidth(60);
+  static_cast<QLineEdit*>(w["EditDielectric"])->setMaximumWidth(60);
   for (auto& [name, widget] : w)
     if (name.rfind("LabelResolved", 0) == 0 || name == "LabelResolution")
       widget->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -111,7 +134,10 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
     fg->addWidget(w["LabelErrorCFDensity" + n(k)], k, 5);
     fg->addWidget(w["CheckBox" + n(k)], k, 6);
     fg->addWidget(w["LabelResolved" + n(k)], k, 7);
+    fg->addWidget(w["ComboBoxExcited" + n(k)], k, 8);
+    fg->addWidget(w["LabelExcited" + n(k)], k, 9);
   }
+  fg->addWidget(w["LabelExcitedStates"], 0, 8);
   fg->addWidget(w["LabelSymbolCFCDensity"], 4, 3);
   fg->addWidget(w["EditCFCDensity"], 4, 4);
   fg->addWidget(w["LabelErrorCFCDensity"], 4, 5);
@@ -126,13 +152,21 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   range->addWidget(w["ButtonIncreaseHigh"]);
   range->addWidget(w["ButtonDecreaseHigh"]);
   range->addStretch();
-  fg->addLayout(range, 5, 0, 1, 8);
+  fg->addLayout(range, 5, 0, 1, 10);
   auto* deviation = new QHBoxLayout;
   deviation->addWidget(w["LabelDeviation"]);
   deviation->addWidget(w["RadioButtonAbsolute"]);
   deviation->addWidget(w["RadioButtonRelative"]);
   deviation->addStretch();
-  fg->addLayout(deviation, 6, 0, 1, 8);
+  fg->addLayout(deviation, 6, 0, 1, 10);
+  // The relative fit's model: statistics, excited-state weights, m* and eps, the levels.
+  auto* model = new QHBoxLayout;
+  for (const char* name :
+       {"LabelStatistics", "ComboBoxStatistics", "LabelExcitedDegeneracy", "ComboBoxExcitedDegeneracy", "LabelMass",
+        "EditMass", "LabelDielectric", "EditDielectric", "LabelLevels", "ComboBoxLevels"})
+    model->addWidget(w[name]);
+  model->addStretch();
+  fg->addLayout(model, 7, 0, 1, 10);
   auto* actions = new QHBoxLayout;
   actions->addWidget(w["ButtonInitialize"]);
   actions->addWidget(w["ButtonCurveFitting"]);
@@ -142,9 +176,12 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   actions->addStretch();
   actions->addWidget(w["LabelWeight"]);
   actions->addWidget(w["EditWeight"]);
-  fg->addLayout(actions, 7, 0, 1, 8);
+  actions->addSpacing(12);
+  actions->addWidget(w["LabelStarts"]);
+  fg->addLayout(actions, 8, 0, 1, 10);
   static_cast<QLabel*>(w["LabelResolution"])->setWordWrap(true);
-  fg->addWidget(w["LabelResolution"], 8, 0, 1, 8);
+  fg->addWidget(w["LabelResolution"], 9, 0, 1, 10);
+  fg->addWidget(w["LabelCandidates"], 10, 0, 1, 10);
 
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel(QStringLiteral("Sample:"), this));
@@ -174,10 +211,11 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
     row->addWidget(w[button]);
     charts->addLayout(row);
   }
+  charts->addWidget(w[kChartResiduals], 1);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addLayout(charts, 1);
-  resize(1180, 700);
+  resize(1380, 900);
 
   view_ = std::make_unique<QtView>(this, progress);
   presenter_ = std::make_unique<CurveFittingPresenter>(record, *view_);
