@@ -622,8 +622,10 @@ void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r)
       continue;
     }
     std::string what;
+    // The orbit finding says the model's excited states reach the neighbours; the level's
+    // values themselves are fixed by the data.
     for (int j : {u.first, u.second}) {
-      if (j < 0) continue;
+      if (j < 0 || u.kind == analyses::FindingKind::Orbit) continue;
       view_.SetText("LabelResolved" + n(j + 1), kNotResolved);
     }
     if (u.first >= 0) what = letter + n(u.first + 1);

@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -162,6 +163,71 @@ class CurveFittingWindowTest : public QObject {
     // A new spline clears the later stages and closes the window.
     QVERIFY(click("ButtonCalcSpline"));
     QVERIFY(!window->isVisible());
+  }
+
+  // GaN:Mg with its excited states: the relative fit with the model controls at their
+  // defaults (Fermi-Dirac, excited states on auto, levels auto) chooses r_max 4 for the one
+  // level, shows the starts, the candidates and the residuals around zero.
+  void theRelativeFitOfAnAcceptorWithExcitedStates() {
+    korv::test::RealProgram p;
+    QtWindows& windows = p.windows;
+    TFormMain& main = *p.main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    auto click = [&](const char* name) { return p.click(name); };
+    korv::test::ToSavedFermiLevel(p, dialogs_, KORV_TEST_DATA "/datasets/17_gan_p_Mg_excited_states.pT", path("mg"));
+    if (QTest::currentTestFailed()) return;
+    QVERIFY(click("ButtonCalcH1"));
+    QVERIFY(click("ButtonEvaluation1"));
+    dialogs_.saves = {path("mg.H1")};
+    QVERIFY(click("ButtonSaveH1"));
+    for (int i = 0; i < 5 && !main.View().IsEnabled("ButtonSaveH2"); ++i) {
+      if (!click("ButtonCalcH2")) break;
+      click("ButtonEvaluation2");
+    }
+    if (main.View().IsEnabled("ButtonSaveH2")) {
+      dialogs_.saves = {path("mg.H2")};
+      QVERIFY(click("ButtonSaveH2"));
+    }
+    QVERIFY(click("ButtonSimulation"));
+    dialogs_.saves = {path("mg.simH")};
+    QVERIFY(click("ButtonSaveSimulation"));
+    dialogs_.errors.clear();
+    dialogs_.notices.clear();
+    QVERIFY(p.trigger("MenuCurveFitting"));
+    TFormCurveFitting* window = windows.CurveFitting();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* statistics = window->findChild<QComboBox*>("ComboBoxStatistics");
+    auto* excited = window->findChild<QComboBox*>("ComboBoxExcited1");
+    QVERIFY(statistics && excited);
+    QCOMPARE(statistics->currentText(), QString("Fermi-Dirac"));
+    QCOMPARE(statistics->count(), 2);
+    QCOMPARE(excited->currentText(), QString("auto"));
+    QCOMPARE(excited->count(), 11);  // auto, off, 2 .. 10
+    QCOMPARE(window->findChild<QLineEdit*>("EditMass")->text(), QString("1.5"));
+    QCOMPARE(window->findChild<QLineEdit*>("EditDielectric")->text(), QString("8.9"));
+    window->findChild<QAbstractButton*>("RadioButtonRelative")->click();
+    window->findChild<QAbstractButton*>("ButtonCurveFitting")->click();
+    QVERIFY2(dialogs_.errors.empty(), dialogs_.errors.empty() ? "" : dialogs_.errors.front().c_str());
+    const auto& r = window->Presenter().LastRelativeFit();
+    QVERIFY(r);
+    QCOMPARE(r->dopants.size(), std::size_t(1));
+    QCOMPARE(r->dopants[0].excited, 4);
+    QVERIFY(std::abs(r->dopants[0].density / 1e19 - 1) < 0.1);
+    QVERIFY(window->findChild<QLabel*>("LabelStarts")->text().startsWith("Starts tried/agreeing: "));
+    QVERIFY(window->findChild<QLabel*>("LabelCandidates")->text().contains("chosen"));
+    QVERIFY(window->findChild<QLabel*>("LabelExcited1")->text().startsWith("r_max = 4"));
+    ChartWidget* residuals = window->View().Chart(kChartResiduals);
+    QCOMPARE(residuals->PointCount(0), static_cast<int>(r->residual.size()));
+    QCOMPARE(residuals->PointCount(1), 2);
+
+    const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) {
+      QDir().mkpath(shots);
+      QApplication::processEvents();
+      QTest::qWait(50);
+      window->grab().save(QString("%1/curvefitting_relative_17.png").arg(QString(shots)));
+    }
   }
 };
 

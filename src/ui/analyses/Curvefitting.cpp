@@ -212,10 +212,11 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
     charts->addLayout(row);
   }
   charts->addWidget(w[kChartResiduals], 1);
+  for (const char* chart : {kChartSimulation, kChartCurveFitting, kChartResiduals}) w[chart]->setMinimumWidth(440);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addLayout(charts, 1);
-  resize(1380, 900);
+  resize(1640, 960);
 
   view_ = std::make_unique<QtView>(this, progress);
   presenter_ = std::make_unique<CurveFittingPresenter>(record, *view_);
