@@ -98,6 +98,15 @@ TEST_F(CurveFitBatch, TheRangeAndTheCompensatingDensityGoThroughTheWindow) {
             "The entered values lie outside the physical range: densities above 0, compensating density not below "
             "0, levels between 0 and 1.5 eV.");
   EXPECT_FALSE(j["files"].Has("cft"));
+
+  // The relative fit moves it just inside the bounds instead, says so, and fits.
+  r = run(in + " --compensating-density -4e15 --relative --json");
+  ASSERT_EQ(r.status, 0) << r.err;
+  j = minijson::Parser(r.out).Parse();
+  ASSERT_EQ(j["notices"].array.size(), 1u);
+  EXPECT_EQ(j["notices"][0].string.rfind("The compensating density -4e+15 cm^-3 was moved to ", 0), 0u);
+  EXPECT_GT(value(j["adjusted"]["compensating_density"]), 0);
+  EXPECT_TRUE(j["files"].Has("cft"));
 }
 
 TEST_F(CurveFitBatch, BadUsageIsExitTwo) {

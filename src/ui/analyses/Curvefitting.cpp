@@ -88,6 +88,11 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   w["EditDielectric"]->setToolTip(QStringLiteral("Dielectric constant eps: a* = 0.0529177 nm eps/m*."));
   w["ComboBoxLevels"]->setToolTip(QStringLiteral("The number of levels: auto (lowest BIC over K = 1..3) or fixed."));
   static_cast<QLabel*>(w["LabelCandidates"])->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  for (int k = 1; k <= 3; ++k) {
+    auto* label = static_cast<QLabel*>(w["LabelExcited" + n(k)]);
+    label->setWordWrap(true);
+    label->setMaximumWidth(170);
+  }
   static_cast<QLineEdit*>(w["EditMass"])->setMaximumWidth(60);
   static_cast<QLineEdit*>(w["EditDielectric"])->setMaximumWidth(60);
   for (auto& [name, widget] : w)
@@ -212,11 +217,12 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
     charts->addLayout(row);
   }
   charts->addWidget(w[kChartResiduals], 1);
-  for (const char* chart : {kChartSimulation, kChartCurveFitting, kChartResiduals}) w[chart]->setMinimumWidth(440);
+  for (const char* chart : {kChartSimulation, kChartCurveFitting, kChartResiduals}) w[chart]->setMinimumWidth(400);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left);
   layout->addLayout(charts, 1);
-  resize(1640, 960);
+  // Within a small screen (1366 x 768).
+  resize(1360, 740);
 
   view_ = std::make_unique<QtView>(this, progress);
   presenter_ = std::make_unique<CurveFittingPresenter>(record, *view_);
