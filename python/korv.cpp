@@ -17,15 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Relativefit.h"
-#include "batch/Commandline.h"
-#include "batch/Convert.h"
-#include "batch/Options.h"
+#include "analyses/RelativeFit.h"
+#include "app/batch/CommandLine.h"
+#include "app/batch/ConvertCommand.h"
+#include "app/batch/Options.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
-#include "core/Headerblocks.h"
-#include "materials/Materialtable.h"
-#include "presenters/Mainpresenter.h"
+#include "core/Analysis.h"
+#include "core/HeaderBlocks.h"
+#include "materials/MaterialTable.h"
+#include "presenters/main/MainPresenter.h"
 
 namespace py = pybind11;
 namespace fs = std::filesystem;
@@ -138,6 +138,12 @@ CommandRun Run(const std::vector<std::string>& args, const korv::batch::CommandH
   run.out = out.str();
   run.err = err.str();
   return run;
+}
+
+// A str or os.PathLike as a path; None as none.
+std::optional<std::string> OptionalPath(const py::object& path) {
+  if (path.is_none()) return std::nullopt;
+  return py::str(py::module_::import("os").attr("fspath")(path)).cast<std::string>();
 }
 
 py::object JsonLoads(const std::string& text) { return py::module_::import("json").attr("loads")(text); }
@@ -347,7 +353,8 @@ py::object RunJson(std::vector<std::string> args, const Input& in, const std::op
 AnalyzeResult Analyze(const py::object& source, double smoothness, std::optional<double> mass,
                       std::optional<double> minima, const py::object& g, const std::string& function,
                       const std::optional<std::string>& evaluationType, const py::object& answer,
-                      const std::optional<std::string>& outdir) {
+                      const py::object& outdirArg) {
+  const std::optional<std::string> outdir = OptionalPath(outdirArg);
   TempFolder folder;
   Input in = PrepareInput(source, folder);
   std::vector<std::string> args = {"analyze", in.path};
@@ -444,7 +451,8 @@ std::vector<std::string> OptionArgs(const py::kwargs& options) {
   return args;
 }
 
-Measurement Convert(const py::object& source, const std::optional<std::string>& output, const py::kwargs& options) {
+Measurement Convert(const py::object& source, const py::object& outputArg, const py::kwargs& options) {
+  const std::optional<std::string> output = OptionalPath(outputArg);
   TempFolder folder;
   const std::string path = py::str(py::module_::import("os").attr("fspath")(source)).cast<std::string>();
   std::vector<std::string> args = {"convert", path};
@@ -710,14 +718,14 @@ PYBIND11_MODULE(korv, m) {
             .c_str());
 
   auto roadArgs = [](double smoothness, std::optional<double> mass, std::optional<double> minima,
-                     std::optional<std::string> outdir) {
-    return RoadArgs{smoothness, mass, minima, outdir};
+                     const py::object& outdir) {
+    return RoadArgs{smoothness, mass, minima, OptionalPath(outdir)};
   };
 
   m.def(
       "one_impurity",
       [roadArgs](const py::object& source, std::optional<int> low, std::optional<int> high, double smoothness,
-                 std::optional<double> mass, std::optional<double> minima, std::optional<std::string> outdir) {
+                 std::optional<double> mass, std::optional<double> minima, const py::object& outdir) {
         std::vector<std::string> own;
         AddIndices(own, low, high);
         return SideCommand("one-impurity", source, own, roadArgs(smoothness, mass, minima, outdir));
@@ -734,7 +742,7 @@ PYBIND11_MODULE(korv, m) {
       "donor_acceptor",
       [roadArgs](const py::object& source, const py::object& netDensity, std::optional<int> low,
                  std::optional<int> high, double smoothness, std::optional<double> mass, std::optional<double> minima,
-                 std::optional<std::string> outdir) {
+                 const py::object& outdir) {
         std::vector<std::string> own = {"--net-density", Typed(netDensity)};
         AddIndices(own, low, high);
         return SideCommand("donor-acceptor", source, own, roadArgs(smoothness, mass, minima, outdir));
@@ -751,7 +759,7 @@ PYBIND11_MODULE(korv, m) {
       "dhes",
       [roadArgs](const py::object& source, std::optional<int> peaks, std::optional<std::vector<int>> presses,
                  double smoothness, std::optional<double> mass, std::optional<double> minima,
-                 std::optional<std::string> outdir) {
+                 const py::object& outdir) {
         std::vector<std::string> own;
         if (peaks) own.insert(own.end(), {"--peaks", std::to_string(*peaks)});
         if (presses) {
@@ -772,7 +780,7 @@ PYBIND11_MODULE(korv, m) {
   m.def(
       "excited_states",
       [roadArgs](const py::object& source, std::optional<double> dielectric, bool afterH1, double smoothness,
-                 std::optional<double> mass, std::optional<double> minima, std::optional<std::string> outdir) {
+                 std::optional<double> mass, std::optional<double> minima, const py::object& outdir) {
         std::vector<std::string> own;
         if (dielectric) own.insert(own.end(), {"--dielectric-constant", Exact(*dielectric)});
         if (afterH1) own.push_back("--after-h1");
@@ -790,7 +798,7 @@ PYBIND11_MODULE(korv, m) {
       "curve_fit",
       [roadArgs](const py::object& source, std::optional<int> low, std::optional<int> high,
                  const py::object& compensating, bool relative, bool merge, double smoothness,
-                 std::optional<double> mass, std::optional<double> minima, std::optional<std::string> outdir) {
+                 std::optional<double> mass, std::optional<double> minima, const py::object& outdir) {
         std::vector<std::string> own;
         AddIndices(own, low, high);
         if (!compensating.is_none()) own.insert(own.end(), {"--compensating-density", Typed(compensating)});

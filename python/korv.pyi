@@ -77,7 +77,7 @@ class AnalysisResult(Result):
     def simulation(self) -> _Curve: ...
 
 def read_measurement(path: _Path) -> Measurement: ...
-def convert(path: _Path, *, output: str | None = None, **options: Any) -> Measurement: ...
+def convert(path: _Path, *, output: _Path | None = None, **options: Any) -> Measurement: ...
 def analyze(
     measurement: Measurement | _Path,
     *,
@@ -88,7 +88,7 @@ def analyze(
     function: str = "H",
     evaluation_type: str | None = None,
     answer: bool | str | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> AnalysisResult: ...
 def one_impurity(
     measurement: Measurement | _Path,
@@ -98,7 +98,7 @@ def one_impurity(
     smoothness: float = 5000.0,
     mass: float | None = None,
     minima: float | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> Result: ...
 def donor_acceptor(
     measurement: Measurement | _Path,
@@ -109,7 +109,7 @@ def donor_acceptor(
     smoothness: float = 5000.0,
     mass: float | None = None,
     minima: float | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> Result: ...
 def dhes(
     measurement: Measurement | _Path,
@@ -119,7 +119,7 @@ def dhes(
     smoothness: float = 5000.0,
     mass: float | None = None,
     minima: float | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> Result: ...
 def excited_states(
     measurement: Measurement | _Path,
@@ -129,7 +129,7 @@ def excited_states(
     smoothness: float = 5000.0,
     mass: float | None = None,
     minima: float | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> Result: ...
 def curve_fit(
     measurement: Measurement | _Path,
@@ -142,7 +142,7 @@ def curve_fit(
     smoothness: float = 5000.0,
     mass: float | None = None,
     minima: float | None = None,
-    outdir: str | None = None,
+    outdir: _Path | None = None,
 ) -> Result: ...
 def simulate(
     *,

@@ -61,7 +61,7 @@ def test_analyze_equals_batch_json(path, tmp_path):
     # Without an outdir nothing is written, and the rest is the JSON field for field.
     same_as_batch(expected, korv_dict(korv.analyze, str(path)), files_written=False)
     # Into the same folder the files are the same too.
-    same_as_batch(expected, korv_dict(korv.analyze, path, outdir=str(batch_dir)), files_written=True)
+    same_as_batch(expected, korv_dict(korv.analyze, path, outdir=batch_dir), files_written=True)
 
 
 def test_analyze_options_reach_the_road(tmp_path):

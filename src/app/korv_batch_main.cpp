@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/Commandline.h"
+#include "app/batch/CommandLine.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C");
