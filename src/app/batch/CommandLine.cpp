@@ -9,8 +9,8 @@
 #include "app/batch/DhesCommand.h"
 #include "app/batch/ExcitedStatesCommand.h"
 #include "app/batch/Options.h"
-#include "core/Error.h"
 #include "core/Analysis.h"
+#include "core/Error.h"
 
 namespace korv::batch {
 namespace {
