@@ -6,6 +6,7 @@
 #   share/icons/hicolor/scalable/apps/korv.svg
 #   share/mime/packages/korv.xml      *.nT and *.pT measurement files
 #   share/man/man1/                   korv.1, korv-batch.1 (generated from --help)
+#   lib/python3/dist-packages/        the Python module korv and its stubs korv.pyi (python/)
 include(GNUInstallDirs)
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/korv
@@ -40,13 +41,19 @@ set(CPACK_PACKAGE_VENDOR "Telmar Lab.")
 set(CPACK_PACKAGE_CONTACT "KORV developers <korv@telmar-lab.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "dopant densities and energy levels from Hall-effect measurements")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "dopant densities and energy levels from Hall-effect measurements\n KORV analyses the temperature dependence of the majority-carrier concentration\n of a semiconductor sample, measured by the Hall effect, and finds the densities\n and energy levels of its donors, acceptors and traps and the compensating\n density. It comes with the window program korv and the command-line tool\n korv-batch.")
+  "dopant densities and energy levels from Hall-effect measurements\n KORV analyses the temperature dependence of the majority-carrier concentration\n of a semiconductor sample, measured by the Hall effect, and finds the densities\n and energy levels of its donors, acceptors and traps and the compensating\n density. It comes with the window program korv, the command-line tool\n korv-batch and the Python module korv.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs a platform plugin (xcb, wayland), which no linked library pulls in.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The Python module is built for one minor version of the interpreter and imports numpy.
+if(KORV_PYTHON AND TARGET korv_python)
+  math(EXPR KORV_PYTHON_NEXT_MINOR "${Python3_VERSION_MINOR} + 1")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), "
+         "python3 (<< ${Python3_VERSION_MAJOR}.${KORV_PYTHON_NEXT_MINOR}), python3-numpy")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

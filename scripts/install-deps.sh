@@ -11,6 +11,7 @@ packages=(
   libgsl-dev
   desktop-file-utils libxml2-utils dpkg-dev file
   xvfb xauth locales
+  python3 python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-matplotlib
 )
 
 missing=()

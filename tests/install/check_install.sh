@@ -48,4 +48,12 @@ grep -q 'pattern="\*.nT"' "$prefix/share/mime/packages/korv.xml" || fail "MIME d
 grep -q 'pattern="\*.pT"' "$prefix/share/mime/packages/korv.xml" || fail "MIME declares no *.pT"
 grep -q '^\.TH KORV-BATCH 1' "$prefix/share/man/man1/korv-batch.1" || fail "korv-batch.1 has no title line"
 grep -q 'korv-batch analyze' "$prefix/share/man/man1/korv-batch.1" || fail "korv-batch.1 lacks the usage"
+# The Python module goes into dist-packages and imports from there with Debian's interpreter.
+if ls "$build"/python/korv.*.so >/dev/null 2>&1; then
+  site="$prefix/lib/python3/dist-packages"
+  ls "$site"/korv.*.so >/dev/null 2>&1 || fail "the Python module was not installed in lib/python3/dist-packages"
+  [ -f "$site/korv.pyi" ] || fail "korv.pyi was not installed"
+  PYTHONPATH="$site" /usr/bin/python3 -c "import korv, sys; sys.exit(0 if korv.__file__.startswith('$site') else 1)" ||
+    fail "the installed Python module does not import"
+fi
 echo "install check passed: $prefix"

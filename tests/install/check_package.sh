@@ -22,6 +22,13 @@ depends=$(dpkg-deb -f "$deb" Depends)
 [ -x "$build/src/app/korv" ] && for d in libqt6widgets6 libqcustomplot2.1-qt6 qt6-qpa-plugins; do
   grep -q "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
+if ls "$build"/python/korv.*.so >/dev/null 2>&1; then
+  grep -q " ./usr/lib/python3/dist-packages/korv\.cpython-.*\.so\$" <<<"$contents" || fail "the package lacks the Python module"
+  grep -q " ./usr/lib/python3/dist-packages/korv.pyi\$" <<<"$contents" || fail "the package lacks korv.pyi"
+  for d in "python3 (>= 3." "python3 (<< 3." python3-numpy; do
+    grep -qF "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
+  done
+fi
 [ "$(dpkg-deb -f "$deb" Package)" = korv ] || fail "package name"
 echo "package check passed: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 echo "Depends: $depends"

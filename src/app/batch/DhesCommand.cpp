@@ -1,6 +1,6 @@
 #include "app/batch/DhesCommand.h"
 
-#include <iostream>
+#include <ostream>
 #include <sstream>
 
 #include "app/batch/Json.h"
@@ -184,19 +184,19 @@ std::string DhesJsonText(const DhesReport& r) {
   return j.Text() + "\n";
 }
 
-int RunDhesCommand(const std::vector<std::string>& args) {
-  const auto options = ParseOrComplain([&] { return ParseDhesOptions(args); }, std::cerr);
+int RunDhesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const auto options = ParseOrComplain([&] { return ParseDhesOptions(args); }, err);
   if (!options) return 2;
   DhesReport report;
   try {
     report = RunDhes(*options);
   } catch (const std::exception& e) {
-    PrintFailure(e.what(), std::cerr);
+    PrintFailure(e.what(), err);
     return 1;
   }
   return PrintOutcome(
       report.exitStatus, report.failure, options->json, options->quiet, [&] { return DhesJsonText(report); },
-      [&] { return DhesSummaryText(report); }, std::cout, std::cerr);
+      [&] { return DhesSummaryText(report); }, out, err);
 }
 
 }  // namespace korv::batch

@@ -2,6 +2,7 @@
 // presenter: N successive peaks found with "Next Peak", evaluated, and the *.DHES saved.
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <utility>
@@ -45,6 +46,6 @@ std::string DhesSummaryText(const DhesReport& report);
 std::string DhesJsonText(const DhesReport& report);
 
 // The whole subcommand: parses, runs, prints; returns the exit status.
-int RunDhesCommand(const std::vector<std::string>& args);
+int RunDhesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace korv::batch

@@ -1,6 +1,6 @@
 #include "app/batch/RangeWindowCommand.h"
 
-#include <iostream>
+#include <ostream>
 #include <sstream>
 
 #include "app/batch/Json.h"
@@ -103,11 +103,11 @@ std::string ConventionalJson(const ConventionalReport& r) {
   return j.Text() + "\n";
 }
 
-int RunConventionalCommand(const ConventionalOptions& options) {
+int RunConventionalCommand(const ConventionalOptions& options, std::ostream& out, std::ostream& err) {
   const ConventionalReport r = options.donorAcceptor ? RunDonorAcceptor(options) : RunOneImpurity(options);
   return PrintOutcome(
       r.exitStatus, r.failure, options.json, options.quiet, [&] { return ConventionalJson(r); },
-      [&] { return ConventionalSummary(r); }, std::cout, std::cerr);
+      [&] { return ConventionalSummary(r); }, out, err);
 }
 
 std::string ConventionalUsage() {

@@ -3,6 +3,7 @@
 // range commands, "Evaluation" pressed once and the result file saved as proposed.
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,7 +50,7 @@ std::string ConventionalSummary(const ConventionalReport& report);
 std::string ConventionalJson(const ConventionalReport& report);
 
 // Runs the command, prints its summary or JSON and the failure; returns the exit status.
-int RunConventionalCommand(const ConventionalOptions& options);
+int RunConventionalCommand(const ConventionalOptions& options, std::ostream& out, std::ostream& err);
 
 std::string ConventionalUsage();
 
