@@ -217,6 +217,8 @@ TEST_F(DonorAcceptorWindow, PrepareShowsTheTypeSetAndProposesTheNetDensity) {
     EXPECT_EQ(view.Text("LabelG"), n ? "2" : "4");
     EXPECT_EQ(view.Text("LabelMass"), "1.08");
     EXPECT_EQ(view.LeftTitle(kDonorAcceptorChart1), n ? "n(T)  [cm^-3]" : "p(T)  [cm^-3]");
+    // y = n(T)/T^1.5 times a density ratio: cm^-3 K^-1.5.
+    EXPECT_EQ(view.LeftTitle(kDonorAcceptorChart2), "y  [cm^-3 K^-1.5]");
     EXPECT_EQ(view.Text("EditNetDensity"), FormatPattern(record.Concentration.back(), "0.00E-00"));
     EXPECT_EQ(Points(kDonorAcceptorChart1, donoracceptor::kMeasured), record.DataCount);
     // Every point lies below the last one here, which is not below itself.
@@ -225,6 +227,15 @@ TEST_F(DonorAcceptorWindow, PrepareShowsTheTypeSetAndProposesTheNetDensity) {
     EXPECT_EQ(view.Text("LabelGMass"), "");
   }
   EXPECT_EQ(view.Text("LabelMc"), "6");  // from the n-type round; hidden for p-type
+}
+
+// The confirmation dialog points the user to the "open circles" of the first chart.
+TEST(DonorAcceptorCharts, TheMeasuredPointsAreTheOpenCirclesTheDialogNames) {
+  const auto& label = ConfirmationControls().front();
+  ASSERT_NE(label.caption.find("(open circles)"), std::string::npos);
+  const SeriesStyle& measured = ConventionalAnalysis2Charts().front().series[donoracceptor::kMeasured];
+  EXPECT_EQ(measured.marker, Marker::Circle);
+  EXPECT_TRUE(measured.whiteFill);
 }
 
 TEST_F(DonorAcceptorWindow, NetDensityIsCheckedBeforeTheSearch) {

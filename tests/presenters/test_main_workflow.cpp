@@ -219,6 +219,18 @@ TEST_F(StateMachine, LoadingAMeasurementFileThatIsNotOneShowsTheErrorAndStaysEmp
   for (const auto& c : kStateControls) EXPECT_EQ(On(c), words(kAlways).count(c) > 0) << c;
 }
 
+// Whatever tab the last measurement ended on, a new one opens on its data; a cancelled
+// load leaves the tab where it was.
+TEST_F(MainWindow, LoadingANewMeasurementGoesToTheFirstTab) {
+  ToH1Saved("01_si_n_P_lightcomp.nT");
+  view.SetCurrentPage(kMainPageControl, "TabSheet4");
+  view.openAnswers.push_back(std::nullopt);
+  presenter.ButtonLoadExperimentalClick();
+  EXPECT_EQ(view.currentPage, "TabSheet4");
+  Load("02_si_p_B_comp20.pT");
+  EXPECT_EQ(view.currentPage, "TabSheet1");
+}
+
 // ---- Measured points, spline, change data ----------------------------------------------------
 
 TEST_F(MainWindow, PlotsOnlyPointsOfReliabilityAtLeastNineTenths) {

@@ -16,6 +16,13 @@ using K = ControlKind;
 constexpr std::uint32_t kBlue = 0x0000FF;
 constexpr std::uint32_t kYellow = 0xFFFF00;
 
+// The measured points as open circles, as the confirmation dialog calls them.
+SeriesStyle OpenCircles(std::uint32_t color) {
+  SeriesStyle s = MakeSeriesStyle(Marker::Circle, LineStyle::None, color, 6);
+  s.whiteFill = true;
+  return s;
+}
+
 }  // namespace
 
 const std::vector<Control>& ConventionalAnalysis2Controls() {
@@ -83,14 +90,13 @@ const std::vector<ChartSpec>& ConventionalAnalysis2Charts() {
        "",
        {"1000/T  [K^-1]", false, ""},
        {"n(T)  [cm^-3]", true, "0.00E-00"},
-       {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
-        MakeSeriesStyle(Marker::Cross, LineStyle::None, kLime, 9, 13, 2),
+       {OpenCircles(kRed), MakeSeriesStyle(Marker::Cross, LineStyle::None, kLime, 9, 13, 2),
         MakeSeriesStyle(Marker::Cross, LineStyle::None, kYellow, 9, 13, 2),
         MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
       {kDonorAcceptorChart2,
        "",
        {"1000/T  [K^-1]", false, ""},
-       {"y  [cm^-3 eV^-1.5]", true, "0.00E-00"},
+       {"y  [cm^-3 K^-1.5]", true, "0.00E-00"},
        {MakeSeriesStyle(Marker::Circle, LineStyle::None, kRed),
         MakeSeriesStyle(Marker::None, LineStyle::Solid, kBlue, 4, 0, 2)}},
   };

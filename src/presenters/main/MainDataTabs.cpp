@@ -132,6 +132,8 @@ void MainPresenter::loadExperimental(bool fromButton) {
     refreshReports();
     closeSideWindows();
     disableSideMenus();
+    // A new measurement starts on its own data, whatever tab the last one ended on.
+    view_->SetCurrentPage(kMainPageControl, "TabSheet1");
     loaded = true;
   });
   // Only the button invalidates once more; after the full reset its one visible effect
