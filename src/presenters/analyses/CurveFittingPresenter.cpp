@@ -167,7 +167,7 @@ void CurveFittingPresenter::PrepareWindow() {
     view_.SetVisible("LabelWeight", developer);
     view_.SetVisible("EditWeight", developer);
 
-    const bool nType = a_.ConductionType == "n-type";
+    const bool nType = phys::IsNType(a_.ConductionType);
     const std::string letter = nType ? "D" : "A";
     for (int k = 1; k <= 3; ++k) {
       for (const char* part : {"S", "CF"}) {
@@ -474,7 +474,7 @@ void CurveFittingPresenter::fitRelative(const FitParameters& entered) {
 }
 
 void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r) {
-  const std::string letter = a_.ConductionType == "n-type" ? "D" : "A";
+  const std::string letter = phys::IsNType(a_.ConductionType) ? "D" : "A";
   for (int k = 1; k <= 3; ++k) view_.SetText("LabelResolved" + n(k), "");
   std::string findings;
   auto add = [&](const std::string& what, const std::string& why) {

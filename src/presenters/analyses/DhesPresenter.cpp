@@ -186,9 +186,9 @@ void DhesPresenter::PrepareWindow() {
   view_.SetText("LabelSampleNumber", a_.SampleNumber);
   view_.SetText("LabelVerDHES", a_.ProgramCaption);
 
-  const bool n = a_.ConductionType == "n-type";
+  const bool n = phys::IsNType(a_.ConductionType);
   korv::dhes::ResetPeaksFrom(s_, 0);
-  s_.DopantDegeneracy = korv::dhes::DegeneracyOf(a_.ConductionType);
+  s_.DopantDegeneracy = phys::DopantDegeneracy(a_.ConductionType);
   for (const char* c : {"LabelNType", "ImageDHESn", "ImageDHESDonorLevel", "ImageDHESDonorDensity", "ImageG2",
                         "ImageTDHESn", "ImageADHESn"})
     view_.SetVisible(c, n);

@@ -255,7 +255,7 @@ bool ExcitedStatesPresenter::PrepareWindow() {
   engine_.Reset();
   view_.SetText("PanelFilename", a.ExperimentalDataFile);
   view_.SetText("PanelSampleNumber", a.SampleNumber);
-  const bool nType = a.ConductionType == "n-type";
+  const bool nType = phys::IsNType(a.ConductionType);
   view_.SetText("LabelConductionType1", nType ? "n-type" : "p-type");
   for (const char* picture : kTypedPictures) {
     view_.SetVisible(std::string(picture) + "Donor", nType);

@@ -320,7 +320,7 @@ void ConvertPresenter::ButtonSaveDataClick() {
     FileDialog dialog;
     dialog.title = "Save";
     dialog.filter = kConvertSaveFilter;
-    if (sample.ConductionType == "n-type") {
+    if (phys::IsNType(sample.ConductionType)) {
       dialog.filterIndex = 1;
       dialog.fileName = withExtension(path_, ".nT");
     } else if (sample.ConductionType == "p-type") {
