@@ -13,6 +13,7 @@
 #include "app/batch/ExcitedStatesCommand.h"
 #include "app/batch/Options.h"
 #include "core/Error.h"
+#include "core/Version.h"
 
 using namespace korv::batch;
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
         std::cout << UsageText();
         return 0;
       case Command::Kind::Version:
-        std::cout << "korv-batch (KORV Ver. 1.51)\n";
+        std::cout << "korv-batch (KORV Ver. " KORV_VERSION ")\n";
         return 0;
       case Command::Kind::Analyze: {
         // Every file in turn with the same options; one that fails does not stop the rest.

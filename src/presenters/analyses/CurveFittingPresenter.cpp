@@ -6,8 +6,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {
@@ -122,25 +122,7 @@ CurveFittingPresenter::CurveFittingPresenter(const Analysis& record, View& view)
   view_.SetText("LabelVersion", a_.ProgramCaption);
 }
 
-void CurveFittingPresenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error& e) {
-    // An unknown control is a fault of the window; an index error a failed command.
-    if (!dynamic_cast<const std::out_of_range*>(&e)) {
-      view_.SetCursor(Cursor::Normal);
-      throw;
-    }
-    view_.ProgressPort().Close(korv::ProgressBar::Main);
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  } catch (const std::exception& e) {
-    view_.ProgressPort().Close(korv::ProgressBar::Main);
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  }
-  view_.SetCursor(Cursor::Normal);
-}
+void CurveFittingPresenter::command(const std::function<void()>& body) { RunCommand(view_, body); }
 
 // ---- Opening and initialising --------------------------------------------------------------
 
