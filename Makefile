@@ -4,8 +4,12 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# CI builds turn every warning into an error.
+ifeq ($(CI),true)
+CMAKE_FLAGS += -DKORV_WERROR=ON
+endif
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench package format clean
+.PHONY: all deps configure build run test test-sanitize fuzz bench package format format-check clean
 
 all: build
 
@@ -28,9 +32,8 @@ test: build
 
 # Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKORV_SANITIZE=ON -DKORV_WITH_QT=OFF -DKORV_BENCH=OFF
-	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target korv_core_tests korv_numerics_tests korv_files_tests \
-	  korv_analyses_tests korv_curvefit_tests korv_dhes_tests korv_relativefit_tests korv_excited_tests
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKORV_SANITIZE=ON -DKORV_WITH_QT=OFF -DKORV_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target korv_engine_tests
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS) -L engine
 
 # The file readers under libFuzzer for a bounded time (FUZZ_SECONDS, default 60).
@@ -47,6 +50,10 @@ bench: build
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+# Fails when a file of the tree is not formatted as .clang-format says.
+format-check:
+	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -24,6 +24,7 @@
 #include "core/Analysis.h"
 #include "core/Error.h"
 #include "core/HeaderBlocks.h"
+#include "core/Version.h"
 #include "materials/MaterialTable.h"
 #include "presenters/main/MainPresenter.h"
 
@@ -572,7 +573,7 @@ PYBIND11_MODULE(korv, m) {
       "KORV from Python: the engine of KORV (dopant densities and energy levels from Hall-effect\n"
       "measurements). Every analysis runs the command of korv-batch in-process, so to_dict() of a\n"
       "result equals the JSON that `korv-batch COMMAND --json` prints.";
-  m.attr("__version__") = "1.51";
+  m.attr("__version__") = KORV_VERSION;
   // The relative fit switches GSL's abort-on-error handler off around its work and back to
   // what it found; off from the start, every thread finds and restores the same handler.
   gsl_set_error_handler_off();

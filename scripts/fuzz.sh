@@ -5,9 +5,10 @@ set -euo pipefail
 build=${1:-build-fuzz}
 seconds=${2:-60}
 mkdir -p "$build/obj" "$build/corpus"
-dirs=()
-for d in src/core src/numerics src/files src/materials src/analyses; do [ -d "$d" ] && dirs+=("$d"); done
-sources=$(find "${dirs[@]}" -name '*.cpp' | sort)
+# The engine's sources as src/CMakeLists.txt lists them for korv_engine.
+sources=$(awk '/^add_library\(korv_engine /{on=1; next} on{last = /\)/; gsub(/[()]/, ""); if ($1 != "") print "src/" $1; if (last) exit}' \
+  src/CMakeLists.txt)
+[ -n "$sources" ] || { echo "fuzz.sh: no engine sources found in src/CMakeLists.txt" >&2; exit 1; }
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer-no-link,address,undefined -Isrc)
 objs=()
 for s in $sources fuzz/fuzz_readers.cpp; do

@@ -14,18 +14,11 @@
 namespace korv::curvefit {
 namespace {
 
-using korv::phys::K_BOLTZMANN;
-using korv::phys::Q_ELEMENTARY;
-
 // A pivot (or Cholesky diagonal) this small against the matrix's own diagonal means the
 // column is a combination of the earlier ones to within rounding: the system is singular.
 constexpr double kSingularRatio = 1e-13;
 
-double kT(double T) { return K_BOLTZMANN * T / Q_ELEMENTARY; }
 double nc(const Model& m, double T) { return m.dosCoefficient * std::pow(T, 1.5); }
-
-// Compared by sign: the product of two small residuals underflows to 0 in double.
-bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
 
 // Ionised fraction 1 / (1 + g exp((E_j - E_F)/kT)).
 double ionisedFraction(const Dopant& d, double fermi, double kt) {
@@ -83,23 +76,14 @@ bool InDomain(const FitParameters& p) {
 }
 
 double SolveFermiLevel(const Model& m, const FitParameters& p, double T) {
-  const double kt = kT(T), n0 = nc(m, T);
+  const double kt = phys::KT(T), n0 = nc(m, T);
   auto residual = [&](double e) {
     double ionised = 0;
     for (const Dopant& d : p.dopants) ionised += d.density * ionisedFraction(d, e, kt);
     return ionised - (p.compensatingDensity + n0 * std::exp(-e / kt));
   };
-  double lower = 0, upper = kUpperLevel, mid = 0;
-  for (int i = 0; i < kFermiBisections; ++i) {
-    mid = (lower + upper) * 0.5;
-    const double rl = residual(lower), rm = residual(mid);
-    if (rm == 0) break;
-    if (sameSign(rl, rm))
-      lower = mid;
-    else
-      upper = mid;
-  }
-  return mid;
+  // Compared by sign: the product of two small residuals underflows to 0.
+  return phys::BisectFermiLevel(residual, kFermiBisections, phys::SignTest::Signs);
 }
 
 Simulated Simulate(const Model& m, const FitParameters& p, const std::vector<double>& temperatures,
@@ -113,7 +97,7 @@ Simulated Simulate(const Model& m, const FitParameters& p, const std::vector<dou
     if (progress) progress->Step(korv::ProgressBar::Main);
     const double T = temperatures[j];
     const double e = SolveFermiLevel(m, p, T);
-    const double c = nc(m, T) * std::exp(-e / kT(T));
+    const double c = nc(m, T) * std::exp(-e / phys::KT(T));
     if (!std::isfinite(e) || !std::isfinite(c) || !(T > 0)) {
       if (progress) progress->Close(korv::ProgressBar::Main);
       throw korv::Error(kSimulationFailed);
@@ -147,7 +131,7 @@ Matrix Jacobian(const Model& m, const FitParameters& p, const FitPoints& pts, Fi
   const int L = static_cast<int>(p.dopants.size()), P = p.ParameterCount();
   Matrix J(r.Count(), std::vector<double>(P, 0.0));
   for (int i = 0; i < r.Count(); ++i) {
-    const double kt = kT(pts.temperature[r.low + i]);
+    const double kt = phys::KT(pts.temperature[r.low + i]);
     J[i][0] = -1;
     for (int j = 0; j < L; ++j) {
       const Dopant& d = p.dopants[j];

@@ -43,12 +43,12 @@ std::vector<double> curve(const Analysis& a, const DhesState& s, int slot, bool 
   bool haveSlope = false;
   double slope = 0;
   for (int i = 0; i < s.Count(); ++i) {
-    const double kt = KT(a.SplineTemperature[i]);
+    const double kt = phys::KT(a.SplineTemperature[i]);
     const double u = (level - f[i]) / kt;
     double v = n * occupancyTerm(g, u);
     if (bracket) {
       if (f[i + 1] != f[i]) {
-        slope = (KT(a.SplineTemperature[i + 1]) - kt) / (f[i + 1] - f[i]);
+        slope = (phys::KT(a.SplineTemperature[i + 1]) - kt) / (f[i + 1] - f[i]);
         haveSlope = true;
       }
       if (haveSlope) v *= 1 + u * slope;
@@ -63,10 +63,6 @@ std::vector<double> curve(const Analysis& a, const DhesState& s, int slot, bool 
 
 }  // namespace
 
-double DegeneracyOf(const std::string& conductionType) { return conductionType == "n-type" ? 2.0 : 4.0; }
-
-double KT(double t) { return phys::K_BOLTZMANN * t / phys::Q_ELEMENTARY; }
-
 void CalculateDhes(const Analysis& a, DhesState& s) {
   const int points = gridPoints(a);
   const int m = points > 1 ? points - 1 : 0;
@@ -77,7 +73,7 @@ void CalculateDhes(const Analysis& a, DhesState& s) {
   for (int i = 0; i < m; ++i) {
     abscissa[i] = (f[i] + f[i + 1]) * 0.5;
     if (f[i + 1] != f[i])
-      signal[i] = (n[i + 1] - n[i]) * ((KT(t[i]) + KT(t[i + 1])) * 0.5) / (f[i + 1] - f[i]);
+      signal[i] = (n[i + 1] - n[i]) * ((phys::KT(t[i]) + phys::KT(t[i + 1])) * 0.5) / (f[i + 1] - f[i]);
     else
       signal[i] = i == 0 ? 0.0 : signal[i - 1];
     if (!std::isfinite(signal[i]) || !std::isfinite(abscissa[i]))
@@ -135,7 +131,7 @@ void EstimatePeak(const Analysis& a, DhesState& s, int slot) {
   const int p = s.DhesPeakIndex[slot];
   if (p < 0 || p >= s.Count())
     throw Error("The position of the " + std::string(kOrdinals[slot]) + " Peak is outside the signal.");
-  const double level = s.DhesAbscissa[p] - KT(a.SplineTemperature[p]) * std::log(s.DopantDegeneracy);
+  const double level = s.DhesAbscissa[p] - phys::KT(a.SplineTemperature[p]) * std::log(s.DopantDegeneracy);
   const double density = 4 * s.DhesSignal[p];
   if (!std::isfinite(level) || !std::isfinite(density))
     throw Error("The " + std::string(kOrdinals[slot]) + " Peak gives no finite density or level.");

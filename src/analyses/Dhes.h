@@ -34,12 +34,6 @@ struct DhesState {
   int Count() const { return static_cast<int>(DhesSignal.size()); }
 };
 
-// 2 for donors (n-type data), 4 for acceptors (any other conduction type).
-double DegeneracyOf(const std::string& conductionType);
-
-// kT in eV at temperature t in K.
-double KT(double t);
-
 // Signal and abscissa of the record's grid. Where two neighbouring Fermi levels are
 // equal the interval repeats the previous signal (0 for the first interval). A grid of
 // fewer than two points gives empty arrays. Throws korv::Error when the grid arrays are

@@ -8,15 +8,16 @@
 namespace korv::conventional {
 
 double FreeElectronDosCoefficient() {
-  return 2 * std::pow(2 * kPi * kElectronMass * kBoltzmann / (kPlanck * kPlanck), 1.5) * 1e-6;
+  return 2 * std::pow(2 * phys::PI * phys::ELECTRON_MASS * phys::K_BOLTZMANN / (phys::PLANCK * phys::PLANCK), 1.5) *
+         1e-6;
 }
 
 void DonorAcceptorAnalysis::Prepare(const Analysis& a) {
   Measurement data = TakeMeasurement(a);
   data_ = std::move(data);
-  nType_ = a.ConductionType == "n-type";
+  nType_ = phys::IsNType(a.ConductionType);
   dosCoefficient_ = a.DosCoefficient;
-  DopantDegeneracy = nType_ ? 2.0 : 4.0;
+  DopantDegeneracy = phys::DopantDegeneracy(nType_);
   range_.Reset(data_.Count());
   ClearResults();
   MassFactor = 0;
@@ -81,7 +82,7 @@ void DonorAcceptorAnalysis::Evaluate() {
   try {
     SearchCompensation();
     const double majority = NetDensity + FoundCompensatingDensity;
-    const double level = -1000 * kBoltzmann * FitSlope / kCharge;
+    const double level = -1000 * phys::K_BOLTZMANN * FitSlope / phys::Q_ELEMENTARY;
     const double mass = std::exp(FitIntercept) / FreeElectronDosCoefficient();
     if (!std::isfinite(majority) || !std::isfinite(level) || !std::isfinite(mass))
       throw Error("The obtained results are not finite numbers: please check the net density and the fitting range.");

@@ -18,15 +18,11 @@ namespace korv::excited {
 
 namespace {
 
-// This window's own copies of the constants.
-constexpr double kQ = 1.6021e-19;
-constexpr double kBoltzmann = 1.38054e-23;
-constexpr double kRydberg = 13.6;
 constexpr int kHalvings = 14;
 constexpr int kRatioBisections = 11;
 constexpr int kFermiRounds = 15;
 
-double KT(double temperature) { return kBoltzmann * temperature / kQ; }
+using phys::KT;
 
 // The excited-state sums of one temperature and level, scaled so that nothing overflows:
 // with t_n = -(E - dE_n)/kT and m = max(0, t_2) (t_2 is the largest, dE_n falls with n),
@@ -89,7 +85,7 @@ struct Model {
 };
 
 Model MakeModel(const Analysis& a, const ExcitedStates::Array& levels, int r) {
-  const double ncPrime = a.DosCoefficient * std::pow(kQ / kBoltzmann, 1.5);
+  const double ncPrime = a.DosCoefficient * std::pow(phys::Q_ELEMENTARY / phys::K_BOLTZMANN, 1.5);
   return Model{a, a.DegeneracyFactor[0], a.Eref[0], ncPrime, levels.data(), r};
 }
 
@@ -321,7 +317,7 @@ void ExcitedStates::ComputeHydrogenicLevels() {
   const Analysis& a = record_;
   HydrogenicLevels.assign(HighestLevel, 0.0);
   for (int n = 1; n <= HighestLevel; ++n)
-    HydrogenicLevels[n - 1] = kRydberg * a.EffectiveMass / a.DielectricConstant / a.DielectricConstant / n / n;
+    HydrogenicLevels[n - 1] = phys::RYDBERG_EV * a.EffectiveMass / a.DielectricConstant / a.DielectricConstant / n / n;
 }
 
 double ExcitedStates::AverageExcitedEnergy(double kT, double level) {
@@ -610,18 +606,7 @@ namespace {
 // Bisection for the Fermi level on [0, 1.5] eV: the last midpoint of at most 15 rounds.
 template <class Residual>
 double SolveFermiLevel(Residual&& residual) {
-  double lo = 0, hi = 1.5, mid = 0;
-  for (int i = 0; i < kFermiRounds; ++i) {
-    mid = (lo + hi) * 0.5;
-    const double rl = residual(lo);
-    const double rm = residual(mid);
-    if (rm == 0) break;
-    if (rl * rm > 0)
-      lo = mid;
-    else
-      hi = mid;
-  }
-  return mid;
+  return phys::BisectFermiLevel(residual, kFermiRounds, phys::SignTest::Product);
 }
 
 }  // namespace

@@ -13,9 +13,6 @@ namespace korv::excited {
 
 namespace {
 
-constexpr double kQ = 1.6021e-19;
-constexpr double kBoltzmann = 1.38054e-23;
-
 // Lines from the measurement name down to the density-of-states remark.
 void WriteSampleToDensityOfStates(TextFileWriter& w, const Analysis& a) {
   header::WriteSampleBlock(w, a);
@@ -90,7 +87,7 @@ bool ExcitedStates::WriteExcFile(const std::string& path) {
 
   Array averageEnergy(grid);
   for (int j = 0; j < grid; ++j)
-    averageEnergy[j] = AverageExcitedEnergy(kBoltzmann * a.SplineTemperature[j] / kQ, ExcitedEnergyLevel);
+    averageEnergy[j] = AverageExcitedEnergy(phys::KT(a.SplineTemperature[j]), ExcitedEnergyLevel);
 
   TextFileWriter w;
   w.Line("% First Analysis (Automatic Evaluation Version " + a.AutoEvaluationType + " )");
@@ -113,7 +110,7 @@ bool ExcitedStates::WriteExcFile(const std::string& path) {
   w.Line("% Density [cm^-3]: " + FormatHeaderReal(ExcitedDensity));
   w.Line("% Energy level [eV]: " + FormatHeaderReal(ExcitedEnergyLevel));
   w.Line("% Compensating density [cm^-3]: " + FormatHeaderReal(ExcitedCompensatingDensity));
-  if (a.ConductionType == "n-type")
+  if (phys::IsNType(a.ConductionType))
     w.Line("% T    H1(T,E_ref)      sim H1(T,E_ref)   sim n(T)    sim E_F  sim E_ex  ");
   else
     w.Line("% T    H1(T,E_ref)      sim H1(T,E_ref)   sim p(T)    sim E_F  sim E_ex  ");

@@ -64,18 +64,7 @@ LineFit FitSums(const LineSums& s) {
 }
 
 double SolveFermiLevel(const std::function<double(double E)>& residual) {
-  double lower = 0, upper = kUpperLevel, mid = 0;
-  for (int i = 0; i < kBisections; ++i) {
-    mid = (lower + upper) * 0.5;
-    const double atLower = residual(lower);
-    const double atMid = residual(mid);
-    if (atMid == 0) break;
-    if (atLower * atMid > 0)
-      lower = mid;
-    else
-      upper = mid;
-  }
-  return mid;
+  return phys::BisectFermiLevel(residual, kBisections, phys::SignTest::Product);
 }
 
 std::vector<double> InverseTemperatureGrid(double first, double limit) {
@@ -168,7 +157,7 @@ void RangeFitAnalysis::simulate(double first, double limit,
   std::vector<double> concentrations;
   concentrations.reserve(temperatures.size());
   for (double T : temperatures) {
-    const double kT = KT(T);
+    const double kT = phys::KT(T);
     const double Nc = dosCoefficient_ * std::pow(T, 1.5);
     const double E = SolveFermiLevel([&](double e) { return residual(e, kT, Nc); });
     const double n = Nc * std::exp(-E / kT);
@@ -218,7 +207,7 @@ void RangeFitAnalysis::writeCurveLines(TextFileWriter& w) const {
 
 void OneImpurityAnalysis::Prepare(const Analysis& a) {
   Measurement data = TakeMeasurement(a);
-  const bool nType = a.ConductionType == "n-type";
+  const bool nType = phys::IsNType(a.ConductionType);
   const double N0 = a.DosCoefficient;
   const double A = nType ? std::sqrt(N0 * 0.5) : std::sqrt(N0) * 0.5;
   if (!(A > 0) || !std::isfinite(A))
@@ -227,7 +216,7 @@ void OneImpurityAnalysis::Prepare(const Analysis& a) {
   nType_ = nType;
   dosCoefficient_ = N0;
   CoefficientA = A;
-  DopantDegeneracy = nType ? 2.0 : 4.0;
+  DopantDegeneracy = phys::DopantDegeneracy(nType);
   range_.Reset(data_.Count());
   ClearResults();
   CurveTemperature.clear();
@@ -251,7 +240,7 @@ void OneImpurityAnalysis::FitLine() {
 }
 
 void OneImpurityAnalysis::EvaluateImpurity() {
-  const double level = -2000 * kBoltzmann * FitSlope / kCharge;
+  const double level = -2000 * phys::K_BOLTZMANN * FitSlope / phys::Q_ELEMENTARY;
   const double root = std::exp(FitIntercept) / CoefficientA;
   const double density = root * root;
   if (!std::isfinite(level) || !std::isfinite(density) || !(density > 0))

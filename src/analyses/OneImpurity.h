@@ -14,21 +14,12 @@
 
 namespace korv::conventional {
 
-// Constants of the conventional analyses.
-inline constexpr double kBoltzmann = 1.38054e-23;    // J/K
-inline constexpr double kCharge = 1.6021e-19;        // C
-inline constexpr double kElectronMass = 9.1091e-31;  // kg
-inline constexpr double kPlanck = 6.6256e-34;        // J s
-inline constexpr double kPi = 3.1415927;
 // Step of the simulation grid in 1/T [K^-1].
 inline constexpr double kInverseStep = 0.00001;
 // Bisections of SolveFermiLevel on [0, 1.5] eV.
 inline constexpr int kBisections = 30;
-inline constexpr double kUpperLevel = 1.5;
 // Longest simulated curve: a first temperature below about 0.05 K would need more points.
 inline constexpr std::size_t kMaxCurvePoints = 2000000;
-
-inline double KT(double T) { return kBoltzmann * T / kCharge; }
 
 // Sums of a least-squares line y = a*x + b and what they give.
 struct LineSums {

@@ -20,12 +20,13 @@
 #include <thread>
 
 #include "core/Error.h"
+#include "core/Physics.h"
 
 namespace korv::analyses {
 namespace {
 
-constexpr double kBoltzmann = 1.38054e-23;  // J/K
-constexpr double kCharge = 1.6021e-19;      // C
+constexpr double kBoltzmann = phys::K_BOLTZMANN;
+constexpr double kCharge = phys::Q_ELEMENTARY;
 // The start of a logistic parameter is kept this far inside (0, 1), so that the fit can move it.
 constexpr double kStartMargin = 1e-6;
 // A logistic parameter this close to 0 or 1 has run to its bound.

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "core/Analysis.h"
+#include "core/Version.h"
 #include "ui/help/HtmlWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/QtWindows.h"
@@ -23,7 +24,7 @@ int main(int argc, char* argv[]) {
   // The application title. No display name is set: Qt would append it to every window title,
   // and the captions of the windows are the program's own ("Korvan (KORV) by Telmar Lab.").
   QApplication::setApplicationName(QStringLiteral("KORV"));
-  QApplication::setApplicationVersion(QStringLiteral("1.51"));
+  QApplication::setApplicationVersion(QStringLiteral(KORV_VERSION));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(

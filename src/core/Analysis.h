@@ -8,18 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Physics.h"
 #include "core/Ports.h"
-
-// Physical constants of the engine (SI units). kT in eV is always K_BOLTZMANN*T/Q_ELEMENTARY.
-namespace korv::phys {
-inline constexpr double Q_ELEMENTARY = 1.6021e-19;   // C
-inline constexpr double EPSILON_0 = 8.854e-12;       // F/m
-inline constexpr double ELECTRON_MASS = 9.1091e-31;  // kg
-inline constexpr double PLANCK = 6.6256e-34;         // J s
-inline constexpr double K_BOLTZMANN = 1.38054e-23;   // J/K
-inline constexpr double PI = 3.1415927;
-inline constexpr double RYDBERG_EV = 13.6;  // eV, hydrogen-like model
-}  // namespace korv::phys
 
 class Analysis {
  public:

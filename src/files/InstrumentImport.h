@@ -17,10 +17,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Physics.h"
+
 namespace korv {
 
 // Elementary charge [C] used to turn a Hall coefficient into a concentration.
-inline constexpr double kImportCharge = 1.6021e-19;
+inline constexpr double kImportCharge = phys::Q_ELEMENTARY;
 // Largest column number a choice by number may give (the window offers 1 to 15).
 inline constexpr int kImportMaxColumn = 15;
 

@@ -124,7 +124,7 @@ const MaterialParameters* ApplyMaterialParameters(Analysis& a) {
     a.HoleMinima = defaults.HoleMinima;
     a.DielectricConstant = defaults.DielectricConstant;
   }
-  if (a.ConductionType == "n-type") {
+  if (phys::IsNType(a.ConductionType)) {
     a.DosCoefficient = a.ConductionBandCoefficient;
     a.EffectiveMass = a.ElectronMass;
     a.EquivalentMinima = a.ElectronMinima;

@@ -23,10 +23,6 @@ const char* const SHALLOWER = "The energy level might be shallower than 1 meV";
 const char* const BETWEEN = "The energy level is between 1 meV and 1500 meV";
 const char* const DEEPER = "The energy level might be deeper than 1500 meV";
 
-// The product of the two values is above 0; compared by sign, because the product
-// of two small residuals underflows to 0 in double.
-bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
-
 double ncFactorOf(double dosCoefficient) { return dosCoefficient * std::pow(Q_ELEMENTARY / K_BOLTZMANN, 1.5); }
 
 // The grid must hold the spline and the peak of slot k inside it.
@@ -351,16 +347,8 @@ double Analysis::OneLevelConcentration(int j, double Q, double E, double D) {
   Nc = nc;
   const double g = DegeneracyFactor[0];
   auto f = [&](double e) { return D / (std::exp((E - e) / kt) * g + 1) - (nc * std::exp(-e / kt) + Q); };
-  double lo = 0, hi = 1.5, mid = 0;
-  for (int i = 0; i < 15; ++i) {
-    mid = (lo + hi) / 2;
-    const double fa = f(lo), fm = f(mid);
-    if (fm == 0) break;
-    if (sameSign(fa, fm))
-      lo = mid;
-    else
-      hi = mid;
-  }
+  // Compared by sign: the product of two small residuals underflows to 0.
+  const double mid = korv::phys::BisectFermiLevel(f, 15, korv::phys::SignTest::Signs);
   return nc * std::exp(-mid / kt);
 }
 

@@ -11,12 +11,6 @@
 using korv::phys::K_BOLTZMANN;
 using korv::phys::Q_ELEMENTARY;
 
-namespace {
-// The product of the two values is above 0; compared by sign, because the product
-// of two small residuals underflows to 0 in double.
-bool sameSign(double a, double b) { return (a > 0 && b > 0) || (a < 0 && b < 0); }
-}  // namespace
-
 bool Analysis::Simulate() {
   const int n = GridCount;
   if (n < 0 || static_cast<int>(SplineTemperature.size()) < n)
@@ -44,17 +38,13 @@ bool Analysis::Simulate() {
           ionised += SimDensity[i] / (std::exp((SimEnergyLevel[i] - e) / kt) * DegeneracyFactor[i] + 1);
       return ionised - (nc * std::exp(-e / kt) + (SimUseCompensation ? SimCompensatingDensity : 0.0));
     };
-    double a = 0, b = 1.5, m = 0;
-    for (int i = 0; i < 15; ++i) {
-      m = (a + b) / 2;
-      const double fa = F(a), fm = F(m);
-      if (!std::isfinite(fa) || !std::isfinite(fm)) fault(T);
-      if (fm == 0) break;
-      if (sameSign(fa, fm))
-        a = m;
-      else
-        b = m;
-    }
+    auto checked = [&](double e) {
+      const double f = F(e);
+      if (!std::isfinite(f)) fault(T);
+      return f;
+    };
+    // Compared by sign: the product of two small residuals underflows to 0.
+    const double m = korv::phys::BisectFermiLevel(checked, 15, korv::phys::SignTest::Signs);
     fermi[j] = m;
     concentration[j] = std::exp(-m / kt) * nc;
     if (!std::isfinite(concentration[j])) fault(T);

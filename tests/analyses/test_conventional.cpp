@@ -125,7 +125,7 @@ TEST(OneImpurity, RecoversLevelAndDensityOfAnExactFreezeOut) {
   // n/T^0.75 = A sqrt(N) exp(-E/(2kT)): slope a = -E q/(2000 k), b = ln(A sqrt(N)).
   const double E = 0.045, N = 1e16, N0 = 5.25e15, A = std::sqrt(N0 * 0.5);
   Analysis a;
-  FillOnLine(a, {30, 35, 40, 45, 50}, -E * kCharge / (2000 * kBoltzmann), std::log(A * std::sqrt(N)));
+  FillOnLine(a, {30, 35, 40, 45, 50}, -E * phys::Q_ELEMENTARY / (2000 * phys::K_BOLTZMANN), std::log(A * std::sqrt(N)));
   OneImpurityAnalysis o;
   o.Prepare(a);
   EXPECT_EQ(o.CoefficientA, A);
@@ -221,7 +221,7 @@ void FillCompensated(Analysis& a, double ND, double NA, double E, const std::str
   a.Concentration.clear();
   const double g = type == "n-type" ? 2 : 4;
   for (double T = 30; T <= 300; T *= 1.08) {
-    const double kT = KT(T), Nc = a.DosCoefficient * std::pow(T, 1.5);
+    const double kT = phys::KT(T), Nc = a.DosCoefficient * std::pow(T, 1.5);
     // n (n + NA) / (ND - NA - n) = (Nc/g) exp(-E/kT)
     const double K = Nc / g * std::exp(-E / kT);
     const double b = NA + K, c = -K * (ND - NA);

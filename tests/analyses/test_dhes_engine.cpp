@@ -97,10 +97,10 @@ TEST(DhesSignal, DifferencesOverFermiLevelWithEqualLevelsRepeatingThePrevious) {
   CalculateDhes(a, s);
   ASSERT_EQ(s.Count(), 4);
   EXPECT_DOUBLE_EQ(s.DhesSignal[0], 0.0);
-  const double kt = (KT(100.1) + KT(100.2)) / 2;
+  const double kt = (phys::KT(100.1) + phys::KT(100.2)) / 2;
   EXPECT_NEAR(s.DhesSignal[1], 2e15 * kt / -0.01, 1e3);
   EXPECT_DOUBLE_EQ(s.DhesSignal[2], s.DhesSignal[1]);
-  EXPECT_NEAR(s.DhesSignal[3], 2e15 * (KT(100.3) + KT(100.4)) / 2 / -0.02, 1e3);
+  EXPECT_NEAR(s.DhesSignal[3], 2e15 * (phys::KT(100.3) + phys::KT(100.4)) / 2 / -0.02, 1e3);
   EXPECT_DOUBLE_EQ(s.DhesAbscissa[1], (0.20 + 0.19) / 2);
 }
 
@@ -143,7 +143,7 @@ class DhesCurves : public ::testing::Test {
 
 TEST_F(DhesCurves, EstimatesFromThePeakPoint) {
   EXPECT_TRUE(s.Evaluated[0]);
-  EXPECT_DOUBLE_EQ(s.DhesPeakLevel[0], s.DhesAbscissa[3] - KT(a.SplineTemperature[3]) * std::log(2.0));
+  EXPECT_DOUBLE_EQ(s.DhesPeakLevel[0], s.DhesAbscissa[3] - phys::KT(a.SplineTemperature[3]) * std::log(2.0));
   EXPECT_DOUBLE_EQ(s.DhesPeakDensity[0], 4 * s.DhesSignal[3]);
 }
 
@@ -156,19 +156,19 @@ TEST_F(DhesCurves, EqualNeighbouringLevelsTakeTheEarlierSlopeAndStayFinite) {
   EXPECT_DOUBLE_EQ(theory[0], approx[0]);
   // Interval 5 has equal levels: the slope of interval 4 serves.
   const auto& f = a.FermiLevel;
-  const double slope = (KT(a.SplineTemperature[5]) - KT(a.SplineTemperature[4])) / (f[5] - f[4]);
-  const double u = (s.DhesPeakLevel[0] - f[5]) / KT(a.SplineTemperature[5]);
+  const double slope = (phys::KT(a.SplineTemperature[5]) - phys::KT(a.SplineTemperature[4])) / (f[5] - f[4]);
+  const double u = (s.DhesPeakLevel[0] - f[5]) / phys::KT(a.SplineTemperature[5]);
   EXPECT_NEAR(theory[5], approx[5] * (1 + u * slope), std::fabs(approx[5]) * 1e-12);
   // Elsewhere the plain form.
-  const double slope2 = (KT(a.SplineTemperature[3]) - KT(a.SplineTemperature[2])) / (f[3] - f[2]);
-  const double u2 = (s.DhesPeakLevel[0] - f[2]) / KT(a.SplineTemperature[2]);
+  const double slope2 = (phys::KT(a.SplineTemperature[3]) - phys::KT(a.SplineTemperature[2])) / (f[3] - f[2]);
+  const double u2 = (s.DhesPeakLevel[0] - f[2]) / phys::KT(a.SplineTemperature[2]);
   EXPECT_NEAR(theory[2], approx[2] * (1 + u2 * slope2), std::fabs(approx[2]) * 1e-12);
 }
 
 TEST_F(DhesCurves, ApproximateCurveIsTheOccupancyTermWithoutOverflow) {
   const double g = 2, n = s.DhesPeakDensity[0];
   const auto approx = CalculateApproximateDhes(a, s, 0);
-  const double x = g * std::exp((s.DhesPeakLevel[0] - a.FermiLevel[7]) / KT(a.SplineTemperature[7]));
+  const double x = g * std::exp((s.DhesPeakLevel[0] - a.FermiLevel[7]) / phys::KT(a.SplineTemperature[7]));
   EXPECT_NEAR(approx[7], n * x / ((1 + x) * (1 + x)), std::fabs(n) * 1e-12);
   // A level far from every Fermi level: exp would overflow, the curve is simply 0.
   s.DhesPeakLevel[0] = 80;

@@ -16,7 +16,7 @@ class DhesRecovery : public korv::test::PipelineFixture {
   // "Next Peak" until it lies above the previous peak.
   std::vector<int> Peaks(int count) {
     CalculateDhes(a, s);
-    s.DopantDegeneracy = DegeneracyOf(a.ConductionType);
+    s.DopantDegeneracy = phys::DopantDegeneracy(a.ConductionType);
     std::vector<int> found;
     for (int k = 0; k < count; ++k) {
       int index = 0;

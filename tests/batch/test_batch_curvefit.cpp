@@ -179,7 +179,9 @@ TEST_F(CurveFitBatch, TheRelativeFitFindsTheMainLevelAndNeverCallsABoundResolved
     for (std::size_t k = 0; k < levels.size(); ++k) {
       const double E = value(levels[k]["energy_level"]);
       total += value(levels[k]["density"]);
-      if (E <= 1.5e-6 || E >= 1.5 * (1 - 1e-6)) EXPECT_TRUE(listed(static_cast<int>(k))) << E;
+      if (E <= 1.5e-6 || E >= 1.5 * (1 - 1e-6)) {
+        EXPECT_TRUE(listed(static_cast<int>(k))) << E;
+      }
     }
     const double fraction = value(j["adjusted"]["compensating_density"]) / total;
     if (fraction <= 1e-6 || fraction >= 1 - 1e-6) {

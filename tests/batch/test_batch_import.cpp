@@ -157,8 +157,9 @@ TEST_F(Import, SmallForeignFiles) {
                     " --type n-type -o '" + out + "'");
     EXPECT_EQ(r.status, c.status) << r.err << r.out;
     EXPECT_NE((c.status == 0 ? r.out : r.err).find(c.said), std::string::npos) << r.out << r.err;
-    if (c.status != 0 && std::string(c.said).find('\n') == std::string::npos)
+    if (c.status != 0 && std::string(c.said).find('\n') == std::string::npos) {
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
     if (c.status != 0) continue;
     // The version line names the program.
     EXPECT_NE(ReadBytes(out).find("% Version Information: Version 1.51 (2004/6/2)\r\n"), std::string::npos);

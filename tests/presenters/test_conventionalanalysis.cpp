@@ -37,7 +37,7 @@ void FillRecord(Analysis& a, const std::string& type, const std::string& file) {
   a.Concentration.clear();
   const double ND = 1e16, NA = 2e15, E = 0.045, g = type == "n-type" ? 2 : 4;
   for (double T = 30; T <= 300; T *= 1.08) {
-    const double kT = conventional::KT(T), Nc = a.DosCoefficient * std::pow(T, 1.5);
+    const double kT = phys::KT(T), Nc = a.DosCoefficient * std::pow(T, 1.5);
     const double K = Nc / g * std::exp(-E / kT), b = NA + K, c = -K * (ND - NA);
     a.Temperature.push_back(T);
     a.Concentration.push_back((-b + std::sqrt(b * b - 4 * c)) / 2);

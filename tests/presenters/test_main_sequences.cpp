@@ -243,7 +243,9 @@ TEST_F(RandomSequences, NoEnabledCommandLeadsToNonsense) {
           ASSERT_TRUE(p > 0 && p < grid - 1) << where << ": Evaluation" << k << " at peak " << p;
         }
       for (const char* c : {"ButtonSaveSpline", "ButtonSimulation", "ButtonSaveSimulation", "ButtonCalcFermiLevel"})
-        if (view.IsEnabled(c)) ASSERT_GT(grid, 0) << where << ": " << c;
+        if (view.IsEnabled(c)) {
+          ASSERT_GT(grid, 0) << where << ": " << c;
+        }
       ASSERT_EQ(presenter.NegativeNcomInUse(), view.Text("ButtonUseNegativeNcom") == "Do not Use Negative Value")
           << where;
       ASSERT_EQ(view.cursor, Cursor::Normal) << where;

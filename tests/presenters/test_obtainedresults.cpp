@@ -99,7 +99,7 @@ TEST_F(ObtainedResults, ANameWithoutExtensionGetsDatAndAFailedWriteKeepsTheCapti
 // The report shows a Windows-1252 sample description as its characters and saves it in
 // the bytes the measurement gave it.
 TEST_F(ObtainedResults, AWindows1252SampleDescriptionKeepsItsBytes) {
-  for (const std::string name : {std::string("M\xFCller \x80"), std::string("M\xC3\xBCller \xE2\x82\xAC")}) {
+  for (const std::string& name : {std::string("M\xFCller \x80"), std::string("M\xC3\xBCller \xE2\x82\xAC")}) {
     record.MeasurementName = name;
     record.SampleNumber = name;
     window.Build();

@@ -26,7 +26,9 @@ TEST(SideWindowCharts, EveryLogarithmicAxisHasALabelPattern) {
     for (const ChartSpec& chart : w.charts)
       for (const AxisSpec* axis : {&chart.bottom, &chart.left}) {
         SCOPED_TRACE(std::string(w.window) + " " + chart.name + " " + axis->title);
-        if (axis->logarithmic) EXPECT_FALSE(axis->labelPattern.empty());
+        if (axis->logarithmic) {
+          EXPECT_FALSE(axis->labelPattern.empty());
+        }
       }
 }
 

@@ -11,6 +11,7 @@
 #include "app/batch/Options.h"
 #include "core/Analysis.h"
 #include "core/Error.h"
+#include "core/Version.h"
 
 namespace korv::batch {
 namespace {
@@ -94,7 +95,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << UsageText();
         return 0;
       case Command::Kind::Version:
-        out << "korv-batch (KORV Ver. 1.51)\n";
+        out << "korv-batch (KORV Ver. " KORV_VERSION ")\n";
         return 0;
       case Command::Kind::Analyze:
         return analyzeCommand(command.analyze, out, err, hooks);

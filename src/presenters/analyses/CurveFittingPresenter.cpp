@@ -6,8 +6,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {
@@ -155,25 +155,7 @@ CurveFittingPresenter::CurveFittingPresenter(const Analysis& record, View& view)
   view_.SetText("LabelVersion", a_.ProgramCaption);
 }
 
-void CurveFittingPresenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error& e) {
-    // An unknown control is a fault of the window; an index error a failed command.
-    if (!dynamic_cast<const std::out_of_range*>(&e)) {
-      view_.SetCursor(Cursor::Normal);
-      throw;
-    }
-    view_.ProgressPort().Close(korv::ProgressBar::Main);
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  } catch (const std::exception& e) {
-    view_.ProgressPort().Close(korv::ProgressBar::Main);
-    view_.SetCursor(Cursor::Normal);
-    view_.ShowError(e.what());
-  }
-  view_.SetCursor(Cursor::Normal);
-}
+void CurveFittingPresenter::command(const std::function<void()>& body) { RunCommand(view_, body); }
 
 // ---- Opening and initialising --------------------------------------------------------------
 
@@ -200,7 +182,7 @@ void CurveFittingPresenter::PrepareWindow() {
     view_.SetVisible("LabelWeight", developer);
     view_.SetVisible("EditWeight", developer);
 
-    const bool nType = a_.ConductionType == "n-type";
+    const bool nType = phys::IsNType(a_.ConductionType);
     const std::string letter = nType ? "D" : "A";
     for (int k = 1; k <= 3; ++k) {
       for (const char* part : {"S", "CF"}) {
@@ -609,7 +591,7 @@ void CurveFittingPresenter::showModel(const analyses::RelativeFitResult& r) {
 }
 
 void CurveFittingPresenter::showResolution(const analyses::RelativeFitResult& r) {
-  const std::string letter = a_.ConductionType == "n-type" ? "D" : "A";
+  const std::string letter = phys::IsNType(a_.ConductionType) ? "D" : "A";
   for (int k = 1; k <= 3; ++k) view_.SetText("LabelResolved" + n(k), "");
   std::string findings;
   auto add = [&](const std::string& what, const std::string& why) {

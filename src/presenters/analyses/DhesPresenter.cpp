@@ -4,8 +4,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {
@@ -20,12 +20,6 @@ constexpr std::uint32_t kFuchsia = 0xFF00FF;
 
 const char* kDensityPattern = "0.00E+00";
 const char* kLevelPattern = "0.####";
-
-bool hasExtension(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  const std::size_t dot = path.find_last_of('.');
-  return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-}
 
 }  // namespace
 
@@ -122,19 +116,9 @@ DhesPresenter::DhesPresenter(const Analysis& record, View& view) : a_(record), v
   view_.SetText("LabelVerDHES", a_.ProgramCaption);
 }
 
-bool DhesPresenter::Invoke(const std::string& handler) {
-  return InvokeHandler(view_, handlers_, handler, [](const auto& run) { run(); });
-}
+bool DhesPresenter::Invoke(const std::string& handler) { return InvokeHandler(view_, handlers_, handler); }
 
-void DhesPresenter::command(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const korv::Error& e) {
-    view_.ShowError(e.what());
-  } catch (const std::out_of_range& e) {
-    view_.ShowError(e.what());
-  }
-}
+void DhesPresenter::command(const std::function<void()>& body) { RunCommand(view_, body); }
 
 // ---- Pieces shared by the commands ------------------------------------------------------
 
@@ -186,9 +170,9 @@ void DhesPresenter::PrepareWindow() {
   view_.SetText("LabelSampleNumber", a_.SampleNumber);
   view_.SetText("LabelVerDHES", a_.ProgramCaption);
 
-  const bool n = a_.ConductionType == "n-type";
+  const bool n = phys::IsNType(a_.ConductionType);
   korv::dhes::ResetPeaksFrom(s_, 0);
-  s_.DopantDegeneracy = korv::dhes::DegeneracyOf(a_.ConductionType);
+  s_.DopantDegeneracy = phys::DopantDegeneracy(a_.ConductionType);
   for (const char* c : {"LabelNType", "ImageDHESn", "ImageDHESDonorLevel", "ImageDHESDonorDensity", "ImageG2",
                         "ImageTDHESn", "ImageADHESn"})
     view_.SetVisible(c, n);
@@ -311,7 +295,7 @@ void DhesPresenter::ButtonSaveDHESClick() {
     auto chosen = view_.AskSaveFile(dialog);
     if (!chosen) return;
     std::string path = *chosen;
-    if (!hasExtension(path)) path += ".DHES";
+    if (!HasExtension(path)) path += ".DHES";
     korv::dhes::WriteDhesFile(a_, s_, path);
     s_.DhesFileName = path;
     en("ButtonSaveDHES", false);

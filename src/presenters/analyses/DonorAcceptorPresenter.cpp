@@ -6,8 +6,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {
@@ -267,19 +267,20 @@ void DonorAcceptorPresenter::ButtonHelpClick() { help(); }
 
 bool DonorAcceptorPresenter::Invoke(const std::string& handler) {
   using P = DonorAcceptorPresenter;
-  static const std::map<std::string, void (P::*)()> handlers{
-      {"ButtonDecreaseLowClick", &P::ButtonDecreaseLowClick},
-      {"ButtonIncreaseLowClick", &P::ButtonIncreaseLowClick},
-      {"ButtonDecreaseHighClick", &P::ButtonDecreaseHighClick},
-      {"ButtonIncreaseHighClick", &P::ButtonIncreaseHighClick},
-      {"ButtonEvaluationClick", &P::ButtonEvaluationClick},
-      {"ButtonSaveClick", &P::ButtonSaveClick},
-      {"ButtonSaveFigureDonorAcceptor1Click", &P::ButtonSaveFigureDonorAcceptor1Click},
-      {"ButtonSaveFigureDonorAcceptor2Click", &P::ButtonSaveFigureDonorAcceptor2Click},
-      {"ButtonPrintClick", &P::ButtonPrintClick},
-      {"ButtonHelpClick", &P::ButtonHelpClick},
-  };
-  return InvokeHandler(view_, handlers, handler, [this](auto method) { (this->*method)(); });
+  const HandlerRegistry handlers =
+      MemberHandlers<P>(this, {
+                                  {"ButtonDecreaseLowClick", &P::ButtonDecreaseLowClick},
+                                  {"ButtonIncreaseLowClick", &P::ButtonIncreaseLowClick},
+                                  {"ButtonDecreaseHighClick", &P::ButtonDecreaseHighClick},
+                                  {"ButtonIncreaseHighClick", &P::ButtonIncreaseHighClick},
+                                  {"ButtonEvaluationClick", &P::ButtonEvaluationClick},
+                                  {"ButtonSaveClick", &P::ButtonSaveClick},
+                                  {"ButtonSaveFigureDonorAcceptor1Click", &P::ButtonSaveFigureDonorAcceptor1Click},
+                                  {"ButtonSaveFigureDonorAcceptor2Click", &P::ButtonSaveFigureDonorAcceptor2Click},
+                                  {"ButtonPrintClick", &P::ButtonPrintClick},
+                                  {"ButtonHelpClick", &P::ButtonHelpClick},
+                              });
+  return InvokeHandler(view_, handlers, handler);
 }
 
 }  // namespace korv::ui

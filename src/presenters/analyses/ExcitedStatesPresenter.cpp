@@ -5,7 +5,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
-#include "presenters/main/MainPresenter.h"
+#include "presenters/common/Commands.h"
 
 namespace korv::ui {
 
@@ -200,17 +200,7 @@ ExcitedStatesPresenter::ExcitedStatesPresenter(Analysis& record, View& view, Win
   clearLevelDisplay();
 }
 
-template <class F>
-void ExcitedStatesPresenter::command(F&& body) {
-  try {
-    body();
-  } catch (const korv::Error& e) {
-    view_.SetCursor(Cursor::Normal);
-    view_.ProgressPort().Close(korv::ProgressBar::Detailed);
-    view_.ProgressPort().Close(korv::ProgressBar::Main);
-    view_.ShowError(e.what());
-  }
-}
+void ExcitedStatesPresenter::command(const std::function<void()>& body) { RunCommand(view_, body); }
 
 void ExcitedStatesPresenter::clearLevelDisplay() {
   view_.SetText("LabelDeltaE1", "");
@@ -255,7 +245,7 @@ bool ExcitedStatesPresenter::PrepareWindow() {
   engine_.Reset();
   view_.SetText("PanelFilename", a.ExperimentalDataFile);
   view_.SetText("PanelSampleNumber", a.SampleNumber);
-  const bool nType = a.ConductionType == "n-type";
+  const bool nType = phys::IsNType(a.ConductionType);
   view_.SetText("LabelConductionType1", nType ? "n-type" : "p-type");
   for (const char* picture : kTypedPictures) {
     view_.SetVisible(std::string(picture) + "Donor", nType);
@@ -442,11 +432,7 @@ void ExcitedStatesPresenter::saveFigure(const std::string& button, const std::st
     dialog.filter = kExcitedStatesFilter;
     dialog.filterIndex = 3;
     dialog.fileName = ReplaceExtension(file, suffix);
-    const std::optional<std::string> path = view_.AskSaveFile(dialog);
-    if (!path) return;
-    std::string error;
-    if (!view_.SaveChartImage(chart, *path, error)) throw korv::Error(error);
-    view_.SetEnabled(button, false);
+    if (SaveChartFigure(view_, dialog, chart)) view_.SetEnabled(button, false);
   });
 }
 

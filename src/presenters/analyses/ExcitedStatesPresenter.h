@@ -66,8 +66,7 @@ class ExcitedStatesPresenter {
   const std::vector<double>& FermiDiracCurve() const { return curveConcentration_; }
 
  private:
-  template <class F>
-  void command(F&& body);
+  void command(const std::function<void()>& body);
   void clearLevelDisplay();
   void fillRange(const std::string& chart, const std::vector<double>& values);
   void measuredPoints(const std::string& chart);

@@ -6,8 +6,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {
@@ -211,20 +211,21 @@ void OneImpurityPresenter::Help2Click() { help(); }
 
 bool OneImpurityPresenter::Invoke(const std::string& handler) {
   using P = OneImpurityPresenter;
-  static const std::map<std::string, void (P::*)()> handlers{
-      {"ButtonDecreaseLowClick", &P::ButtonDecreaseLowClick},
-      {"ButtonIncreaseLowClick", &P::ButtonIncreaseLowClick},
-      {"ButtonDecreaseHighClick", &P::ButtonDecreaseHighClick},
-      {"ButtonIncreaseHighClick", &P::ButtonIncreaseHighClick},
-      {"ButtonAnalysisClick", &P::ButtonAnalysisClick},
-      {"SaveConventionalAnalysisClick", &P::SaveConventionalAnalysisClick},
-      {"ButtonSaveFigureOnlyOne1Click", &P::ButtonSaveFigureOnlyOne1Click},
-      {"ButtonSaveFigureOnlyOne2Click", &P::ButtonSaveFigureOnlyOne2Click},
-      {"PrintConventionalAnalysisClick", &P::PrintConventionalAnalysisClick},
-      {"ExitConventionalAnalysisClick", &P::ExitConventionalAnalysisClick},
-      {"Help2Click", &P::Help2Click},
-  };
-  return InvokeHandler(view_, handlers, handler, [this](auto method) { (this->*method)(); });
+  const HandlerRegistry handlers =
+      MemberHandlers<P>(this, {
+                                  {"ButtonDecreaseLowClick", &P::ButtonDecreaseLowClick},
+                                  {"ButtonIncreaseLowClick", &P::ButtonIncreaseLowClick},
+                                  {"ButtonDecreaseHighClick", &P::ButtonDecreaseHighClick},
+                                  {"ButtonIncreaseHighClick", &P::ButtonIncreaseHighClick},
+                                  {"ButtonAnalysisClick", &P::ButtonAnalysisClick},
+                                  {"SaveConventionalAnalysisClick", &P::SaveConventionalAnalysisClick},
+                                  {"ButtonSaveFigureOnlyOne1Click", &P::ButtonSaveFigureOnlyOne1Click},
+                                  {"ButtonSaveFigureOnlyOne2Click", &P::ButtonSaveFigureOnlyOne2Click},
+                                  {"PrintConventionalAnalysisClick", &P::PrintConventionalAnalysisClick},
+                                  {"ExitConventionalAnalysisClick", &P::ExitConventionalAnalysisClick},
+                                  {"Help2Click", &P::Help2Click},
+                              });
+  return InvokeHandler(view_, handlers, handler);
 }
 
 }  // namespace korv::ui

@@ -1,7 +1,7 @@
 #include "presenters/analyses/RangeWindowPresenter.h"
 
+#include "presenters/common/Commands.h"
 #include "presenters/common/SideWindow.h"
-#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 

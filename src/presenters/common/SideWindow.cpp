@@ -43,26 +43,4 @@ void ShowRangeEnd(View& view, const std::string& label, const std::string& chart
   AddFinitePoint(view, chart, series, 1000 / temperature, y);
 }
 
-bool SaveChartFigure(View& view, const FileDialog& dialog, const std::string& chart) {
-  const auto path = view.AskSaveFile(dialog);
-  if (!path) return false;
-  std::string error;
-  if (!view.SaveChartImage(chart, *path, error)) {
-    view.ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-    return false;
-  }
-  return true;
-}
-
-void RunCommand(View& view, const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const std::logic_error&) {
-    throw;  // an unknown control name: a fault of the window, not of the data
-  } catch (const std::exception& e) {
-    view.SetCursor(Cursor::Normal);
-    view.ShowError(e.what());
-  }
-}
-
 }  // namespace korv::ui

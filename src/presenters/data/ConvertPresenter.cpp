@@ -1,5 +1,7 @@
 #include "presenters/data/ConvertPresenter.h"
 
+#include "presenters/common/Commands.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,17 +15,7 @@
 
 namespace korv::ui {
 
-namespace {
-
-// `path` with its extension replaced by `extension`; a name without one gets it appended.
-std::string withExtension(const std::string& path, const std::string& extension) {
-  std::size_t slash = path.find_last_of("/\\");
-  std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + extension;
-  return path.substr(0, dot) + extension;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const std::vector<std::string>& ColumnItems() {
   static const std::vector<std::string> items = [] {
@@ -320,12 +312,12 @@ void ConvertPresenter::ButtonSaveDataClick() {
     FileDialog dialog;
     dialog.title = "Save";
     dialog.filter = kConvertSaveFilter;
-    if (sample.ConductionType == "n-type") {
+    if (phys::IsNType(sample.ConductionType)) {
       dialog.filterIndex = 1;
-      dialog.fileName = withExtension(path_, ".nT");
+      dialog.fileName = ReplaceExtension(path_, ".nT");
     } else if (sample.ConductionType == "p-type") {
       dialog.filterIndex = 2;
-      dialog.fileName = withExtension(path_, ".pT");
+      dialog.fileName = ReplaceExtension(path_, ".pT");
     } else {
       throw korv::Error(kInputConductionType);
     }

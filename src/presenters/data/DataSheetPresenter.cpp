@@ -276,7 +276,7 @@ void DataSheetPresenter::ButtonSaveExperimentalDataClick() {
     FileDialog dialog;
     dialog.title = "Save";
     dialog.filter = kDataSheetFilter;
-    if (sample.ConductionType == "n-type") {
+    if (phys::IsNType(sample.ConductionType)) {
       dialog.filterIndex = 1;
       dialog.fileName = "*.nT";
     } else if (sample.ConductionType == "p-type") {

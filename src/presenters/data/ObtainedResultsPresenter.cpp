@@ -1,19 +1,11 @@
 #include "presenters/data/ObtainedResultsPresenter.h"
 
+#include "presenters/common/Commands.h"
+
 #include "core/Error.h"
 #include "files/Report.h"
 
 namespace korv::ui {
-
-namespace {
-
-bool hasExtension(const std::string& path) {
-  std::size_t slash = path.find_last_of("/\\");
-  std::size_t dot = path.find_last_of('.');
-  return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-}
-
-}  // namespace
 
 const std::vector<Control>& ObtainedResultsControls() {
   static const std::vector<Control> controls{
@@ -54,7 +46,7 @@ void ObtainedResultsPresenter::ToolSaveClick() {
   std::optional<std::string> chosen = view_.AskSaveFile(dialog);
   if (!chosen) return;
   std::string path = *chosen;
-  if (!hasExtension(path)) path += kResultsDefaultExtension;
+  if (!HasExtension(path)) path += kResultsDefaultExtension;
   // The lines of the text as shown, each ended by CR LF.
   std::vector<std::string> lines;
   std::string text;

@@ -18,7 +18,7 @@ void SetLeftTitle(View& view, const std::string& chart, const std::string& title
 }
 
 int ConductionKind(const Analysis& a) {
-  if (a.ConductionType == "n-type") return 1;
+  if (phys::IsNType(a.ConductionType)) return 1;
   if (a.ConductionType == "p-type") return 2;
   return 0;
 }

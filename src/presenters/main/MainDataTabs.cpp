@@ -256,7 +256,7 @@ void MainPresenter::ButtonInputChangeInformationClick() {
 void MainPresenter::ButtonCalcEffectiveDensityOfStatesClick() {
   command("", [&] {
     a_.EffectiveMass = ParseReal(view_->Text("EditMass"));
-    a_.EquivalentMinima = a_.ConductionType == "n-type" ? ParseReal(view_->Text("EditEquivalentMinima")) : 1.0;
+    a_.EquivalentMinima = phys::IsNType(a_.ConductionType) ? ParseReal(view_->Text("EditEquivalentMinima")) : 1.0;
     // A positive value can still be far outside any material: say so rather than that it
     // is not positive.
     for (const auto& [value, what] :

@@ -46,13 +46,6 @@ const char* const kAdvancedControls[] = {
 
 }  // namespace
 
-std::string ReplaceExtension(const std::string& path, const std::string& replacement) {
-  const auto slash = path.find_last_of("/\\");
-  const auto dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + replacement;
-  return path.substr(0, dot) + replacement;
-}
-
 MainPresenter::MainPresenter(Analysis& record) : a_(record) {
 #define KORV_HANDLER(name) handlers_[#name] = [this] { name(); };
   KORV_MAIN_HANDLERS(KORV_HANDLER)
@@ -66,20 +59,13 @@ void MainPresenter::Attach(View& view, Windows& windows) {
 }
 
 bool MainPresenter::Invoke(const std::string& handler) {
-  auto it = handlers_.find(handler);
-  if (it == handlers_.end()) throw std::invalid_argument("No command named '" + handler + "'");
-  // The control and every container it sits in must be shown, and the control enabled:
-  // an item of a hidden menu cannot be clicked.
-  std::string control = handler.substr(0, handler.size() - 5);  // without "Click"
-  if (!view_->IsEnabled(control)) return false;
-  while (!control.empty() && control != kMainPageControl && control != kMainMenuBar) {
-    if (!view_->IsVisible(control)) return false;
+  // Every container of the control up to the tab pages or the menu bar must be shown.
+  return InvokeHandler(*view_, handlers_, handler, [](const std::string& control) -> std::string {
     const auto& list = MainControls();
     auto it = std::find_if(list.begin(), list.end(), [&](const MainControl& c) { return c.name == control; });
-    control = it == list.end() ? "" : it->parent;
-  }
-  it->second();
-  return true;
+    if (it == list.end() || it->parent == kMainPageControl || it->parent == kMainMenuBar) return "";
+    return it->parent;
+  });
 }
 
 std::vector<std::string> MainPresenter::HandlerNames() const {
@@ -98,24 +84,9 @@ void MainPresenter::busy() { view_->SetCursor(Cursor::Busy); }
 void MainPresenter::normal() { view_->SetCursor(Cursor::Normal); }
 
 void MainPresenter::command(const std::string& reenable, const std::function<void()>& body) {
-  auto failed = [&](const std::exception& e) {
-    closeProgressWindows();
-    normal();
+  RunCommand(*view_, body, [&] {
     if (!reenable.empty()) en(reenable, true);
-    view_->ShowError(e.what());
-  };
-  try {
-    body();
-  } catch (const std::out_of_range& e) {
-    failed(e);  // an index out of range inside a calculation fails the command like any other
-  } catch (const std::logic_error&) {
-    // An unknown control name is a fault of the window: the window's runner shows it.
-    normal();
-    throw;
-  } catch (const std::exception& e) {
-    failed(e);
-  }
-  normal();
+  });
 }
 
 void MainPresenter::closeProgressWindows() {
@@ -152,40 +123,11 @@ void MainPresenter::refreshReports() {
 }
 
 bool MainPresenter::saveTo(std::string& field, const std::string& path, const std::function<bool()>& writer) {
-  const std::string old = field;
-  field = path;
-  bool ok = false;
-  try {
-    ok = writer();
-  } catch (...) {
-    field = old;
-    throw;
-  }
-  if (!ok) {
-    field = old;
-    view_->ShowError("The file " + path + " could not be written.");
-  }
-  return ok;
+  return SaveTo(*view_, field, path, writer);
 }
 
 bool MainPresenter::loadFrom(std::string& field, const std::string& path, const std::function<bool()>& reader) {
-  const std::string old = field;
-  field = path;
-  bool ok = false;
-  try {
-    ok = reader();
-  } catch (const std::exception& e) {
-    field = old;
-    // The reader's message names the file when it does not already.
-    const std::string message = e.what();
-    if (message.find(path) != std::string::npos) throw;
-    throw korv::Error("The file " + path + " could not be read: " + message);
-  } catch (...) {
-    field = old;
-    throw;
-  }
-  if (!ok) field = old;
-  return ok;
+  return LoadFrom(field, path, reader);
 }
 
 std::string MainPresenter::proposedName(FileStage stage, const std::string& replacement) const {
@@ -250,14 +192,9 @@ void MainPresenter::enableH1Start() {
 void MainPresenter::saveFigure(const std::string& button, const std::string& chart, FileStage from,
                                const std::string& suffix) {
   command("", [&] {
-    const auto path = askSave(save_filter::kFigure, proposedName(from, suffix));
-    if (!path) return;
-    std::string error;
-    if (!view_->SaveChartImage(chart, *path, error)) {
-      view_->ShowError(error.empty() ? "The file " + *path + " could not be written." : error);
-      return;
-    }
-    en(button, false);
+    if (SaveChartFigure(*view_, FileDialog{"", kMainSaveFilter, save_filter::kFigure, proposedName(from, suffix)},
+                        chart))
+      en(button, false);
   });
 }
 

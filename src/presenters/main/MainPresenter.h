@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "core/Analysis.h"
+#include "core/Version.h"
+#include "presenters/common/Commands.h"
 #include "presenters/common/View.h"
 #include "presenters/common/Windows.h"
 #include "presenters/data/RemarksTexts.h"
@@ -129,12 +131,8 @@ inline constexpr int kExperimentalFermiLevel = 13;
 // beside the help file.
 inline constexpr const char* kReleaseNotesPage = "ReleaseNotes.html";
 
-inline constexpr const char* kVersionInformation = "Version 1.51 (2004/6/2)";
-inline constexpr const char* kProgramCaption = "KORV Ver. 1.51";
-
-// `path` with its extension (and the dot) replaced by `replacement`: (".spl") gives the
-// next stage's file, ("Con1.bmp") a figure name. A name without extension gets it appended.
-std::string ReplaceExtension(const std::string& path, const std::string& replacement);
+inline constexpr const char* kVersionInformation = "Version " KORV_VERSION " (" KORV_VERSION_DATE ")";
+inline constexpr const char* kProgramCaption = "KORV Ver. " KORV_VERSION;
 
 class MainPresenter {
  public:
