@@ -8,8 +8,8 @@
 
 #include "batch/Analyze.h"
 #include "batch/Convert.h"
-#include "batch/Dhes.h"
 #include "batch/Curvefit.h"
+#include "batch/Dhes.h"
 #include "batch/Excitedstates.h"
 #include "batch/Options.h"
 #include "core/Error.h"
@@ -19,6 +19,12 @@ using namespace korv::batch;
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C");
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Every command answers --help with its own part of the usage.
+  if (args.size() >= 2 && args[0].rfind("-", 0) != 0 &&
+      std::any_of(args.begin() + 1, args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; })) {
+    std::cout << UsageText(args[0]);
+    return 0;
+  }
   if (!args.empty() && args[0] == "dhes") return RunDhesCommand({args.begin() + 1, args.end()});
   if (!args.empty() && args[0] == "curve-fit")
     return RunCurveFitCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
