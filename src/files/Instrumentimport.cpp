@@ -1275,7 +1275,11 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
       if (direction != 0 && d != direction) ++r.sweeps;
       direction = d;
     }
-    if (repeated && r.sweeps < 2) r.sweeps = 2;
+    if (repeated) {
+      // As many sweeps as the most often met temperature has points.
+      std::map<double, int> count;
+      for (const Row* row : good) r.sweeps = std::max(r.sweeps, ++count[row->point.temperature]);
+    }
     if (r.sweeps > 1 && settings.average) {
       // The points of one temperature become their mean, at the line of the first.
       std::map<double, std::vector<std::size_t>> groups;
