@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "analyses/Curvefitting.h"
-#include "core/Hallanalysis.h"
-#include "presenters/Curvefitting.h"
-#include "presenters/MemoryView.h"
+#include "analyses/CurveFitting.h"
+#include "core/Analysis.h"
+#include "presenters/analyses/CurveFittingPresenter.h"
+#include "presenters/common/MemoryView.h"
 
 namespace {
 

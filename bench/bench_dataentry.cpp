@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "files/Instrumentimport.h"
-#include "presenters/Datasheet.h"
+#include "files/InstrumentImport.h"
+#include "presenters/data/DataSheetPresenter.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "analyses/Excitedstates.h"
+#include "analyses/ExcitedStates.h"
 #include "core/Ports.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Hallanalysis.h"
-#include "materials/Materialtable.h"
+#include "core/Analysis.h"
+#include "materials/MaterialTable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace {
 

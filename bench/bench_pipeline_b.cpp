@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace {
 

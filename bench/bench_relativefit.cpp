@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "analyses/Relativefit.h"
+#include "analyses/RelativeFit.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
-#include "files/Instrumentimport.h"
+#include "files/InstrumentImport.h"
 
 namespace {
 std::string scratchPath() {

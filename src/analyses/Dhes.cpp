@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "core/Error.h"
-#include "core/Headerblocks.h"
+#include "core/HeaderBlocks.h"
 #include "core/Numbers.h"
-#include "core/Textfile.h"
+#include "core/TextFile.h"
 
 namespace korv::dhes {
 namespace {

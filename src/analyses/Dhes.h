@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace korv::dhes {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "batch/Analyze.h"
-#include "batch/Convert.h"
-#include "batch/Curvefit.h"
-#include "batch/Dhes.h"
-#include "batch/Excitedstates.h"
-#include "batch/Options.h"
+#include "app/batch/AnalyzeCommand.h"
+#include "app/batch/ConvertCommand.h"
+#include "app/batch/CurveFitCommand.h"
+#include "app/batch/DhesCommand.h"
+#include "app/batch/ExcitedStatesCommand.h"
+#include "app/batch/Options.h"
 #include "core/Error.h"
 
 using namespace korv::batch;

@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "core/Hallanalysis.h"
-#include "help/Html.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
+#include "core/Analysis.h"
+#include "ui/help/HtmlWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
 
 int main(int argc, char* argv[]) {
   QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
@@ -35,8 +35,9 @@ int main(int argc, char* argv[]) {
       QStringLiteral("advanced"),
       QStringLiteral("Start with the Option menu shown, so that Advanced mode can be entered."));
   parser.addOption(advanced);
-  QCommandLineOption guidePath(QStringLiteral("guide-path"),
-                               QStringLiteral("Print the path of the user's guide that the help viewer opens, and exit."));
+  QCommandLineOption guidePath(
+      QStringLiteral("guide-path"),
+      QStringLiteral("Print the path of the user's guide that the help viewer opens, and exit."));
   parser.addOption(guidePath);
   parser.addPositionalArgument(QStringLiteral("measurement"), QStringLiteral("A measurement file (*.nT or *.pT)."),
                                QStringLiteral("[measurement]"));

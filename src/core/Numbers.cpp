@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/Error.h"
-#include "core/Textfile.h"
+#include "core/TextFile.h"
 
 namespace korv {
 namespace {
@@ -83,10 +83,10 @@ std::string nonFinite(double value) {
 }
 
 struct Pattern {
-  int intZeros = 0;     // '0' placeholders before the point
-  int intTotal = 0;     // all placeholders before the point
-  int fracZeros = 0;    // '0' placeholders after the point
-  int fracTotal = 0;    // all placeholders after the point
+  int intZeros = 0;   // '0' placeholders before the point
+  int intTotal = 0;   // all placeholders before the point
+  int fracZeros = 0;  // '0' placeholders after the point
+  int fracTotal = 0;  // all placeholders after the point
   bool exponent = false;
   bool exponentPlus = false;  // "E+" (sign always) or "E-" (sign only when negative)
   int exponentDigits = 0;
@@ -192,8 +192,7 @@ std::string FormatPattern(double value, std::string_view pattern) {
     }
     if (body.empty()) body = "0";
     std::string frac;
-    for (int i = 0; i < pat.fracTotal; ++i)
-      frac += d.digits == "0" ? '0' : digitAt(d, d.exponent - lead - i);
+    for (int i = 0; i < pat.fracTotal; ++i) frac += d.digits == "0" ? '0' : digitAt(d, d.exponent - lead - i);
     while (static_cast<int>(frac.size()) > pat.fracZeros && !frac.empty() && frac.back() == '0') frac.pop_back();
     if (!frac.empty()) body += "." + frac;
     body += 'E';

@@ -2,8 +2,8 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
-#include "core/Textfile.h"
-#include "files/Resultfiles.h"
+#include "core/TextFile.h"
+#include "files/ResultFiles.h"
 
 namespace korv {
 

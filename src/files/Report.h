@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace korv {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "core/Snapshot.h"
-#include "numerics/Levelfit.h"
+#include "numerics/LevelFit.h"
 
 using korv::levelfit::checked;
 using korv::levelfit::step;

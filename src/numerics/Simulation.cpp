@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 
 using korv::phys::K_BOLTZMANN;

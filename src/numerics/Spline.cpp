@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "core/Numbers.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Donoracceptor.h"
-#include "analyses/Oneimpurity.h"
+#include "analyses/DonorAcceptor.h"
+#include "analyses/OneImpurity.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
 

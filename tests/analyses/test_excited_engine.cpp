@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "support/AnalyticRecord.h"
 #include "ExcitedRecord.h"
-#include "analyses/Excitedstates.h"
+#include "analyses/ExcitedStates.h"
 #include "core/Error.h"
 #include "core/Numbers.h"
+#include "support/AnalyticRecord.h"
 
 using namespace korv::excited;
 using korv::test::FillExcitedRecord;

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "support/Files.h"
 #include "support/SampleComparison.h"
 

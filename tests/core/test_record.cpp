@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace {
 
@@ -172,7 +172,7 @@ TEST(AnalysisRecord, ClearAnalysisStagesKeepsTheRowsButResetsTheState) {
   EXPECT_EQ(a.CandidateSimulatedH.size(), 5u);
   EXPECT_EQ(a.CandidateSimulatedH[0].size(), 1u);
   EXPECT_EQ(a.HValues.size(), 4u);
-  EXPECT_EQ(a.HValues[1].size(), 3u);  // re-sized to four rows, not cleared
+  EXPECT_EQ(a.HValues[1].size(), 3u);     // re-sized to four rows, not cleared
   EXPECT_TRUE(a.RecalculationRequested);  // not part of this reset
 }
 

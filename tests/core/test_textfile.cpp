@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "core/Error.h"
-#include "core/Textencoding.h"
-#include "core/Textfile.h"
+#include "core/TextEncoding.h"
+#include "core/TextFile.h"
 
 namespace fs = std::filesystem;
 

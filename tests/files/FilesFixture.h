@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "support/Files.h"
 
 namespace korv::test {

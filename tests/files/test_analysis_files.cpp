@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "FilesFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 
 using namespace korv::test;
 

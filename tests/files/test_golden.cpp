@@ -10,11 +10,11 @@
 #include <sstream>
 
 #include "FilesFixture.h"
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "core/Numbers.h"
-#include "core/Textfile.h"
+#include "core/TextFile.h"
 #include "files/Report.h"
-#include "materials/Materialtable.h"
+#include "materials/MaterialTable.h"
 
 using namespace korv::test;
 namespace fs = std::filesystem;

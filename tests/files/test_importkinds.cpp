@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "core/Error.h"
-#include "files/Instrumentimport.h"
+#include "files/InstrumentImport.h"
 
 using namespace korv;
 

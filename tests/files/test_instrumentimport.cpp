@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "core/Error.h"
-#include "files/Instrumentimport.h"
+#include "files/InstrumentImport.h"
 
 using namespace korv;
 

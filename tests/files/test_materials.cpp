@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "core/Numbers.h"
-#include "materials/Materialtable.h"
-#include "materials/Semiconductortable.h"
+#include "materials/MaterialTable.h"
+#include "materials/SemiconductorTable.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "FilesFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "files/Report.h"
 
 using namespace korv::test;

@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "FilesFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 #include "support/SampleComparison.h"
 
 using namespace korv::test;

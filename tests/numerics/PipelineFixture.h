@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "core/Numbers.h"
 #include "support/Files.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "PipelineFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 
 namespace {
 

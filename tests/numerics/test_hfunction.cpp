@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "PipelineFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
-#include "numerics/Hfunction.h"
+#include "numerics/HFunction.h"
 
 namespace {
 

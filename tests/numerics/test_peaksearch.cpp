@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "PipelineFixture.h"
-#include "core/Hallanalysis.h"
-#include "numerics/Hfunction.h"
+#include "core/Analysis.h"
+#include "numerics/HFunction.h"
 
 namespace {
 

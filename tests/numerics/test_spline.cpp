@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "PipelineFixture.h"
+#include "core/Analysis.h"
 #include "core/Error.h"
-#include "core/Hallanalysis.h"
 
 namespace {
 

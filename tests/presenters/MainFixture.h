@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
-#include "presenters/MainCharts.h"
-#include "presenters/MainControls.h"
-#include "presenters/Mainpresenter.h"
-#include "presenters/MemoryView.h"
-#include "presenters/Windows.h"
+#include "core/Analysis.h"
+#include "presenters/common/MemoryView.h"
+#include "presenters/common/Windows.h"
+#include "presenters/main/MainCharts.h"
+#include "presenters/main/MainControls.h"
+#include "presenters/main/MainPresenter.h"
 #include "support/Files.h"
 
 namespace korv::ui::testing {
@@ -110,7 +110,7 @@ class MainWindow : public ::testing::Test {
   Analysis record;
   MemoryView view{MainControlList(), MainCharts()};
   RecordingWindows windows;
-  TFormMainPresenter presenter{record};
+  MainPresenter presenter{record};
   TempFolder folder{"w"};
 
  private:

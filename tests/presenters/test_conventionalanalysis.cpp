@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "analyses/Oneimpurity.h"
+#include "MainFixture.h"
+#include "analyses/OneImpurity.h"
 #include "core/Numbers.h"
-#include "presenters/Conventionalanalysis.h"
-#include "presenters/Conventionalanalysis2.h"
-#include "presenters/MainFixture.h"
-#include "presenters/MemoryView.h"
+#include "presenters/analyses/DonorAcceptorPresenter.h"
+#include "presenters/analyses/OneImpurityPresenter.h"
+#include "presenters/common/MemoryView.h"
 
 namespace korv::ui {
 using korv::FormatHeaderReal;
@@ -57,7 +57,7 @@ class OneImpurityWindow : public ::testing::Test {
   TempFolder folder{"cno"};
   Analysis record;
   MemoryView view{ConventionalAnalysisControls(), ConventionalAnalysisCharts()};
-  ConventionalAnalysisPresenter presenter{record, view};
+  OneImpurityPresenter presenter{record, view};
 };
 
 TEST_F(OneImpurityWindow, PrepareShowsTheTypeSetAndTheWholeRange) {
@@ -202,7 +202,7 @@ class DonorAcceptorWindow : public ::testing::Test {
   TempFolder folder{"cnc"};
   Analysis record;
   MemoryView view{ConventionalAnalysis2Controls(), ConventionalAnalysis2Charts()};
-  ConventionalAnalysis2Presenter presenter{record, view};
+  DonorAcceptorPresenter presenter{record, view};
   std::vector<bool> confirmations;
 };
 

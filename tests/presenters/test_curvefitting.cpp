@@ -1,6 +1,6 @@
 // The curve-fitting window's presenter over an in-memory window: opening, the table and its
 // packing, the range commands, "Curve Fitting" with its caption, the weight, the file and figures.
-#include "presenters/Curvefitting.h"
+#include "presenters/analyses/CurveFittingPresenter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "core/Error.h"
 #include "core/Numbers.h"
-#include "presenters/MemoryView.h"
+#include "presenters/common/MemoryView.h"
 
 using namespace korv::ui;
 using namespace korv::curvefit;

@@ -6,9 +6,9 @@
 
 #include <unistd.h>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "core/Numbers.h"
-#include "presenters/Datasheet.h"
+#include "presenters/data/DataSheetPresenter.h"
 #include "support/FakeDataView.h"
 #include "support/Files.h"
 

@@ -9,8 +9,8 @@
 #include <set>
 
 #include "numerics/PipelineFixture.h"
-#include "presenters/Dhes.h"
-#include "presenters/MemoryView.h"
+#include "presenters/analyses/DhesPresenter.h"
+#include "presenters/common/MemoryView.h"
 
 using namespace korv::ui;
 namespace ser = korv::ui::dhesseries;

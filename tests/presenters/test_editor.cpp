@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "presenters/Editor.h"
+#include "presenters/data/EditorPresenter.h"
 #include "support/FakeDataView.h"
 #include "support/Files.h"
 

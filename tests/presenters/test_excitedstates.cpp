@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "../analyses/ExcitedRecord.h"
 #include "MainFixture.h"
+#include "analyses/ExcitedRecord.h"
 #include "core/Numbers.h"
-#include "presenters/Excitedstates.h"
-#include "presenters/MemoryView.h"
+#include "presenters/analyses/ExcitedStatesPresenter.h"
+#include "presenters/common/MemoryView.h"
 
 namespace korv::ui {
 namespace {

@@ -4,9 +4,9 @@
 #include <clocale>
 #include <filesystem>
 
-#include "core/Hallanalysis.h"
-#include "presenters/Editor.h"
-#include "presenters/Formatconvert.h"
+#include "core/Analysis.h"
+#include "presenters/data/ConvertPresenter.h"
+#include "presenters/data/EditorPresenter.h"
 #include "support/FakeDataView.h"
 #include "support/Files.h"
 

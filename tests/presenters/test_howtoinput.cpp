@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presenters/Howtoinput.h"
+#include "presenters/data/HowToInputPresenter.h"
 #include "support/FakeDataView.h"
 
 using namespace korv::ui;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presenters/Informationsemiconductor.h"
+#include "presenters/analyses/InformationPresenter.h"
 #include "support/FakeDataView.h"
 
 using namespace korv::ui;

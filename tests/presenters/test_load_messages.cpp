@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "presenters/MainFixture.h"
+#include "MainFixture.h"
 
 namespace korv::ui::testing {
 namespace {

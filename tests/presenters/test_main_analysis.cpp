@@ -298,7 +298,7 @@ TEST(Remarks, PrepareWritesTheFourTexts) {
   a.EnergyLevel[0] = 0.04391;
   a.TemporaryCompensatingDensity[1] = 2e15;
   a.EnergyLevel[1] = 0.2;
-  TFormRemarks r;
+  RemarksTexts r;
   r.prepare(a, 0);
   EXPECT_EQ(r.label, (std::array<std::string, 4>{}));  // any other level leaves the texts
   r.prepare(a, 1);

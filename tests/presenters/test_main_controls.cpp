@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "presenters/MainCharts.h"
-#include "presenters/MainControls.h"
-#include "presenters/Mainpresenter.h"
-#include "presenters/MemoryView.h"
+#include "presenters/common/MemoryView.h"
+#include "presenters/main/MainCharts.h"
+#include "presenters/main/MainControls.h"
+#include "presenters/main/MainPresenter.h"
 
 namespace korv::ui {
 namespace {

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "MainFixture.h"
-#include "core/Headerblocks.h"
+#include "core/HeaderBlocks.h"
 #include "core/Numbers.h"
 
 namespace korv::ui::testing {
@@ -169,7 +169,7 @@ TEST_F(RandomSequences, NoEnabledCommandLeadsToNonsense) {
     Analysis record;
     MemoryView view{MainControlList(), MainCharts()};
     RecordingWindows windows;
-    TFormMainPresenter presenter{record};
+    MainPresenter presenter{record};
     presenter.Attach(view, windows);
     presenter.FormCreate(random() % 2 == 0);
     TempFolder folder("rnd" + std::to_string(run));

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "presenters/Obtainedresults.h"
+#include "presenters/data/ObtainedResultsPresenter.h"
 #include "support/FakeDataView.h"
 #include "support/Files.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presenters/Remarksdialog.h"
+#include "presenters/data/RemarksDialogPresenter.h"
 #include "support/FakeDataView.h"
 
 using namespace korv::ui;
@@ -16,7 +16,7 @@ TEST(RemarksDialog, ShowsThePreparedTextsAndReturnsTheChoice) {
   a.LowestKT = 0.05;
   a.TemporaryCompensatingDensity[0] = -1.234e15;
   a.EnergyLevel[0] = 0.0451;
-  TFormRemarks remarks;
+  RemarksTexts remarks;
   remarks.prepare(a, 1);
   dialog.Prepare(remarks);
   EXPECT_EQ(view.Text("Label1"), "The second energy level obtained in H2 may not be reliable.");
@@ -40,7 +40,7 @@ TEST(RemarksDialog, NeverPreparedShowsEmptyLabels) {
   korv::test::FakeDataView view(RemarksDialogControls());
   RemarksDialogPresenter dialog(view);
   view.SetText("Label1", "old");
-  TFormRemarks never;
+  RemarksTexts never;
   never.prepare(Analysis{}, 0);  // level 0 leaves the texts empty
   dialog.Prepare(never);
   for (const char* l : {"Label1", "Label2", "Label3", "Label4"}) EXPECT_EQ(view.Text(l), "") << l;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presenters/Samplecondition.h"
+#include "presenters/data/SampleConditionPresenter.h"
 #include "support/FakeDataView.h"
 
 using namespace korv::ui;

@@ -2,11 +2,11 @@
 // pattern would print 1e14 as "100000000000000", unreadable beside the other windows.
 #include <gtest/gtest.h>
 
-#include "presenters/Conventionalanalysis.h"
-#include "presenters/Conventionalanalysis2.h"
-#include "presenters/Curvefitting.h"
-#include "presenters/Dhes.h"
-#include "presenters/Excitedstates.h"
+#include "presenters/analyses/CurveFittingPresenter.h"
+#include "presenters/analyses/DhesPresenter.h"
+#include "presenters/analyses/DonorAcceptorPresenter.h"
+#include "presenters/analyses/ExcitedStatesPresenter.h"
+#include "presenters/analyses/OneImpurityPresenter.h"
 
 namespace korv::ui {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 #include "core/Ports.h"
 
 namespace korv::test {

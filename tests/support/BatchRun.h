@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "support/Files.h"
+#include "Files.h"
 
 namespace korv::test {
 

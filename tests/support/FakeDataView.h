@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "presenters/MemoryView.h"
+#include "presenters/common/MemoryView.h"
 
 namespace korv::test {
 

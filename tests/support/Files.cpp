@@ -1,4 +1,4 @@
-#include "support/Files.h"
+#include "Files.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

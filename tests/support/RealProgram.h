@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "support/ScriptedDialogs.h"
+#include "ScriptedDialogs.h"
+#include "core/Analysis.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
 
 namespace korv::test {
 

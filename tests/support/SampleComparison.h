@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Hallanalysis.h"
+#include "core/Analysis.h"
 
 namespace korv::test {
 

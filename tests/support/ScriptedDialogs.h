@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/Qtview.h"
+#include "ui/widgets/QtView.h"
 
 namespace korv::test {
 

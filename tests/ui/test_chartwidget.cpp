@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "presenters/MainCharts.h"
-#include "widgets/Chartwidget.h"
+#include "presenters/main/MainCharts.h"
+#include "ui/widgets/ChartWidget.h"
 
 using namespace korv::ui;
 

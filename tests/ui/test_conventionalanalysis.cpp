@@ -13,16 +13,16 @@
 #include <deque>
 #include <memory>
 
-#include "analyses/Conventionalanalysis.h"
-#include "analyses/Conventionalanalysis2.h"
-#include "analyses/Onedonoroneacceptorconfirmation.h"
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "presenters/Conventionalanalysis.h"
-#include "presenters/Conventionalanalysis2.h"
+#include "core/Analysis.h"
+#include "presenters/analyses/DonorAcceptorPresenter.h"
+#include "presenters/analyses/OneImpurityPresenter.h"
 #include "support/RealProgram.h"
-#include "widgets/Chartwidget.h"
+#include "ui/analyses/DonorAcceptorWindow.h"
+#include "ui/analyses/OneDonorOneAcceptorConfirmationWindow.h"
+#include "ui/analyses/OneImpurityWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
 
 using namespace korv::ui;
 

@@ -15,14 +15,14 @@
 #include <deque>
 #include <memory>
 
-#include "analyses/Curvefitting.h"
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "presenters/Curvefitting.h"
+#include "core/Analysis.h"
+#include "presenters/analyses/CurveFittingPresenter.h"
 #include "support/RealProgram.h"
-#include "widgets/Chartwidget.h"
-#include "widgets/Qtview.h"
+#include "ui/analyses/CurveFittingWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
+#include "ui/widgets/QtView.h"
 
 using namespace korv::ui;
 

@@ -12,13 +12,13 @@
 #include <QtTest>
 #include <memory>
 
-#include "core/Hallanalysis.h"
-#include "data/Datasheet.h"
-#include "data/Formatconvert.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
+#include "core/Analysis.h"
 #include "support/ScriptedDialogs.h"
-#include "widgets/Chartwidget.h"
+#include "ui/data/ConvertWindow.h"
+#include "ui/data/DataSheetWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
 
 using namespace korv::ui;
 

@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/Hallanalysis.h"
-#include "data/Datasheet.h"
-#include "presenters/Datasheet.h"
+#include "core/Analysis.h"
+#include "presenters/data/DataSheetPresenter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/data/DataSheetWindow.h"
 
 using namespace korv::ui;
 

@@ -14,14 +14,14 @@
 #include <deque>
 #include <memory>
 
-#include "analyses/Dhes.h"
-#include "core/Hallanalysis.h"
-#include "help/Html.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "presenters/Dhes.h"
+#include "core/Analysis.h"
+#include "presenters/analyses/DhesPresenter.h"
 #include "support/RealProgram.h"
-#include "widgets/Chartwidget.h"
+#include "ui/analyses/DhesWindow.h"
+#include "ui/help/HtmlWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
 
 using namespace korv::ui;
 

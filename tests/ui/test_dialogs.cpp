@@ -18,14 +18,14 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "data/Automaticevaluationtype.h"
-#include "data/Cautiondeeplevel.h"
-#include "data/Functiontype.h"
-#include "data/Progressreport.h"
-#include "data/Remarks.h"
-#include "help/Html.h"
-#include "widgets/Formulas.h"
-#include "widgets/Qtview.h"
+#include "ui/data/AutomaticEvaluationTypeWindow.h"
+#include "ui/data/DeepLevelWindow.h"
+#include "ui/data/FunctionTypeWindow.h"
+#include "ui/data/ProgressReportWindow.h"
+#include "ui/data/RemarksDialog.h"
+#include "ui/help/HtmlWindow.h"
+#include "ui/widgets/Formulas.h"
+#include "ui/widgets/QtView.h"
 
 using namespace korv::ui;
 
@@ -101,7 +101,7 @@ class DialogsTest : public QObject {
   void remarksShowTheirTextsAndReturnTheChoice() {
     korv::ui::RemarksDialog remarks;
     QCOMPARE(remarks.windowTitle(), QString("Remarks!"));
-    korv::ui::TFormRemarks texts;
+    korv::ui::RemarksTexts texts;
     texts.label = {"first", "second", "third", "fourth"};
     remarks.Prepare(texts);
     QCOMPARE(remarks.findChild<QLabel*>("Label3")->text(), QString("third"));

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "data/Editor.h"
-#include "presenters/Editor.h"
+#include "presenters/data/EditorPresenter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/data/EditorWindow.h"
 
 using namespace korv::ui;
 

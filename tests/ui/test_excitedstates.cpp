@@ -13,14 +13,14 @@
 #include <deque>
 #include <memory>
 
-#include "analyses/Excitedstates.h"
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "presenters/Excitedstates.h"
+#include "core/Analysis.h"
+#include "presenters/analyses/ExcitedStatesPresenter.h"
 #include "support/RealProgram.h"
-#include "widgets/Chartwidget.h"
-#include "widgets/Qtview.h"
+#include "ui/analyses/ExcitedStatesWindow.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
+#include "ui/widgets/QtView.h"
 
 using namespace korv::ui;
 

@@ -9,10 +9,10 @@
 #include <QtTest>
 #include <cmath>
 
-#include "core/Hallanalysis.h"
-#include "data/Formatconvert.h"
-#include "presenters/Formatconvert.h"
+#include "core/Analysis.h"
+#include "presenters/data/ConvertPresenter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/data/ConvertWindow.h"
 
 using namespace korv::ui;
 

@@ -7,11 +7,11 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include "analyses/Informationsemiconductor.h"
-#include "data/Howtoinputdata.h"
-#include "presenters/Howtoinput.h"
-#include "presenters/Informationsemiconductor.h"
+#include "presenters/analyses/InformationPresenter.h"
+#include "presenters/data/HowToInputPresenter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/analyses/InformationWindow.h"
+#include "ui/data/HowToInputWindow.h"
 
 using namespace korv::ui;
 

@@ -24,13 +24,13 @@
 #include <deque>
 #include <memory>
 
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
-#include "presenters/MainControls.h"
+#include "core/Analysis.h"
+#include "presenters/main/MainControls.h"
 #include "support/ScriptedDialogs.h"
-#include "widgets/Chartwidget.h"
-#include "widgets/Formulas.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
+#include "ui/widgets/Formulas.h"
 
 using namespace korv::ui;
 

@@ -6,12 +6,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "core/Hallanalysis.h"
-#include "data/Obtainedresults.h"
-#include "data/Samplecondition.h"
-#include "presenters/Obtainedresults.h"
-#include "presenters/Samplecondition.h"
+#include "core/Analysis.h"
+#include "presenters/data/ObtainedResultsPresenter.h"
+#include "presenters/data/SampleConditionPresenter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/data/ObtainedResultsWindow.h"
+#include "ui/data/SampleConditionWindow.h"
 
 using namespace korv::ui;
 

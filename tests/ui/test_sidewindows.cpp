@@ -17,12 +17,12 @@
 #include <iterator>
 #include <map>
 
-#include "core/Hallanalysis.h"
-#include "main/Hall.h"
-#include "main/Mainwindows.h"
+#include "core/Analysis.h"
 #include "support/RealProgram.h"
-#include "widgets/Chartwidget.h"
-#include "widgets/Qtview.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/QtWindows.h"
+#include "ui/widgets/ChartWidget.h"
+#include "ui/widgets/QtView.h"
 
 using namespace korv::ui;
 

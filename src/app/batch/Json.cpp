@@ -1,4 +1,4 @@
-#include "batch/Json.h"
+#include "app/batch/Json.h"
 
 #include <charconv>
 #include <cmath>

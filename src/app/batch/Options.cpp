@@ -1,4 +1,4 @@
-#include "batch/Options.h"
+#include "app/batch/Options.h"
 
 #include "core/Numbers.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/Conventional.h"
+#include "app/batch/RangeWindowCommand.h"
 
 namespace korv::batch {
 

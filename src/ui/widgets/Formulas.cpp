@@ -1,4 +1,4 @@
-#include "widgets/Formulas.h"
+#include "ui/widgets/Formulas.h"
 
 #include <QRegularExpression>
 

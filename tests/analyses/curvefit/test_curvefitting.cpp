@@ -1,6 +1,6 @@
 // The curve-fitting engine: fit points, starting parameters, the Fermi-level bisection, the
 // Gauss-Newton step with its acceptance rule, the standard errors and the *.cft file.
-#include "analyses/Curvefitting.h"
+#include "analyses/CurveFitting.h"
 
 #include <gtest/gtest.h>
 
