@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         }
         if (!o.table.empty()) {
           try {
-            WriteTable(o.table, reports);
+            WriteTable(o.table, reports, o.fullPrecision);
             if (!o.quiet && !o.json)
               std::cout << "\nTable written: " << o.table << " (" << reports.size() << " rows)\n";
           } catch (const korv::Error& e) {

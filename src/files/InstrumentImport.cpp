@@ -516,9 +516,20 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn, int skipLines) 
     return std::any_of(cellsOf[k].begin(), cellsOf[k].end(),
                        [&](const std::string& c) { return startsWithNumber(c, layout.decimalComma); });
   };
-  while (firstData > 0 && firstData < content.size() && !isBracketLine(lines[content[firstData - 1]]) &&
-         (data[firstData - 1] || (holdsNumber(firstData - 1) && !isUnitsRow(cellsOf[firstData - 1]))))
-    --firstData;
+  for (;;) {
+    while (firstData > 0 && firstData < content.size() && !isBracketLine(lines[content[firstData - 1]]) &&
+           (data[firstData - 1] || (holdsNumber(firstData - 1) && !isUnitsRow(cellsOf[firstData - 1]))))
+      --firstData;
+    // A row of text between rows of the table ("pause", a note) belongs to it: refused, not names.
+    const std::size_t width = firstData < content.size() ? cellsOf[firstData].size() : 0;
+    if (firstData >= 2 && firstData < content.size() && !isBracketLine(lines[content[firstData - 1]]) &&
+        data[firstData - 2] && cellsOf[firstData - 2].size() == width && cellsOf[firstData - 1].size() == width &&
+        !isUnitsRow(cellsOf[firstData - 1])) {
+      firstData -= 2;
+      continue;
+    }
+    break;
+  }
   // A marker just above the names closes a settings block.
   std::size_t top = firstData;  // first content index of names/units
   if (firstData == content.size()) {
@@ -1026,8 +1037,9 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
     sheetFactor = 1 / (r.thickness * 1e-4);
     r.remark = "n = n_s/d from sheet densities [" + ImportUnitText(r.unit) + "], d = " + FormatGeneral(r.thickness) +
                " micron" +
-               (settings.thickness > 0 ? std::string(" as given")
-                                       : " from line " + std::to_string(layout.header.thicknessLine));
+               (settings.thickness > 0 && settings.thickness != layout.header.thickness
+                    ? std::string(" as given")
+                    : " from line " + std::to_string(layout.header.thicknessLine));
   }
 
   if (!trimmed(settings.reliabilityColumn).empty())
@@ -1221,6 +1233,11 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
     r.proposedType = holes ? "p-type" : "n-type";
   } else if (!layout.typeProposed.empty()) {
     r.proposedType = layout.typeProposed;
+  } else if (!hall && r.concentrationColumn < static_cast<int>(layout.names.size())) {
+    // A density column named "p" holds holes, one named "n" electrons.
+    const std::string name = lowered(trimmed(layout.names[r.concentrationColumn]));
+    if (startsWithWord(name, "p") || name.find("hole") != std::string::npos) r.namedType = "p-type";
+    if (startsWithWord(name, "n") || name.find("electron") != std::string::npos) r.namedType = "n-type";
   }
   r.conductionType = settings.conductionType == "n-type" || settings.conductionType == "p-type"
                          ? settings.conductionType

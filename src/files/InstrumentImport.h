@@ -185,6 +185,7 @@ struct ImportResult {
   // From the signs of R_H: "p-type" when most are positive, "n-type" when most are
   // negative, empty without a Hall coefficient.
   std::string proposedType;
+  std::string namedType;       // "p-type" for a density column named "p", "n-type" for "n"
   std::string conductionType;  // the type the rows were checked against
   int positiveRows = 0, negativeRows = 0;
   bool signedDensities = false;  // concentrations written negative for electrons
@@ -198,6 +199,9 @@ struct ImportResult {
   std::string remark;              // for the header's remark line: how the densities were made
   std::vector<std::string> hints;  // "°C? choose Temperature in °C", ...
   int sweeps = 1;                  // temperature sweeps found in the rows read
+
+  // The type the file proposes: by the signs or a Type column, else by the column's name.
+  const std::string& TypeOfFile() const { return proposedType.empty() ? namedType : proposedType; }
 
   int Accepted() const;  // points without refusal
   int Refused() const;   // points with a refusal

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/Error.h"
+#include "core/Plausibility.h"
 #include "files/InstrumentImport.h"
 
 using namespace korv;
@@ -253,6 +254,16 @@ TEST(ImportKinds, EachKindIsReadRightOrRefusedWithItsLine) {
        "temperature not above 0 K",
        "",
        {"Hint: °C? choose Temperature in °C"}},
+      {"a note between the rows",
+       "T (K)\tn (cm-3)\n100\t1e15\npause\tcryostat refill\n110\t2e15\n120\t3e15\n130\t4e15\n",
+       {},
+       4,
+       100,
+       1e15,
+       3,
+       "no number in the temperature column",
+       "",
+       {"Column names (line 1): T (K), n (cm-3)."}},
       {"m^-3 hint", "T\tn\n100\t1e21\n110\t2e21\n", {}, 2, 100, 1e21, 0, "", "", {"Hint: m⁻³? choose the unit"}},
   };
   for (const auto& c : cases) {
@@ -328,4 +339,18 @@ TEST(ImportKinds, UnitsAreReadInTheirCommonSpellings) {
 TEST(ImportKinds, QuotedLinesShowTabsAsBlanks) {
   EXPECT_EQ(QuotedLine("100\t\t2082\r"), "100  2082");
   EXPECT_EQ(QuotedLine(std::string("a\0b", 3)), "a?b");
+}
+
+TEST(ImportKinds, LevelDensitiesNoSampleCanHaveAreImplausible) {
+  const std::vector<double> measured{1e14, 2e16, 1.2e17};
+  const std::pair<EvaluatedLevel, const char*> cases[] = {
+      {{"H1", 2e16}, ""},
+      {{"H1", 1.2e20}, ""},  // 1000 times the largest measured: still plausible
+      {{"H2", -3.1e15}, "H2 density -3.10E+15 cm^-3 is negative"},
+      {{"H2", 5.75e23}, "H2 density 5.75E+23 cm^-3 is above 1E+23 cm^-3"},
+      {{"H3", 5.75e22},
+       "H3 density 5.75E+22 cm^-3 is more than 1000 times the largest measured concentration 1.20E+17 cm^-3"},
+  };
+  for (const auto& [level, what] : cases) EXPECT_EQ(ImplausibleLevels({level}, measured), what) << level.density;
+  EXPECT_EQ(ImplausibleLevels({{"H1", 2e16}, {"H2", -1}}, measured), "H2 density -1.00E+00 cm^-3 is negative");
 }

@@ -81,6 +81,8 @@ AnalyzeOptions parseAnalyze(Args& a) {
         throw UsageError("option --answer takes yes or no, not '" + v + "'");
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--full-precision") {
+      o.fullPrecision = true;
     } else if (arg == "--quiet") {
       o.quiet = true;
     } else if (arg == "--table") {
@@ -247,7 +249,10 @@ Usage:
       options; one that fails does not stop the others.
       --table FILE.tsv         one row per file (file, sample, semiconductor, type, density
                                and energy of each level, compensating density, status, first
-                               message), tab-separated with a row of column names
+                               warning or error), tab-separated with a row of column names;
+                               status "implausible: <what>" (exit status 1) for a level density
+                               below 0, above 1e23 cm^-3 or 1000 times the largest measured one
+      --full-precision         the table's numbers exact (default: 6 significant digits)
       --outdir DIR             where the files go (default: beside the measurement)
       --smoothness S           smoothness of the spline (default 5000)
       --mass M                 density-of-states effective mass (default: the material's)

@@ -21,6 +21,7 @@ struct AnalyzeOptions {
   std::string input;                // the file RunAnalyze analyses
   std::vector<std::string> inputs;  // every file of the command line, in order
   std::string table;                // one row per file into this TSV file; empty: none
+  bool fullPrecision = false;       // the table's numbers exact instead of 6 significant digits
   std::string outdir;               // empty: beside the input
   double smoothness = 5000;
   std::optional<double> mass;

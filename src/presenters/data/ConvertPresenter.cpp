@@ -335,8 +335,8 @@ void ConvertPresenter::UpdatePreview() {
     ImportSettings settings = Settings();
     ImportResult r = ImportMeasurement(text, settings);
     // The sign of R_H proposes the conduction type while none is chosen.
-    if (!r.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
-      view_.SetText("ComboBoxConductionType", r.proposedType);
+    if (!r.TypeOfFile().empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
+      view_.SetText("ComboBoxConductionType", r.TypeOfFile());
     out = r.Report(settings);
     if (const ImportedPoint* p = r.FirstRefused()) {
       out += "Line " + std::to_string(p->line) + (settings.dropRefused ? " is left out: " : " cannot be saved: ") +
@@ -348,10 +348,31 @@ void ConvertPresenter::UpdatePreview() {
       const std::string carrier = type == "p-type" ? "p" : "n";
       out += "\n" + padded("Line", 6) + padded("T cell", 12) + padded(hall ? "R_H cell" : carrier + " cell", 14) +
              padded("T [K]", 10) + carrier + " [cm^-3]\n";
-      for (const ImportedPoint& p : r.points) {
-        out += padded(std::to_string(p.line), 6) + padded(p.rawTemperature, 12) + padded(p.rawConcentration, 14);
-        out += p.refusal == Refusal::None ? padded(FormatPoint(p.temperature), 10) + FormatPoint(p.concentration) + "\n"
-                                          : "refused: " + shortRefusal(p) + "\n";
+      // Every line in the order of the text: the points, and the lines left out with their reason.
+      std::vector<std::string_view> textLines;
+      for (std::size_t pos = 0; pos <= text.size();) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        textLines.push_back(std::string_view(text).substr(pos, end - pos));
+        pos = end + 1;
+      }
+      std::size_t point = 0, note = 0;
+      constexpr int kRows = 20000;
+      for (int line = 1, rows = 0; line <= static_cast<int>(textLines.size()) && rows < kRows; ++line) {
+        while (note < r.notes.size() && r.notes[note].last < line) ++note;
+        if (point < r.points.size() && r.points[point].line == line) {
+          const ImportedPoint& p = r.points[point++];
+          out += padded(std::to_string(p.line), 6) + padded(p.rawTemperature, 12) + padded(p.rawConcentration, 14);
+          out += p.refusal == Refusal::None
+                     ? padded(FormatPoint(p.temperature), 10) + FormatPoint(p.concentration) + "\n"
+                     : "refused: " + shortRefusal(p) + "\n";
+          ++rows;
+        } else if (note < r.notes.size() && r.notes[note].first <= line && !r.notes[note].refused) {
+          std::string shown = QuotedLine(textLines[line - 1]);
+          if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
+          out += padded(std::to_string(line), 6) + padded(shown, 40) + "skipped: " + r.notes[note].reason + "\n";
+          ++rows;
+        }
       }
     }
     if (!r.notes.empty()) {
@@ -396,8 +417,8 @@ void ConvertPresenter::ButtonSaveDataClick() {
       if (p.refusal == Refusal::None) points.push_back({p.temperature, p.concentration, p.reliability});
     if (points.empty()) throw korv::Error(kNoPointsInText);
     SortByTemperature(points);
-    if (!converted.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
-      view_.SetText("ComboBoxConductionType", converted.proposedType);
+    if (!converted.TypeOfFile().empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
+      view_.SetText("ComboBoxConductionType", converted.TypeOfFile());
     header::SampleBlock sample = ReadSampleForm(view_);
     // The remark line says how the densities were made and which run they are.
     std::vector<std::string> how;
