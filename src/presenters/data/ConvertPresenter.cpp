@@ -219,6 +219,7 @@ void ConvertPresenter::Prepare() {
   names_.clear();
   runs_.clear();
   units_.clear();
+  proposedNames_.clear();
   view_.SetItems("ComboBoxColumnT", ColumnItems());
   view_.SetItems("ComboBoxColumnC", ColumnItems());
   view_.SetItems("ComboBoxColumnReliability", withNames({kNoReliabilityColumn}, ColumnItems()));
@@ -259,8 +260,30 @@ void ConvertPresenter::ComboBoxQuantityChange() {
 }
 
 void ConvertPresenter::offerLayout(const ImportLayout& layout) {
-  if (layout.names != names_ || layout.units != units_) {
+  // A window answers each change of a box with a new preview, which comes back here: the
+  // boxes are filled once, by the outer call.
+  if (offering_) return;
+  offering_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{offering_};
+  if (layout.names != names_) {
+    names_ = layout.names;
+    for (const char* box : {"ComboBoxColumnT", "ComboBoxColumnC"}) {
+      std::string chosen = view_.Text(box);
+      view_.SetItems(box, withNames(ColumnItems(), names_));
+      view_.SetText(box, chosen);
+    }
+    std::string chosen = view_.Text("ComboBoxColumnReliability");
+    view_.SetItems("ComboBoxColumnReliability", withNames(withNames({kNoReliabilityColumn}, ColumnItems()), names_));
+    view_.SetText("ComboBoxColumnReliability", chosen);
+  }
+  if (layout.names != proposedNames_ || layout.units != units_) {
     // The names and units propose what is left open; the preamble fills the empty sample form.
+    // Remembered first: a window answers each change of a box with a new preview.
+    proposedNames_ = layout.names;
+    units_ = layout.units;
     const ImportProposal p = ProposeImport(layout);
     auto columnChoice = [&](int c) {
       return c < static_cast<int>(layout.names.size()) && !layout.names[c].empty() ? layout.names[c]
@@ -287,18 +310,6 @@ void ConvertPresenter::offerLayout(const ImportLayout& layout) {
     if (h.thicknessLine) fill("EditThickness", FormatGeneral(h.thickness), true);
     if (h.fieldLine) fill("EditMagneticField", FormatGeneral(h.field), true);
     if (h.currentLine) fill("EditCurrent", FormatGeneral(h.current), true);
-    units_ = layout.units;
-  }
-  if (layout.names != names_) {
-    names_ = layout.names;
-    for (const char* box : {"ComboBoxColumnT", "ComboBoxColumnC"}) {
-      std::string chosen = view_.Text(box);
-      view_.SetItems(box, withNames(ColumnItems(), names_));
-      view_.SetText(box, chosen);
-    }
-    std::string chosen = view_.Text("ComboBoxColumnReliability");
-    view_.SetItems("ComboBoxColumnReliability", withNames(withNames({kNoReliabilityColumn}, ColumnItems()), names_));
-    view_.SetText("ComboBoxColumnReliability", chosen);
   }
   if (layout.runs != runs_) {
     runs_ = layout.runs;

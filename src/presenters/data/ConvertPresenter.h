@@ -88,7 +88,8 @@ class ConvertPresenter {
   void offerLayout(const ImportLayout& layout);
 
   std::string path_;
-  std::vector<std::string> names_, runs_, units_;
+  std::vector<std::string> names_, runs_, units_, proposedNames_;
+  bool offering_ = false;
   int skipLines_ = 0;
   std::string runColumn_;
   bool average_ = false;
