@@ -484,8 +484,11 @@ ImportLayout AnalyseLayout(std::string_view text, int runColumn, int skipLines) 
       ++counts[static_cast<std::size_t>(std::count(l.begin(), l.end(), '\t'))];
     }
     bool doubled = false;
-    for (std::size_t k = 0; k < judged && !doubled; ++k)
-      doubled = lines[judgedContent[k]].find("\t\t") != std::string_view::npos;
+    for (std::size_t k = 0; k < judged && !doubled; ++k) {
+      std::string_view l = lines[judgedContent[k]];
+      while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.remove_suffix(1);
+      doubled = l.find("\t\t") != std::string_view::npos || (!l.empty() && (l.back() == '\t' || l.front() == '\t'));
+    }
     layout.strictTabs = doubled && counts.size() == 1 && numeric > 0;
   }
 

@@ -307,3 +307,33 @@ TEST_F(Convert, ContextMenuWorksOnTheText) {
   EXPECT_EQ(view.clipboard[0].first, "RichEditConvert");
   EXPECT_EQ(view.clipboard[0].second, ClipboardAction::Paste);
 }
+
+// A file of several runs: the save dialog proposes a name per run, the remark says the run;
+// a refused row stops the save unless the good rows may be saved alone.
+TEST_F(Convert, RunsGetTheirOwnFileNameAndRefusedRowsMayBeLeftOut) {
+  view.openReplies.push_back(std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient.tsv");
+  convert.ButtonLoadAnotherDataClick();
+  EXPECT_EQ(convert.ProposedFileName("p-type", "180uA"),
+            std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient_180uA.pT");
+  EXPECT_EQ(convert.ProposedFileName("n-type", "0.50 T"),
+            std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient_0.50_T.nT");
+  EXPECT_EQ(convert.ProposedFileName("p-type", ""), std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient.pT");
+
+  view.SetText(kConvertText, "T (K)\tp (cm-3)\n100\t1e15\n110\t\n120\t3e15\n");
+  describe("p-type");
+  columns("1", "2");
+  view.saveReplies.push_back(target("dropped.pT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0], "Empty cell in the concentration column \n Check the Data!\nLine 3: 110 ");
+  EXPECT_EQ(record.DataCount, 0);
+  view.SetChecked(kConvertDropRefused, true);
+  view.saveReplies.push_back(target("dropped.pT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u) << view.errors.back();
+  EXPECT_EQ(record.DataCount, 2);
+  ASSERT_FALSE(view.notices.empty());
+  EXPECT_NE(view.notices.back().find("Refused and left out: lines 3 (first: Empty cell in the concentration column)."),
+            std::string::npos)
+      << view.notices.back();
+}
