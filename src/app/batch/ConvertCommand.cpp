@@ -143,6 +143,8 @@ ConvertReport RunConvert(const ConvertOptions& o) {
     r.failure = "option --hall-factor belongs to --quantity hall-coefficient";
     return r;
   }
+  if (Trim(view.Text("ComboBoxConductionType")).empty() && !r.result.TypeOfFile().empty())
+    view.SetText("ComboBoxConductionType", r.result.TypeOfFile());
   if (Trim(view.Text("ComboBoxConductionType")).empty()) {
     r.exitStatus = 2;
     r.failure = "convert needs --type n-type or --type p-type: neither the signs nor a Type column tell it";

@@ -346,8 +346,10 @@ void ConvertPresenter::UpdatePreview() {
     ImportSettings settings = Settings();
     ImportResult r = ImportMeasurement(text, settings);
     // The sign of R_H proposes the conduction type while none is chosen.
-    if (!r.TypeOfFile().empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
-      view_.SetText("ComboBoxConductionType", r.TypeOfFile());
+    // The signs of R_H or of the densities, or a Type column propose the type while none is
+    // chosen; a column's name only says it at saving (the user may still type it in).
+    if (!r.proposedType.empty() && Trim(view_.Text("ComboBoxConductionType")).empty())
+      view_.SetText("ComboBoxConductionType", r.proposedType);
     out = r.Report(settings);
     if (const ImportedPoint* p = r.FirstRefused()) {
       out += "Line " + std::to_string(p->line) + (settings.dropRefused ? " is left out: " : " cannot be saved: ") +
@@ -355,7 +357,8 @@ void ConvertPresenter::UpdatePreview() {
     }
     if (!r.points.empty()) {
       const bool hall = r.quantity == ImportQuantity::HallCoefficient;
-      const std::string type(Trim(view_.Text("ComboBoxConductionType")));
+      std::string type(Trim(view_.Text("ComboBoxConductionType")));
+      if (type.empty()) type = r.TypeOfFile();
       const std::string carrier = type == "p-type" ? "p" : "n";
       out += "\n" + padded("Line", 6) + padded("T cell", 12) + padded(hall ? "R_H cell" : carrier + " cell", 14) +
              padded("T [K]", 10) + carrier + " [cm^-3]\n";
