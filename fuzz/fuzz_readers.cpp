@@ -24,6 +24,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   if (data[0] & 0x80) {
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+    if (data[0] & 0x40) {
+      // Everything taken from the file: the table, CSV quoting, units of rows and names.
+      korv::ImportSettings s;
+      s.average = data[0] & 1;
+      if (data[0] & 2) s.runColumn = "2";
+      if (data[0] & 4) s.run = "0.5";
+      if (data[0] & 8) s.thickness = 500;
+      s.dropRefused = data[0] & 16;
+      korv::ImportLayout csv;
+      csv.separator = (data[0] & 32) ? korv::ImportSeparator::Comma : korv::ImportSeparator::Semicolon;
+      std::size_t pos = 0;
+      while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        const std::string_view line(text.data() + pos, end - pos);
+        (void)csv.Cells(line, 64);
+        (void)korv::ParseColumnUnit(line);
+        (void)korv::UnitOfName(line);
+        (void)korv::QuotedLine(line);
+        pos = end + 1;
+      }
+      try {
+        (void)korv::ProposeImport(korv::AnalyseLayout(text));
+        korv::ImportResult r = korv::ImportMeasurement(text, s);
+        (void)r.Report(s);
+      } catch (const korv::Error&) {
+      }
+      return 0;
+    }
     korv::ImportSettings s;
     s.temperatureColumn = (data[0] & 1) ? "2" : "1";
     s.concentrationColumn = (data[0] & 1) ? "3" : "2";

@@ -178,7 +178,8 @@ TEST_F(Convert, AHallCoefficientProposesTheTypeLeavesOutDisagreeingRowsAndStates
   ASSERT_TRUE(view.errors.empty()) << view.errors[0];
   ASSERT_EQ(record.DataCount, 3);
   EXPECT_DOUBLE_EQ(record.Concentration[0], 1.2 / (1.6021e-19 * 2));
-  EXPECT_EQ(record.Remark, "n = r_H/(q*|R_H|) from R_H [cm^3/C], Hall factor r_H = 1.2");
+  // The chosen run of a file of several runs is said in the remark too.
+  EXPECT_EQ(record.Remark, "n = r_H/(q*|R_H|) from R_H [cm^3/C], Hall factor r_H = 1.2; run x of column 1 \"run\"");
   ASSERT_EQ(view.notices.size(), 1u);
   EXPECT_EQ(view.notices[0],
             "Skipped: 1 header line, 1 line of other runs, 1 row whose R_H sign disagrees with n-type (lines 6).");
@@ -282,7 +283,7 @@ TEST_F(Convert, AFailedWriteKeepsTheWindowOpenAndTheRecordEmpty) {
   EXPECT_EQ(view.Text(kConvertText), "300 1e15");
 }
 
-TEST_F(Convert, PreviewListsTheFirstPointsOnly) {
+TEST_F(Convert, PreviewListsEveryPoint) {
   std::string text;
   for (int i = 1; i <= 12; ++i) text += std::to_string(10 * i) + ", 1e15\n";
   view.SetText(kConvertText, text);
@@ -292,8 +293,9 @@ TEST_F(Convert, PreviewListsTheFirstPointsOnly) {
   const std::string p = view.Text(kConvertPreview);
   EXPECT_EQ(p.rfind("Read 12 points: T [K] from column 1, n [cm^-3] from column 2.\n", 0), 0u) << p;
   EXPECT_NE(p.find("Cells: blanks, tabs or commas, decimal point."), std::string::npos) << p;
-  EXPECT_NE(p.find("\n10     100          1e15           100        1e+15\n... (2 more)"), std::string::npos) << p;
-  EXPECT_EQ(p.find(" 110 "), std::string::npos) << p;
+  EXPECT_NE(p.find("\n10     100          1e15           100        1e+15\n11     110"), std::string::npos) << p;
+  EXPECT_NE(p.find("\n12     120          1e15           120        1e+15"), std::string::npos) << p;
+  EXPECT_EQ(p.find("more)"), std::string::npos) << p;
   // A choice that does not fit the text is said in the preview.
   columns("T", "2");
   EXPECT_EQ(view.Text(kConvertPreview), "There is no column named 'T': the text has no row of column names");
@@ -304,4 +306,34 @@ TEST_F(Convert, ContextMenuWorksOnTheText) {
   ASSERT_EQ(view.clipboard.size(), 1u);
   EXPECT_EQ(view.clipboard[0].first, "RichEditConvert");
   EXPECT_EQ(view.clipboard[0].second, ClipboardAction::Paste);
+}
+
+// A file of several runs: the save dialog proposes a name per run, the remark says the run;
+// a refused row stops the save unless the good rows may be saved alone.
+TEST_F(Convert, RunsGetTheirOwnFileNameAndRefusedRowsMayBeLeftOut) {
+  view.openReplies.push_back(std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient.tsv");
+  convert.ButtonLoadAnotherDataClick();
+  EXPECT_EQ(convert.ProposedFileName("p-type", "180uA"),
+            std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient_180uA.pT");
+  EXPECT_EQ(convert.ProposedFileName("n-type", "0.50 T"),
+            std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient_0.50_T.nT");
+  EXPECT_EQ(convert.ProposedFileName("p-type", ""), std::string(KORV_TEST_DATA) + "/real/ge_al_hall_coefficient.pT");
+
+  view.SetText(kConvertText, "T (K)\tp (cm-3)\n100\t1e15\n110\t\n120\t3e15\n");
+  describe("p-type");
+  columns("1", "2");
+  view.saveReplies.push_back(target("dropped.pT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u);
+  EXPECT_EQ(view.errors[0], "Empty cell in the concentration column \n Check the Data!\nLine 3: 110 ");
+  EXPECT_EQ(record.DataCount, 0);
+  view.SetChecked(kConvertDropRefused, true);
+  view.saveReplies.push_back(target("dropped.pT"));
+  convert.ButtonSaveDataClick();
+  ASSERT_EQ(view.errors.size(), 1u) << view.errors.back();
+  EXPECT_EQ(record.DataCount, 2);
+  ASSERT_FALSE(view.notices.empty());
+  EXPECT_NE(view.notices.back().find("Refused and left out: lines 3 (first: Empty cell in the concentration column)."),
+            std::string::npos)
+      << view.notices.back();
 }

@@ -1,5 +1,6 @@
 // Smoke test of the conversion window: its controls, loading a foreign CSV, the preview
 // of the chosen columns, and a save that reaches the record.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -114,6 +115,47 @@ class ConvertWindowTest : public QObject {
     QCOMPARE(record.DataCount, 60);
     QCOMPARE(record.ConductionType, std::string("n-type"));
     QVERIFY(std::fabs(record.Concentration.front() / 1.29523e13 - 1) < 1e-5);
+  }
+
+  // A quoted CSV with a preamble, a German marker and an empty cell: everything proposed by
+  // the file, the empty cell refused with its line, saved once the refused rows may be left out.
+  void convertsAQuotedCsvWithAPreambleAndAnEmptyCell() {
+    korv::test::ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    Analysis record;
+    TFormConvert window(record);
+    window.resize(1366, 740);
+    dialogs.opens.push_back(KORV_TEST_DATA "/import/quoted_preamble.csv");
+    dialogs.saves.push_back(dir.filePath("quoted.pT").toStdString());
+    const bool saved = window.Run([&](QDialog*) {
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QTest::mouseClick(window.findChild<QPushButton*>("ButtonLoadAnotherData"), Qt::LeftButton);
+      QCOMPARE(window.findChild<QComboBox*>("ComboBoxColumnT")->currentText(), QStringLiteral("T (K)"));
+      QCOMPARE(window.findChild<QComboBox*>("ComboBoxColumnC")->currentText(), QStringLiteral("p (cm^-3)"));
+      QCOMPARE(window.findChild<QLineEdit*>("EditSampleNumber")->text(), QStringLiteral("SiB-17"));
+      QCOMPARE(window.findChild<QLineEdit*>("EditThickness")->text(), QStringLiteral("525"));
+      window.findChild<QComboBox*>("ComboBoxSemiconductor")->setEditText("Si");
+      auto* preview = window.findChild<QPlainTextEdit*>("MemoPreview");
+      QTRY_VERIFY2(preview->toPlainText().startsWith("Read 39 points"), qPrintable(preview->toPlainText()));
+      for (const char* part : {"Settings block: lines 1-4, up to the marker [Daten].",
+                               "Line 12 cannot be saved: Empty cell in the concentration column.",
+                               "\n12     60.00                       refused: Empty cell in the concentration column",
+                               "skipped: settings block up to the marker [Daten]", "p [cm^-3]"})
+        QVERIFY2(preview->toPlainText().contains(part), part);
+      window.findChild<QCheckBox*>(kConvertDropRefused)->setChecked(true);
+      QTRY_VERIFY(preview->toPlainText().contains("Line 12 is left out"));
+      korv::test::Screenshot(&window, "formatconvert_quoted_preamble");
+      QTest::mouseClick(window.findChild<QPushButton*>("ButtonSaveData"), Qt::LeftButton);
+    });
+    QVERIFY2(dialogs.errors.empty(), dialogs.errors.empty() ? "" : dialogs.errors[0].c_str());
+    QVERIFY(saved);
+    QCOMPARE(record.DataCount, 39);
+    QCOMPARE(record.SampleNumber, std::string("SiB-17"));
+    QCOMPARE(record.ConductionType, std::string("p-type"));  // from the column named p
+    QCOMPARE(dialogs.notices.size(), std::size_t(1));
+    QVERIFY2(dialogs.notices[0].find("Refused and left out: lines 12") != std::string::npos,
+             dialogs.notices[0].c_str());
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "app/batch/Json.h"
@@ -9,6 +10,7 @@
 #include "app/batch/SideCommand.h"
 #include "core/Analysis.h"
 #include "core/Numbers.h"
+#include "core/Plausibility.h"
 #include "core/TextFile.h"
 #include "presenters/common/MemoryView.h"
 #include "presenters/common/Windows.h"
@@ -29,13 +31,20 @@ constexpr int kMaxCalculations = 5;
 // answer is logged in order.
 class ScriptedView : public LoggingView {
  public:
-  explicit ScriptedView(std::vector<std::string>& log)
-      : LoggingView(korv::ui::MainControlList(), korv::ui::MainCharts(), log) {}
+  ScriptedView(std::vector<std::string>& log, std::vector<std::string>& errors)
+      : LoggingView(korv::ui::MainControlList(), korv::ui::MainCharts(), log), errors_(errors) {}
+  void ShowError(const std::string& text) override {
+    errors_.push_back(text);
+    LoggingView::ShowError(text);
+  }
   bool AskYesNo(const std::string& text) override {
     bool yes = MemoryView::AskYesNo(text);
     Log().push_back(text + (yes ? " [Yes]" : " [No]"));
     return yes;
   }
+
+ private:
+  std::vector<std::string>& errors_;
 };
 
 class Road {
@@ -45,7 +54,7 @@ class Road {
         r_(r),
         end_(end),
         a_(a),
-        view_(r.messages),
+        view_(r.messages, r.errors),
         main_(o.input, o.outdir, {o.smoothness, o.mass, o.minima}, r, &a, &view_),
         presenter_(main_.Presenter()) {}
 
@@ -53,6 +62,7 @@ class Road {
     if (!main_.Load()) return;
     r_.sample = a_.SampleNumber;
     walk();
+    judge();
     if (end_ && end_->then) end_->then(a_, r_);
   }
 
@@ -70,6 +80,17 @@ class Road {
     if (!step("ButtonSimulation") || !save("ButtonSaveSimulation", "sim", a_.SimulationFile)) return;
     if (!r_.files.empty() && r_.files.back().first == "sim") r_.files.back().first = sFunction() ? "simS" : "simH";
     saveReport(o_.outdir);
+  }
+
+  // Densities no sample can have make the result implausible, not done; the files stay.
+  void judge() {
+    std::vector<korv::EvaluatedLevel> levels;
+    for (const auto& e : r_.analyses) levels.push_back({e.name, e.density});
+    r_.implausible = korv::ImplausibleLevels(levels, a_.Concentration);
+    if (!r_.implausible.empty() && r_.exitStatus == 0) {
+      r_.exitStatus = 1;
+      r_.failure = "implausible: " + r_.implausible;
+    }
   }
 
   bool sFunction() const { return a_.FunctionType == 1; }
@@ -214,6 +235,7 @@ std::string SummaryText(const AnalyzeReport& r) {
   if (r.analyses.empty()) out << "(no analysis was evaluated)\n";
   out << "\nCompensating density: " << FormatPattern(r.compensatingDensity, "0.00E+00") << " cm^-3"
       << (r.evaluationFinished ? "" : " (not fixed by the evaluation)") << "\n";
+  if (!r.implausible.empty()) out << "Status: implausible: " << r.implausible << "\n";
   PrintMessagesAndFiles(out, r.messages, r.files);
   return out.str();
 }
@@ -243,6 +265,10 @@ std::string JsonText(const AnalyzeReport& r) {
   j.Key("evaluation_finished").Bool(r.evaluationFinished);
   WriteMessages(j, {&r.messages});
   WriteFiles(j, {&r.files});
+  j.Key("warnings").BeginArray();
+  for (const auto& e : r.errors) j.String(e);
+  j.EndArray();
+  j.Key("status").String(StatusText(r));
   if (r.exitStatus != 0) j.Key("error").String(r.failure);
   j.EndObject();
   return j.Text() + "\n";
@@ -265,11 +291,23 @@ std::string cell(std::string s) {
   return s;
 }
 
-const char* statusText(int exitStatus) { return exitStatus == 0 ? "done" : exitStatus == 1 ? "failed" : "unreadable"; }
+// Six significant digits for reading, or the exact text.
+std::string number(double v, bool fullPrecision) {
+  if (fullPrecision || !std::isfinite(v)) return exact(v);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.6g", v);
+  return buf;
+}
 
 }  // namespace
 
-std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports) {
+std::string StatusText(const AnalyzeReport& r) {
+  if (!r.implausible.empty()) return "implausible: " + r.implausible;
+  return r.exitStatus == 0 ? "done" : r.exitStatus == 1 ? "failed" : "unreadable";
+}
+
+std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports, bool fullPrecision) {
+  auto exact = [&](double v) { return number(v, fullPrecision); };
   std::vector<std::string> lines;
   std::string head = "file\tsample\tsemiconductor\ttype";
   for (int k = 1; k <= 3; ++k) head += "\tdensity_" + std::to_string(k) + "_cm-3\tenergy_" + std::to_string(k) + "_eV";
@@ -285,16 +323,17 @@ std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports) {
         line += "\t\t";
     }
     line += "\t" + (r.analyses.empty() ? std::string() : exact(r.compensatingDensity));
-    line += "\t" + std::string(statusText(r.exitStatus));
-    line += "\t" + cell(!r.failure.empty() ? r.failure : r.messages.empty() ? std::string() : r.messages.front());
+    line += "\t" + cell(StatusText(r));
+    // The first warning or error, not the progress of the road.
+    line += "\t" + cell(!r.failure.empty() ? r.failure : r.errors.empty() ? std::string() : r.errors.front());
     lines.push_back(line);
   }
   return lines;
 }
 
-void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports) {
+void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports, bool fullPrecision) {
   TextFileWriter w;
-  for (const auto& line : TableLines(reports)) w.Line(line);
+  for (const auto& line : TableLines(reports, fullPrecision)) w.Line(line);
   w.Commit(path);
 }
 

@@ -35,6 +35,8 @@ struct AnalyzeReport : RoadReport {
   std::vector<AnalysisResult> analyses;
   double compensatingDensity = 0;
   bool evaluationFinished = false;
+  std::vector<std::string> errors;  // the error boxes shown, in order
+  std::string implausible;          // what makes the result implausible; empty when nothing
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);
@@ -55,9 +57,12 @@ std::string JsonText(const AnalyzeReport& report);
 
 // The series table: a row of column names, then one row per report (file, sample,
 // semiconductor, type, density and energy of levels 1 to 3, compensating density, status,
-// first message), tab-separated; the numbers as the JSON output writes them.
-std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports);
+// first warning or error), tab-separated.
+// Numbers with 6 significant digits, or the shortest exact text with `fullPrecision`.
+std::vector<std::string> TableLines(const std::vector<AnalyzeReport>& reports, bool fullPrecision = false);
 // Writes the table (CR LF) atomically; throws korv::Error when it cannot.
-void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports);
+void WriteTable(const std::string& path, const std::vector<AnalyzeReport>& reports, bool fullPrecision = false);
+// "done", "failed", "unreadable" or "implausible: <what>".
+std::string StatusText(const AnalyzeReport& report);
 
 }  // namespace korv::batch

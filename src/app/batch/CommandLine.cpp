@@ -52,7 +52,7 @@ int analyzeCommand(const AnalyzeOptions& o, std::ostream& out, std::ostream& err
   }
   if (!o.table.empty()) {
     try {
-      WriteTable(o.table, reports);
+      WriteTable(o.table, reports, o.fullPrecision);
       if (!o.quiet && !o.json) out << "\nTable written: " << o.table << " (" << reports.size() << " rows)\n";
     } catch (const korv::Error& e) {
       err << "korv-batch: " << e.what() << "\n";
@@ -78,6 +78,12 @@ int convertCommand(const ConvertOptions& o, std::ostream& out, std::ostream& err
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const CommandHooks& hooks) {
+  // Every command answers --help with its own part of the usage.
+  if (args.size() >= 2 && args[0].rfind("-", 0) != 0 &&
+      std::any_of(args.begin() + 1, args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; })) {
+    out << UsageText(args[0]);
+    return 0;
+  }
   if (!args.empty() && args[0] == "dhes") return RunDhesCommand({args.begin() + 1, args.end()}, out, err);
   if (!args.empty() && args[0] == "curve-fit") return RunCurveFitCommand({args.begin() + 1, args.end()}, out, err);
   if (!args.empty() && args[0] == "excited-states")

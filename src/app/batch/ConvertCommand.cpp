@@ -5,6 +5,7 @@
 
 #include "core/Analysis.h"
 #include "core/Error.h"
+#include "core/Numbers.h"
 #include "files/InstrumentImport.h"
 #include "presenters/common/MemoryView.h"
 #include "presenters/data/ConvertPresenter.h"
@@ -59,34 +60,60 @@ ConvertReport RunConvert(const ConvertOptions& o) {
     return r;
   }
   window.SetSkipLines(o.skipLines);
-  view.SetText("ComboBoxColumnT", o.tColumn);
-  view.SetText("ComboBoxColumnC", o.nColumn);
+  window.SetRunColumn(o.runColumn);
+  window.SetAverage(o.average);
+  // The window proposed columns, quantity, unit and scale from the file; what was given wins.
+  if (!o.tColumn.empty()) view.SetText("ComboBoxColumnT", o.tColumn);
+  if (!o.nColumn.empty()) view.SetText("ComboBoxColumnC", o.nColumn);
   view.SetText("ComboBoxColumnReliability",
                o.reliabilityColumn.empty() ? korv::ui::kNoReliabilityColumn : o.reliabilityColumn);
-  view.SetText("ComboBoxQuantity", o.quantity == "hall-coefficient" ? korv::ui::kQuantityHallCoefficient
-                                                                    : korv::ui::kQuantityConcentration);
-  window.ComboBoxQuantityChange();
-  ImportUnit unit{};
-  ParseImportUnit(o.unit, unit);
-  view.SetText("ComboBoxUnit", ImportUnitText(unit));
+  if (!o.quantity.empty()) {
+    view.SetText("ComboBoxQuantity", o.quantity == "hall-coefficient" ? korv::ui::kQuantityHallCoefficient
+                                                                      : korv::ui::kQuantityConcentration);
+    window.ComboBoxQuantityChange();
+  }
+  if (!o.unit.empty()) {
+    ImportUnit unit{};
+    ParseImportUnit(o.unit, unit);
+    view.SetText("ComboBoxUnit", ImportUnitText(unit));
+  }
   view.SetText("EditHallFactor", o.hallFactor);
-  view.SetChecked("CheckBoxCelsius", o.celsius);
-  view.SetText("EditNameOfMeasurement", o.measurementName);
-  view.SetText("EditDateOfMeasurement", o.measurementDate);
+  if (o.celsiusGiven) view.SetChecked("CheckBoxCelsius", o.celsius);
+  view.SetChecked(korv::ui::kConvertDropRefused, o.dropRefused);
+  auto given = [&](const char* control, const std::string& value, const char* unset) {
+    if (value != unset) view.SetText(control, value);
+  };
+  given("EditNameOfMeasurement", o.measurementName, "");
+  given("EditDateOfMeasurement", o.measurementDate, "");
   view.SetText("EditNameOfAnalysis", o.analysisName);
   view.SetText("EditDateOfAnalysis", o.analysisDate);
   view.SetText("ComboBoxSemiconductor", o.semiconductor);
   view.SetText("ComboBoxConductionType", o.conductionType);
-  view.SetText("EditSampleNumber", o.sampleNumber);
+  given("EditSampleNumber", o.sampleNumber, "");
   view.SetText("EditComment", o.comment);
-  view.SetText("EditThickness", o.thickness);
-  view.SetText("EditMagneticField", o.magneticField);
-  view.SetText("EditCurrent", o.current);
+  given("EditThickness", o.thickness, "0");
+  given("EditMagneticField", o.magneticField, "0");
+  given("EditCurrent", o.current, "0");
 
   // A file of several runs needs the one to read: the window offers the first, a script says.
   const std::string text = view.Text(korv::ui::kConvertText);
-  const korv::ImportLayout layout = korv::AnalyseLayout(text, -1, o.skipLines);
-  if (o.run.empty() && layout.runs.size() > 1) {
+  korv::ImportLayout layout = korv::AnalyseLayout(text, -1, o.skipLines);
+  if (!o.runColumn.empty()) {
+    try {
+      korv::ImportSettings probe = window.Settings();
+      probe.temperatureColumn = probe.concentrationColumn = "1";
+      probe.average = true;
+      probe.quantity.reset();
+      probe.unit.reset();
+      probe.celsius.reset();
+      layout = korv::ImportMeasurement(text, probe).layout;
+    } catch (const korv::Error& e) {
+      r.exitStatus = 2;
+      r.failure = e.what();
+      return r;
+    }
+  }
+  if (o.run.empty() && !o.average && layout.runs.size() > 1) {
     // The first labels name the kind of run; a long list would bury the message.
     constexpr std::size_t kNamed = 10;
     std::string list;
@@ -101,10 +128,26 @@ ConvertReport RunConvert(const ConvertOptions& o) {
   window.UpdatePreview();
   try {
     const korv::ImportSettings settings = window.Settings();
-    r.report = korv::ImportMeasurement(text, settings).Report(settings);
+    const korv::ImportResult result = korv::ImportMeasurement(text, settings);
+    r.report = result.Report(settings);
+    r.result = result;
   } catch (const korv::Error& e) {
     r.exitStatus = 2;
     r.failure = e.what();
+    if (r.failure.find("repeated temperatures") != std::string::npos)
+      r.failure += " (--run-column COL --run VALUE, or --average)";
+    return r;
+  }
+  if (o.hallFactor != "1" && r.result.quantity != korv::ImportQuantity::HallCoefficient) {
+    r.exitStatus = 2;
+    r.failure = "option --hall-factor belongs to --quantity hall-coefficient";
+    return r;
+  }
+  if (Trim(view.Text("ComboBoxConductionType")).empty() && !r.result.TypeOfFile().empty())
+    view.SetText("ComboBoxConductionType", r.result.TypeOfFile());
+  if (Trim(view.Text("ComboBoxConductionType")).empty()) {
+    r.exitStatus = 2;
+    r.failure = "convert needs --type n-type or --type p-type: neither the signs nor a Type column tell it";
     return r;
   }
   view.saveAnswers.push_back(o.output);

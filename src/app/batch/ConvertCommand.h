@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/batch/Options.h"
+#include "files/InstrumentImport.h"
 
 namespace korv::batch {
 
@@ -12,8 +13,9 @@ struct ConvertReport {
   std::string failure;
   std::string output;
   int points = 0;
-  std::string notes;   // what the window said (lines skipped, ...)
-  std::string report;  // what was read, skipped and refused
+  std::string notes;          // what the window said (lines skipped, ...)
+  std::string report;         // what was read, skipped and refused
+  korv::ImportResult result;  // the same as data: points, lines left out with their reasons
 };
 
 ConvertReport RunConvert(const ConvertOptions& options);

@@ -81,6 +81,8 @@ AnalyzeOptions parseAnalyze(Args& a) {
         throw UsageError("option --answer takes yes or no, not '" + v + "'");
     } else if (arg == "--json") {
       o.json = true;
+    } else if (arg == "--full-precision") {
+      o.fullPrecision = true;
     } else if (arg == "--quiet") {
       o.quiet = true;
     } else if (arg == "--table") {
@@ -118,18 +120,29 @@ ConvertOptions parseConvert(Args& a) {
       o.reliabilityColumn = a.Column(arg);
     } else if (arg == "--run") {
       o.run = a.Value(arg);
+    } else if (arg == "--run-column") {
+      o.runColumn = a.Column(arg);
+    } else if (arg == "--average") {
+      o.average = true;
+    } else if (arg == "--drop-refused") {
+      o.dropRefused = true;
+    } else if (arg == "--kelvin") {
+      o.celsius = false;
+      o.celsiusGiven = true;
     } else if (arg == "--quantity") {
       o.quantity = a.Value(arg);
       if (o.quantity != "concentration" && o.quantity != "hall-coefficient")
         throw UsageError("option --quantity takes concentration or hall-coefficient, not '" + o.quantity + "'");
     } else if (arg == "--unit") {
       o.unit = a.Value(arg);
-      if (o.unit != "cm-3" && o.unit != "m-3" && o.unit != "cm3/C" && o.unit != "m3/C")
-        throw UsageError("option --unit takes cm-3, m-3, cm3/C or m3/C, not '" + o.unit + "'");
+      if (o.unit != "cm-3" && o.unit != "m-3" && o.unit != "cm3/C" && o.unit != "m3/C" && o.unit != "cm-2" &&
+          o.unit != "m-2")
+        throw UsageError("option --unit takes cm-3, m-3, cm3/C, m3/C, cm-2 or m-2, not '" + o.unit + "'");
     } else if (arg == "--hall-factor") {
       o.hallFactor = FormatGeneral(a.Positive(arg));
     } else if (arg == "--celsius") {
       o.celsius = true;
+      o.celsiusGiven = true;
     } else if (arg == "--type") {
       o.conductionType = a.Value(arg);
       if (o.conductionType != "n-type" && o.conductionType != "p-type")
@@ -171,16 +184,15 @@ ConvertOptions parseConvert(Args& a) {
     }
   }
   if (o.input.empty()) throw UsageError("convert needs the file to convert");
-  if (o.tColumn.empty() || o.nColumn.empty()) throw UsageError("convert needs --t-column and --n-column");
+  // Columns, quantity, unit and type left open are taken from the file where it tells them.
   const bool hallUnit = o.unit == "cm3/C" || o.unit == "m3/C";
-  if (o.quantity.empty()) o.quantity = hallUnit ? "hall-coefficient" : "concentration";
+  if (o.quantity.empty() && !o.unit.empty()) o.quantity = hallUnit ? "hall-coefficient" : "concentration";
   const bool hall = o.quantity == "hall-coefficient";
-  if (o.unit.empty()) o.unit = hall ? "cm3/C" : "cm-3";
-  if (hall != hallUnit) throw UsageError("option --unit " + o.unit + " does not belong to --quantity " + o.quantity);
-  if (o.hallFactor != "1" && !hall) throw UsageError("option --hall-factor belongs to --quantity hall-coefficient");
-  // The sign of a Hall coefficient proposes the type; a concentration says nothing of it.
-  if (o.conductionType.empty() && !hall)
-    throw UsageError("convert needs --type n-type or --type p-type (or a Hall coefficient, whose sign tells)");
+  if (!o.unit.empty() && hall != hallUnit)
+    throw UsageError("option --unit " + o.unit + " does not belong to --quantity " + o.quantity);
+  if (o.hallFactor != "1" && o.quantity == "concentration")
+    throw UsageError("option --hall-factor belongs to --quantity hall-coefficient");
+  if (o.average && !o.run.empty()) throw UsageError("option --average reads every run; --run chooses one");
   if (o.output.empty()) throw UsageError("convert needs -o FILE.nT or -o FILE.pT");
   return o;
 }
@@ -237,7 +249,10 @@ Usage:
       options; one that fails does not stop the others.
       --table FILE.tsv         one row per file (file, sample, semiconductor, type, density
                                and energy of each level, compensating density, status, first
-                               message), tab-separated with a row of column names
+                               warning or error), tab-separated with a row of column names;
+                               status "implausible: <what>" (exit status 1) for a level density
+                               below 0, above 1e23 cm^-3 or 1000 times the largest measured one
+      --full-precision         the table's numbers exact (default: 6 significant digits)
       --outdir DIR             where the files go (default: beside the measurement)
       --smoothness S           smoothness of the spline (default 5000)
       --mass M                 density-of-states effective mass (default: the material's)
@@ -251,23 +266,32 @@ Usage:
       --json                   print one JSON object instead of the summary
       --quiet                  print nothing but errors
 
-  korv-batch convert FOREIGN.txt --t-column COL --n-column COL [--type n-type|p-type] -o FILE.nT [options]
+  korv-batch convert FOREIGN.txt [--t-column COL --n-column COL] [--type n-type|p-type] -o FILE.nT [options]
       Converts a text file of columns into a measurement file, as the conversion window does:
-      cells separated by blanks, tabs, commas or semicolons (a decimal comma where the numbers
-      need it); comment lines (#, %, ;, //), a settings block up to a [Data] marker line and a
-      row of column names are skipped; a column COL is a number (1 to 15) or a name of that row.
-      Prints what was read, skipped and refused.
+      cells separated by blanks, tabs, commas (quoted cells as in CSV) or semicolons (a decimal
+      comma where the numbers need it); comment lines (#, %, ;, //), a preamble or a settings
+      block up to a marker line such as [Data], a row of column names and a row of units are
+      skipped; the preamble's sample, thickness, field, current and date go into the header.
+      A column COL is a number (1 to 15) or a name of that row; left out, the names and units
+      propose them. Prints what was read, skipped and refused.
       -o FILE.nT|FILE.pT    the measurement file to write (also --output)
       --quiet               print nothing but errors
-      --quantity concentration|hall-coefficient   what the n column holds (default: from --unit,
-                               else concentration); n = r_H/(q*|R_H|) from a Hall coefficient
-      --unit cm-3|m-3|cm3/C|m3/C   unit of the n column (default cm-3, or cm3/C for R_H)
+      --t-column COL  --n-column COL   the columns of T and of n (or R_H)
+      --quantity concentration|hall-coefficient   what the n column holds (default: from the
+                               file's units or names, else concentration); n = r_H/(q*|R_H|)
+      --unit cm-3|m-3|cm3/C|m3/C|cm-2|m-2   unit of the n column (default: from the file, else
+                               cm-3, or cm3/C for R_H); sheet densities are divided by the
+                               thickness (from the file or --thickness)
       --hall-factor R       Hall factor r_H (default 1; stated in the file's remark line)
-      --type n-type|p-type  conduction type; with R_H the signs propose it, and rows whose sign
-                            disagrees with the type are left out and listed
+      --type n-type|p-type  conduction type; the signs of R_H or of the densities, or a Type
+                            column propose it, and rows that disagree are left out and listed
       --run LABEL           the run to read from a file of several runs (a column named "run", or
-                            the first column of repeated text labels); needed when there are several
-      --celsius             temperatures in degrees Celsius
+                            the first column of repeated text labels); needed when there are several.
+                            A number matches by value: --run 0.5 reads the rows with 0.50
+      --run-column COL      the column that tells the runs apart (a field or current column)
+      --average             average the points of one temperature (repeated sweeps)
+      --drop-refused        save the good rows and list the refused ones instead of stopping
+      --celsius | --kelvin  temperatures in degrees Celsius or kelvin (default: from the file)
       --reliability-column COL   reliability of each point (default 1)
       --semiconductor NAME  --sample NUMBER  --comment TEXT
       --measurement-name TEXT  --measurement-date TEXT  --analysis-name TEXT  --analysis-date TEXT
@@ -323,6 +347,23 @@ Usage:
 Exit status: 0 success, 1 a step of the analysis failed (files written so far are kept),
 2 bad usage or an unreadable input; for several files, the worst of them.
 )");
+}
+
+std::string UsageText(const std::string& command) {
+  const std::string all = UsageText();
+  const std::string head = "\n  korv-batch " + command;
+  std::size_t at = all.find(head + " ");
+  if (at == std::string::npos) at = all.find(head + "\n");
+  if (at == std::string::npos) {
+    // one-impurity and donor-acceptor share a section.
+    at = all.find(" " + command + " ");
+    if (at != std::string::npos) at = all.rfind("\n  korv-batch ", at);
+  }
+  if (at == std::string::npos) return all;
+  std::size_t end = all.find("\n  korv-batch ", at + 1);
+  std::size_t exit = all.find("\nExit status", at + 1);
+  end = std::min(end, exit);
+  return "Usage:" + all.substr(at, end - at) + "\n" + all.substr(exit + 1);
 }
 
 }  // namespace korv::batch

@@ -21,6 +21,7 @@ struct AnalyzeOptions {
   std::string input;                // the file RunAnalyze analyses
   std::vector<std::string> inputs;  // every file of the command line, in order
   std::string table;                // one row per file into this TSV file; empty: none
+  bool fullPrecision = false;       // the table's numbers exact instead of 6 significant digits
   std::string outdir;               // empty: beside the input
   double smoothness = 5000;
   std::optional<double> mass;
@@ -48,11 +49,15 @@ struct ConvertOptions {
   std::string output;
   // Columns by name or by number (1-based, as the conversion window offers them).
   std::string tColumn, nColumn, reliabilityColumn;
-  std::string quantity;  // "concentration" or "hall-coefficient"; empty: from the unit
-  std::string unit;      // "cm-3", "m-3", "cm3/C", "m3/C"; empty: the quantity's first
+  std::string quantity;  // "concentration" or "hall-coefficient"; empty: from the file or the unit
+  std::string unit;      // "cm-3", "m-3", "cm3/C", "m3/C", "cm-2", "m-2"; empty: from the file
   std::string hallFactor = "1";
   std::string run;
-  bool celsius = false;
+  std::string runColumn;  // empty: found in the file
+  bool celsius = false;   // given: --celsius or --kelvin
+  bool celsiusGiven = false;
+  bool average = false;
+  bool dropRefused = false;
   std::string conductionType;
   std::string semiconductor;
   std::string sampleNumber;
@@ -73,5 +78,8 @@ struct Command {
 Command ParseCommandLine(const std::vector<std::string>& args);
 
 std::string UsageText();
+// The part of the usage text of one command ("convert", "analyze", ...); the whole text when
+// there is none.
+std::string UsageText(const std::string& command);
 
 }  // namespace korv::batch

@@ -8,7 +8,10 @@
 // column, a decimal comma and a Hall coefficient R_H in place of the concentration are
 // understood and accounted for in the preview. Points the data sheet would refuse
 // (temperature or concentration not above 0) are refused here too, with the data sheet's
-// messages.
+// messages, and the preview gives the same reason as the error box. Names and units of
+// the file propose the columns, the quantity, the unit and the temperature scale; a
+// preamble's sample, thickness, field, current and date fill the sample form where it is
+// empty.
 #pragma once
 
 #include <cstdint>
@@ -34,8 +37,7 @@ inline constexpr const char* kSelectTemperatureColumn = "Please select the colum
 inline constexpr const char* kSelectConcentrationColumn = "Please select the column of the free carrier concentration";
 inline constexpr const char* kNoPointsInText = "No data point was found in the text with the chosen columns.";
 inline constexpr int kConvertColumns = 15;
-// Points listed by the preview.
-inline constexpr int kPreviewPoints = 10;
+inline constexpr const char* kConvertDropRefused = "CheckBoxDropRefused";
 
 inline constexpr const char* kQuantityConcentration = "Carrier concentration";
 inline constexpr const char* kQuantityHallCoefficient = "Hall coefficient R_H";
@@ -70,6 +72,11 @@ class ConvertPresenter {
   // Leading lines of the text that the reader leaves out whatever they hold (the command
   // line's --skip-lines; the window's user deletes such lines by hand). Reset by Prepare.
   void SetSkipLines(int lines) { skipLines_ = lines; }
+  // The command line's --run-column and --average (the window reads runs the layout finds).
+  void SetRunColumn(const std::string& column) { runColumn_ = column; }
+  void SetAverage(bool average) { average_ = average; }
+  // The file name the save dialog proposes for the text's chosen run.
+  std::string ProposedFileName(const std::string& conductionType, const std::string& run) const;
   // The reader's choices of the window, skipped lines included.
   ImportSettings Settings() const;
 
@@ -81,8 +88,11 @@ class ConvertPresenter {
   void offerLayout(const ImportLayout& layout);
 
   std::string path_;
-  std::vector<std::string> names_, runs_;
+  std::vector<std::string> names_, runs_, units_, proposedNames_;
+  bool offering_ = false;
   int skipLines_ = 0;
+  std::string runColumn_;
+  bool average_ = false;
 };
 
 }  // namespace korv::ui

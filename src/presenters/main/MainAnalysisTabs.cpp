@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Numbers.h"
+#include "core/Plausibility.h"
 #include "presenters/main/MainCaptions.h"
 #include "presenters/main/MainCharts.h"
 #include "presenters/main/MainControls.h"
@@ -210,6 +211,7 @@ void MainPresenter::evaluation(int k) {
       const std::string& adopted = a_.AdoptedLevelRangeMessage[k - 1];
       view_->ShowError(adopted.empty() ? a_.LevelRangeMessage[k - 1] : adopted);
       for (const char* l : {"LabelDensity", "LabelEnergy", "LabelCDensity"}) txt(l + K, "0");
+      txt("LabelPlausibilityH" + K, "");
       en("ButtonSaveH" + K, false);
       closeProgressWindows();
       return;
@@ -218,6 +220,12 @@ void MainPresenter::evaluation(int k) {
     txt("LabelDensity" + K, FormatPattern(a_.Density[k - 1], kDensity));
     txt("LabelEnergy" + K, FormatPattern(a_.EnergyLevel[k - 1], kEnergy));
     txt("LabelCDensity" + K, FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
+    {
+      // The same judgement as korv-batch analyze gives its status.
+      const std::string name = (a_.FunctionType == 1 ? "S" : "H") + K;
+      const std::string what = ImplausibleLevels({{name, a_.Density[k - 1]}}, a_.Concentration);
+      txt("LabelPlausibilityH" + K, what.empty() ? "" : "implausible: " + what);
+    }
     en("ButtonSaveH" + K, true);
     en("ButtonSaveFigureH" + K, false);
     FillSimulatedH(a_, *view_, k);

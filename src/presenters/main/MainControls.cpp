@@ -77,6 +77,8 @@ void resultGroup(Builder& b, int k, const std::string& group, const std::string&
   b.label("LabelCDensity" + s, "0", group);
   b.button("ButtonSaveH" + s, "Save Obtained Results (*.H" + s + ")", group);
   b.label("LabelFilenameH" + s, "", group);
+  // "implausible: ..." beside the result when the density cannot be true of a sample.
+  b.label("LabelPlausibilityH" + s, "", group);
   levelSymbols(b, "ImageH" + s, k, group);
 }
 

@@ -112,6 +112,7 @@ void MainPresenter::resetH1Display() {
 void MainPresenter::resetH1Evaluation() {
   view_->ClearSeries("ChartH1", series::kSimulatedH);
   for (const char* l : {"LabelDensity1", "LabelEnergy1", "LabelCDensity1"}) txt(l, "0");
+  txt("LabelPlausibilityH1", "");
   en("ButtonSaveH1", false);
   txt("LabelFilenameH1", "");
   en("ButtonSaveFigureH1", false);
@@ -133,6 +134,7 @@ void MainPresenter::dropUnreliableLevel(int from) {
 void MainPresenter::resetH2Evaluation() {
   for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH2", i);
   for (const char* l : {"LabelDensity2", "LabelEnergy2", "LabelCDensity2"}) txt(l, "0");
+  txt("LabelPlausibilityH2", "");
   en("ButtonSaveH2", false);
   txt("LabelFilenameH2", "");
   en("ButtonSaveFigureH2", false);
@@ -163,6 +165,7 @@ void MainPresenter::resetH2Display() {
 void MainPresenter::resetH3Evaluation() {
   for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH3", i);
   for (const char* l : {"LabelDensity3", "LabelEnergy3", "LabelCDensity3"}) txt(l, "0");
+  txt("LabelPlausibilityH3", "");
   en("ButtonSaveH3", false);
   txt("LabelFilenameH3", "");
   en("ButtonSaveFigureH3", false);

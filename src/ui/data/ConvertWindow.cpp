@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -16,6 +17,8 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSyntaxHighlighter>
+#include <QTextCharFormat>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,6 +32,29 @@ namespace korv::ui {
 namespace {
 
 QString captionOf(const std::string& name) { return ControlCaption(ConvertControls(), name); }
+
+// Rows of the preview that give no point stand out: refused ones red, skipped ones grey.
+class PreviewColours : public QSyntaxHighlighter {
+ public:
+  using QSyntaxHighlighter::QSyntaxHighlighter;
+
+ protected:
+  void highlightBlock(const QString& line) override {
+    QTextCharFormat f;
+    if (line.contains(QLatin1String("refused: ")) || line.contains(QLatin1String("cannot be saved"))) {
+      f.setForeground(QColor(0xb0, 0x00, 0x00));
+      f.setBackground(QColor(0xff, 0xe8, 0xe8));
+    } else if (line.contains(QLatin1String("skipped: "))) {
+      f.setForeground(QColor(0x70, 0x70, 0x70));
+      f.setBackground(QColor(0xf0, 0xf0, 0xf0));
+    } else if (line.startsWith(QLatin1String("Hint: "))) {
+      f.setForeground(QColor(0x80, 0x50, 0x00));
+    } else {
+      return;
+    }
+    setFormat(0, static_cast<int>(line.size()), f);
+  }
+};
 
 QLabel* label(QWidget* parent, const std::string& name) {
   auto* l = NewNamed<QLabel>(parent, name);
@@ -81,6 +107,8 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   celsius->setText(captionOf("CheckBoxCelsius"));
   auto* run = NewNamed<QComboBox>(import, "ComboBoxRun");
   auto* columnR = NewNamed<QComboBox>(import, "ComboBoxColumnReliability");
+  auto* dropRefused = NewNamed<QCheckBox>(import, kConvertDropRefused);
+  dropRefused->setText(captionOf(kConvertDropRefused));
   importLayout->addWidget(label(import, "LabelQuantity"), 0, 0);
   importLayout->addWidget(quantity, 0, 1);
   importLayout->addWidget(label(import, "LabelUnit"), 1, 0);
@@ -92,11 +120,14 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   importLayout->addWidget(run, 4, 1);
   importLayout->addWidget(label(import, "LabelColumnReliability"), 5, 0);
   importLayout->addWidget(columnR, 5, 1);
+  importLayout->addWidget(dropRefused, 6, 0, 1, 2);
 
   // The text with its context menu.
   text_ = NewNamed<QPlainTextEdit>(this, kConvertText);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(fixed);
+  // Tab-separated cells line up as columns.
+  text_->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(QLatin1Char('0')) * 14);
   text_->setContextMenuPolicy(Qt::CustomContextMenu);
   auto* popup = NewNamed<QMenu>(this, "PopupMenuConvert");
   const std::pair<const char*, ClipboardAction> clipboard[] = {
@@ -121,6 +152,7 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
   previewText->setReadOnly(true);
   previewText->setFont(fixed);
   previewText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  new PreviewColours(previewText->document());
   (new QVBoxLayout(previewBox))->addWidget(previewText);
 
   // The left column scrolls when the screen is lower than its boxes (a 1366x768 laptop).
@@ -164,7 +196,8 @@ TFormConvert::TFormConvert(Analysis& record, QWidget* parent) : QDialog(parent) 
     presenter_->ComboBoxQuantityChange();
     presenter_->UpdatePreview();
   }));
-  connect(celsius, &QCheckBox::toggled, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
+  for (QCheckBox* box : {celsius, dropRefused})
+    connect(box, &QCheckBox::toggled, this, view_->Guard([this] { presenter_->UpdatePreview(); }));
   connect(hallFactor, &QLineEdit::textChanged, preview_, qOverload<>(&QTimer::start));
   // The conduction type decides which R_H rows are left out.
   if (auto* type = findChild<QComboBox*>(QStringLiteral("ComboBoxConductionType")))

@@ -442,6 +442,12 @@ void TFormMain::LayOutAnalysis(int k) {
   lr->addWidget(Item("=cm"), r++, 2);
   lr->addLayout(Row({"ButtonSaveH" + s, ""}), r++, 0, 1, 3);
   lr->addLayout(Row({"=File:", "LabelFilenameH" + s, ""}), r++, 0, 1, 3);
+  {
+    auto* notice = W("LabelPlausibilityH" + s);
+    notice->setStyleSheet(QStringLiteral("color: #b00000;"));
+    if (auto* label = qobject_cast<QLabel*>(notice)) label->setWordWrap(true);
+    lr->addWidget(notice, r++, 0, 1, 3);
+  }
   lr->setColumnStretch(1, 1);
   for (const char* value : {"LabelPeakT", "LabelPeakV", "LabelDensity", "LabelEnergy", "LabelCDensity"})
     FixValueWidth(W(value + s));
