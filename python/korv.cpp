@@ -494,20 +494,36 @@ Measurement Convert(const py::object& source, const py::object& outputArg, const
 py::array_t<double> Simulate(const py::list& levels, double compensatingDensity, const py::object& temperature,
                              const std::string& semiconductor, const std::string& conductionType,
                              const std::string& statistics, const py::object& excitedStates,
-                             std::optional<double> dosCoefficient) {
+                             std::optional<double> dosCoefficient, std::optional<double> mass,
+                             std::optional<double> dielectricConstant, const std::string& excitedDegeneracy) {
   CheckConductionType(conductionType);
-  if (statistics != "boltzmann")
-    throw py::value_error("statistics=\"" + statistics +
-                          "\" is not available: the relative fit's model has Boltzmann statistics only "
-                          "(statistics=\"boltzmann\")");
-  if (!excitedStates.is_none())
-    throw py::value_error("excited_states is not available: the relative fit's model has no excited states");
+  korv::analyses::ForwardModel model;
+  if (statistics == "boltzmann")
+    model.statistics = korv::analyses::Statistics::Boltzmann;
+  else if (statistics == "fermi-dirac")
+    model.statistics = korv::analyses::Statistics::FermiDirac;
+  else
+    throw py::value_error("statistics=\"" + statistics + "\" is not one of \"boltzmann\", \"fermi-dirac\"");
+  if (excitedDegeneracy == "g-r2")
+    model.excitedWeight = korv::analyses::ExcitedWeight::GroundTimesR2;
+  else if (excitedDegeneracy == "r2")
+    model.excitedWeight = korv::analyses::ExcitedWeight::R2;
+  else
+    throw py::value_error("excited_degeneracy=\"" + excitedDegeneracy + "\" is not one of \"g-r2\", \"r2\"");
   std::vector<double> t = ToVector(temperature, "temperature");
   CheckValues(t, "temperature", Check::Positive);
   if (!std::isfinite(compensatingDensity) || compensatingDensity < 0)
     throw py::value_error("compensating_density = " + Exact(compensatingDensity) + " is not a number of 0 or more");
+  // excited_states: None (none), one r_max for every level, or a list with one r_max per level;
+  // a level's own "excited" entry wins.
+  auto excitedOf = [&](std::size_t i) -> int {
+    if (excitedStates.is_none()) return 0;
+    if (py::isinstance<py::int_>(excitedStates)) return excitedStates.cast<int>();
+    const py::list list = excitedStates.cast<py::list>();
+    if (i >= list.size()) throw py::value_error("excited_states has fewer entries than levels");
+    return list[i].is_none() ? 0 : list[i].cast<int>();
+  };
   const double defaultG = conductionType == "p-type" ? 4 : 2;
-  std::vector<korv::analyses::RelativeDopant> dopants;
   for (std::size_t i = 0; i < levels.size(); ++i) {
     const py::dict level = levels[i].cast<py::dict>();
     const std::string at = "levels[" + std::to_string(i) + "]";
@@ -517,30 +533,33 @@ py::array_t<double> Simulate(const py::list& levels, double compensatingDensity,
     d.density = level["density"].cast<double>();
     d.level = level["energy"].cast<double>();
     d.g = level.contains("g") ? level["g"].cast<double>() : defaultG;
+    d.excited = level.contains("excited") ? level["excited"].cast<int>() : excitedOf(i);
     if (!std::isfinite(d.density) || d.density <= 0)
       throw py::value_error(at + "[\"density\"] = " + Exact(d.density) + " is not positive");
     if (!std::isfinite(d.level)) throw py::value_error(at + "[\"energy\"] is not a finite number");
     if (!std::isfinite(d.g) || d.g <= 0) throw py::value_error(at + "[\"g\"] = " + Exact(d.g) + " is not positive");
-    dopants.push_back(d);
+    if (d.excited < 0 || d.excited > korv::analyses::kMaxExcited)
+      throw py::value_error(at + ": the excited states' r_max = " + std::to_string(d.excited) + " is not 0 .. " +
+                            std::to_string(korv::analyses::kMaxExcited));
+    model.dopants.push_back(d);
   }
-  if (dopants.empty()) throw py::value_error("levels is empty");
-  double coefficient = 0;
-  if (dosCoefficient) {
-    coefficient = *dosCoefficient;
-  } else {
-    Analysis a;
-    a.Semiconductor = semiconductor;
-    a.ConductionType = conductionType;
-    if (!korv::ApplyMaterialParameters(a))
-      throw py::value_error("semiconductor \"" + semiconductor +
-                            "\" is not in the material table (korv.materials()); give dos_coefficient");
-    coefficient = a.DosCoefficient;
-  }
-  std::vector<double> n(t.size());
+  if (model.dopants.empty()) throw py::value_error("levels is empty");
+  Analysis a;
+  a.Semiconductor = semiconductor;
+  a.ConductionType = conductionType;
+  const bool known = korv::ApplyMaterialParameters(a);
+  if (!known && (!dosCoefficient || !mass || !dielectricConstant))
+    throw py::value_error("semiconductor \"" + semiconductor +
+                          "\" is not in the material table (korv.materials()); give dos_coefficient, mass and "
+                          "dielectric_constant");
+  model.compensatingDensity = compensatingDensity;
+  model.dosCoefficient = dosCoefficient ? *dosCoefficient : a.DosCoefficient;
+  model.mass = mass ? *mass : a.EffectiveMass;
+  model.dielectricConstant = dielectricConstant ? *dielectricConstant : a.DielectricConstant;
+  std::vector<double> n;
   {
     py::gil_scoped_release release;
-    for (std::size_t i = 0; i < t.size(); ++i)
-      n[i] = std::exp(korv::analyses::ModelLogConcentration(t[i], coefficient, dopants, compensatingDensity));
+    n = korv::analyses::SimulateConcentration(model, t);
   }
   return ToArray(n);
 }
@@ -819,12 +838,16 @@ PYBIND11_MODULE(korv, m) {
   m.def("simulate", &Simulate, py::kw_only(), py::arg("levels"), py::arg("compensating_density"),
         py::arg("temperature"), py::arg("semiconductor") = "Si", py::arg("conduction_type") = "n-type",
         py::arg("statistics") = "boltzmann", py::arg("excited_states") = py::none(),
-        py::arg("dos_coefficient") = py::none(),
+        py::arg("dos_coefficient") = py::none(), py::arg("mass") = py::none(),
+        py::arg("dielectric_constant") = py::none(), py::arg("excited_degeneracy") = "g-r2",
         "n(T) [cm^-3] of the relative fit's forward model: charge neutrality\n"
-        "  n + N_comp = sum_j N_j / (1 + g_j n / (Nc exp(-E_j/kT))),  Nc = dos_coefficient * T^1.5,\n"
-        "levels a list of {\"density\" [cm^-3], \"energy\" [eV from the majority band edge], \"g\"} (g\n"
-        "default 2 n-type, 4 p-type); dos_coefficient default: the material's for the conduction type.\n"
-        "Only statistics=\"boltzmann\" and no excited_states are available (ValueError otherwise).");
+        "  n + N_comp = sum_j N_j^+,  N_j^+ = N_j / (1 + g_j(T) exp(eta + E_j/kT)),\n"
+        "with n = Nc F_1/2(eta) (statistics=\"fermi-dirac\") or Nc exp(eta) (\"boltzmann\"),\n"
+        "Nc = dos_coefficient * T^1.5, and g_j(T) growing with the hydrogen-like excited states\n"
+        "r = 2 .. r_max (Ry* from mass and dielectric_constant, default: the material's).\n"
+        "levels: a list of {\"density\" [cm^-3], \"energy\" [eV from the majority band edge], \"g\",\n"
+        "\"excited\" (r_max)}; g default 2 n-type, 4 p-type; excited_states: None, one r_max for\n"
+        "every level or a list per level; excited_degeneracy \"g-r2\" (g r^2) or \"r2\".");
 
   m.def("materials", &Materials, "The built-in material parameter table as a list of dicts.");
 }

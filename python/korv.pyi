@@ -152,7 +152,10 @@ def simulate(
     semiconductor: str = "Si",
     conduction_type: str = "n-type",
     statistics: str = "boltzmann",
-    excited_states: Any = None,
+    excited_states: int | Sequence[int | None] | None = None,
     dos_coefficient: float | None = None,
+    mass: float | None = None,
+    dielectric_constant: float | None = None,
+    excited_degeneracy: str = "g-r2",
 ) -> _Array: ...
 def materials() -> list[dict[str, Any]]: ...

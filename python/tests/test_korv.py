@@ -271,16 +271,38 @@ def dataset_truth(path):
     return json.loads(path.with_suffix(".json").read_text())
 
 
-@pytest.mark.parametrize("path", [p for p in CLEAN if "excited" not in p.stem], ids=lambda p: p.stem)
+@pytest.mark.parametrize("path", CLEAN, ids=lambda p: p.stem)
 def test_simulate_reproduces_the_noise_free_data(path):
     truth = dataset_truth(path)
     m = korv.read_measurement(path)
-    n = korv.simulate(levels=truth["levels"], compensating_density=truth["compensating_density"],
+    levels = [{"density": lv["density"], "energy": lv["energy"], "g": lv["g"],
+               "excited": lv["excited"]["nmax"] if "excited" in lv else 0} for lv in truth["levels"]]
+    excited = [lv["excited"] for lv in truth["levels"] if "excited" in lv]
+    n = korv.simulate(levels=levels, compensating_density=truth["compensating_density"],
                       temperature=m.temperature, semiconductor=truth["semiconductor"],
-                      conduction_type=truth["conduction_type"])
+                      conduction_type=truth["conduction_type"],
+                      statistics="fermi-dirac" if truth["statistics"] == "fd" else "boltzmann",
+                      dos_coefficient=truth["dos_coefficient"],
+                      mass=excited[0]["mstar"] if excited else None,
+                      dielectric_constant=excited[0]["eps"] if excited else None)
     # The files were made with slightly other values of k and q: kT differs by 4e-5
     # relatively, which e^(-E/kT) turns into up to 1e-3 in the freeze-out range.
     assert np.allclose(n, m.concentration, rtol=1.5e-3, atol=0)
+
+
+def test_simulate_statistics_and_excited_states_change_the_curve():
+    t = np.geomspace(30, 600, 30)
+    args = dict(levels=[{"density": 2e18, "energy": 0.03}], compensating_density=2e17, temperature=t,
+                semiconductor="ZnO")
+    boltzmann = korv.simulate(**args)
+    fermi_dirac = korv.simulate(statistics="fermi-dirac", **args)
+    # Degenerate electrons: Fermi-Dirac gives more carriers at high T, the same in freeze-out.
+    assert fermi_dirac[-1] > boltzmann[-1] * 1.05
+    assert np.isclose(fermi_dirac[0], boltzmann[0], rtol=1e-3)
+    # Excited states raise the effective degeneracy, so fewer levels are ionised.
+    assert np.all(korv.simulate(excited_states=4, **args) < boltzmann)
+    assert np.array_equal(korv.simulate(excited_states=[4], **args),
+                          korv.simulate(**dict(args, levels=[{"density": 2e18, "energy": 0.03, "excited": 4}])))
 
 
 def test_simulate_solves_the_fits_charge_neutrality():
@@ -299,8 +321,11 @@ def test_simulate_solves_the_fits_charge_neutrality():
 
 
 SIMULATE_ERRORS = [
-    (dict(statistics="fermi-dirac"), ValueError, "fermi-dirac"),
-    (dict(excited_states={"rydberg": 0.1}), ValueError, "excited_states"),
+    (dict(statistics="maxwell"), ValueError, "maxwell"),
+    (dict(excited_degeneracy="g2"), ValueError, "g2"),
+    (dict(excited_states=11), ValueError, "r_max"),
+    (dict(excited_states=[2, 3]), ValueError, ""),
+    (dict(excited_states=[]), ValueError, "excited_states"),
     (dict(semiconductor="Unobtainium"), ValueError, "Unobtainium"),
     (dict(temperature=[100, 0, 200]), ValueError, "temperature[1]"),
     (dict(levels=[]), ValueError, "levels"),
