@@ -2,7 +2,8 @@
 // korv::Error, never crash, hang or allocate without bound. The first byte chooses
 // the reader (0 measurement, 1 spline, 2 Fermi level, modulo 3; with its high bit set,
 // the reader of instrument exports, its low bits choosing the quantity, unit, Celsius and
-// reliability column); the rest is the file.
+// reliability column; 0x40 to 0x7F the session reader, which then applies and writes the
+// session again); the rest is the file.
 #include <unistd.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "core/Analysis.h"
 #include "core/Error.h"
+#include "core/Session.h"
 #include "files/InstrumentImport.h"
 
 namespace {
@@ -67,6 +69,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
       korv::ImportResult r = korv::ImportMeasurement(text, s);
       (void)r.Report(s);
+    } catch (const korv::Error&) {
+    }
+    return 0;
+  }
+  if ((data[0] & 0xC0) == 0x40) {
+    try {
+      const korv::Session session =
+          korv::ReadSession(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+      Analysis a;
+      session.ApplyTo(a);
+      const std::string again = korv::WriteSession(a, session.measurementText, session.extras);
+      // What was read and applied is written in the form it reads back from.
+      (void)korv::ReadSession(again);
     } catch (const korv::Error&) {
     }
     return 0;

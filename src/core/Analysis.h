@@ -188,6 +188,8 @@ class Analysis {
   // ---- Measurement file (src/core/MeasurementFile.cpp) ------------------------
   bool SaveMeasurementFile();
   bool LoadMeasurementFile();
+  // The same from the file's text in memory (a session holds it).
+  bool LoadMeasurementText(const std::string& text);
 
   // ---- Spline (src/numerics/Spline.cpp) ---------------------------------------
   bool CalculateSpline();

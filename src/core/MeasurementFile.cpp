@@ -13,6 +13,8 @@ using namespace korv;
 namespace {
 constexpr const char* kTitle = "% Data of Hall-Effect Measurement";
 constexpr const char* kColumns = "% Temperature [K]   Majority-Carrier Concentration [cm^-3]   Reliability   ";
+// Header and points into `a`; throws korv::Error naming the line that does not read.
+bool readMeasurement(TextFileReader& r, Analysis& a);
 }  // namespace
 
 bool Analysis::SaveMeasurementFile() {
@@ -36,6 +38,16 @@ bool Analysis::SaveMeasurementFile() {
 
 bool Analysis::LoadMeasurementFile() {
   TextFileReader r(ExperimentalDataFile);
+  return readMeasurement(r, *this);
+}
+
+bool Analysis::LoadMeasurementText(const std::string& text) {
+  TextFileReader r = TextFileReader::FromText(text);
+  return readMeasurement(r, *this);
+}
+
+namespace {
+bool readMeasurement(TextFileReader& r, Analysis& a) {
   r.NextLine();  // title
   r.NextLine();  // version
   std::string original = header::ReadTextValue(r, header::kOriginalFile);
@@ -52,14 +64,15 @@ bool Analysis::LoadMeasurementFile() {
   std::vector<double> points = ReadPoints(r, sample.DataCount, {"temperature", "concentration", "reliability"});
   const std::string unread = UnreadPointsNote(r, 3, countLine);
 
-  OriginalFile = original;
+  a.OriginalFile = original;
   sample.Remark = std::move(remark);
-  sample.ApplyTo(*this);
+  sample.ApplyTo(a);
   for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
-    Temperature.push_back(points[i]);
-    Concentration.push_back(points[i + 1]);
-    Reliability.push_back(points[i + 2]);
+    a.Temperature.push_back(points[i]);
+    a.Concentration.push_back(points[i + 1]);
+    a.Reliability.push_back(points[i + 2]);
   }
-  if (!unread.empty()) messages().Notice(unread);
+  if (!unread.empty()) a.messages().Notice(unread);
   return true;
 }
+}  // namespace
