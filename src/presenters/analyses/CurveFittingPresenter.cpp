@@ -71,6 +71,7 @@ const std::vector<Control>& CurveFittingControls() {
              {"RadioButtonRelative", K::RadioButton, kRelativeDeviationCaption},
              {"LabelReducedChi2", K::Label, ""},
              {"LabelResolution", K::Label, ""},
+             {"LabelConvergence", K::Label, ""},
              {"ButtonMerge", K::Button, "Merge"},
              {"Label8", K::Label, "Temperature range "},
              {"ButtonIncreaseLow", K::Button, "<"},
@@ -153,6 +154,7 @@ void CurveFittingPresenter::PrepareWindow() {
     counter_ = 1;
     file_.clear();
     weight_ = kDefaultWeight;
+    view_.SetText("EditWeight", FormatGeneral(kDefaultWeight));  // a new sample starts from the default
     view_.SetChecked("RadioButtonAbsolute", true);
     view_.SetChecked("RadioButtonRelative", false);
     clearRelative();
@@ -291,6 +293,7 @@ void CurveFittingPresenter::clearRelative() {
   view_.SetText("LabelResolvedCDensity", "");
   view_.SetText("LabelReducedChi2", "");
   view_.SetText("LabelResolution", "");
+  view_.SetText("LabelConvergence", "");
   view_.SetEnabled("ButtonMerge", false);
 }
 
@@ -388,6 +391,10 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
     }
     double w = weight_;
     if (!a_.DeveloperOptionsHidden) w = ParseReal(view_.Text("EditWeight"));
+    // Weight 0 repeats the set, a negative one steps away from the minimum, a huge one overflows.
+    if (!(w > 0 && w <= 1))
+      throw korv::Error("The weight for curve fitting must lie above 0 and at most 1 (it is " + FormatGeneral(w) +
+                        ").");
     const FitParameters entered = readTable();
     view_.SetCursor(Cursor::Busy);
     view_.SetEnabled("ButtonCurveFitting", false);
@@ -412,6 +419,7 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
       view_.SetEnabled("ButtonCurveFitting", true);
     }
     showFit(r);
+    view_.SetText("LabelConvergence", r.converged ? "" : kNotConverged);
   });
 }
 

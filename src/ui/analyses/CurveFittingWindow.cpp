@@ -145,6 +145,8 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   fg->addLayout(actions, 7, 0, 1, 8);
   static_cast<QLabel*>(w["LabelResolution"])->setWordWrap(true);
   fg->addWidget(w["LabelResolution"], 8, 0, 1, 8);
+  static_cast<QLabel*>(w["LabelConvergence"])->setWordWrap(true);
+  fg->addWidget(w["LabelConvergence"], 9, 0, 1, 8);
 
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel(QStringLiteral("Sample:"), this));
