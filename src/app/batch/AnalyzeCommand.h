@@ -35,6 +35,7 @@ struct AnalyzeReport : RoadReport {
   std::vector<AnalysisResult> analyses;
   double compensatingDensity = 0;
   bool evaluationFinished = false;
+  std::string splineWarning;  // the spline tab's notice; empty when the spline follows the data
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);

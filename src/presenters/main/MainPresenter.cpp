@@ -116,6 +116,8 @@ void MainPresenter::command(const std::string& reenable, const std::function<voi
     failed(e);
   }
   normal();
+  // Every command may change what the Simulation tab holds.
+  txt("LabelSimulationSources", SimulationSources(a_, *view_));
 }
 
 void MainPresenter::closeProgressWindows() {
