@@ -150,8 +150,11 @@ SplineResiduals SplineResidualsOf(const Analysis& a) {
   const int n = static_cast<int>(std::min({a.Temperature.size(), a.Concentration.size(), a.Reliability.size()}));
   double largest = 0;
   for (int i = std::max(a.FirstIndex, 0); i <= a.LastIndex && i < n; ++i) {
-    const double T = a.Temperature[i], c = a.Concentration[i];
-    if (!(a.Reliability[i] > 0) || !(c > 0) || !(T >= gt[0] && T <= gt[grid - 1])) continue;
+    const double t = a.Temperature[i], c = a.Concentration[i];
+    // The grid is rounded inward to whole tenths: an end point up to 0.1 K outside it is
+    // compared with the grid's end.
+    if (!(a.Reliability[i] > 0) || !(c > 0) || !(t >= gt[0] - 0.1 && t <= gt[grid - 1] + 0.1)) continue;
+    const double T = std::clamp(t, gt[0], gt[grid - 1]);
     // The grid runs in steps of 0.1 K: log-linear between its two nearest points.
     const auto upper = std::lower_bound(gt.begin(), gt.begin() + grid, T);
     const int j = std::clamp(static_cast<int>(upper - gt.begin()), 1, grid - 1);
@@ -159,7 +162,7 @@ SplineResiduals SplineResidualsOf(const Analysis& a) {
     const double s = std::exp((1 - f) * std::log(gn[j - 1]) + f * std::log(gn[j]));
     const double ratio = c / s;
     if (!std::isfinite(ratio)) continue;
-    r.temperature.push_back(T);
+    r.temperature.push_back(t);
     r.ratio.push_back(ratio);
     if (std::abs(ratio - 1) > largest) {
       largest = std::abs(ratio - 1);
