@@ -255,6 +255,7 @@ FitResult Fit(const Model& m, const FitParameters& entered, const FitPoints& pts
       result.stepRejected = true;
       break;
     }
+    result.converged = s0 - s1 < kConvergedChange * s0;
     current = stepped;
     s0 = s1;
     ++result.acceptedSteps;
@@ -262,6 +263,9 @@ FitResult Fit(const Model& m, const FitParameters& entered, const FitPoints& pts
   result.adjusted = current;
   result.deviationAfter = s0;
   result.standardErrors = StandardErrors(Jacobian(m, current, pts, r), s0);
+  // Away from a minimum the linearised errors describe nothing: none are given.
+  if (!result.converged)
+    for (auto& e : result.standardErrors) e.reset();
   return result;
 }
 
@@ -291,9 +295,10 @@ void WriteCftFile(const std::string& path, const Analysis& a, const CftContents&
   w.Line(longDash);
   w.Line("% Simulation result by KORV only");
   w.Line(longDash);
+  // A level or compensating density left out of the simulation is stated as 0.
   levelLines(
-      w, [&](int s) { return a.SimDensity[s]; }, [&](int s) { return a.SimEnergyLevel[s]; });
-  w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(a.SimCompensatingDensity));
+      w, [&](int s) { return a.SimUseLevel[s] ? a.SimDensity[s] : 0.0; }, [&](int s) { return a.SimEnergyLevel[s]; });
+  w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(a.SimUseCompensation ? a.SimCompensatingDensity : 0.0));
   w.Line(files::DashLine());
   w.Line(std::string("% Simulation result by KORV using curve-fitting adjustment") +
          (c.relative ? " (relative deviation, bounded" + (c.relativeModel.empty() ? "" : "; " + c.relativeModel) + ")"

@@ -43,7 +43,14 @@ struct FitResult {
   double deviationAfter = 0;
   int acceptedSteps = 0;
   bool stepRejected = false;  // false: the step limit ended the iteration
+  // The last accepted step changed the deviation by less than kConvergedChange relative: the
+  // set lies at a minimum, where the standard errors mean something. Otherwise they are empty.
+  bool converged = false;
 };
+
+inline constexpr double kConvergedChange = 1e-6;
+// Shown instead of the standard errors of a fit that has not converged.
+inline constexpr const char* kNotConverged = "not converged: press Curve Fitting again or use the relative fit";
 
 // The density of states of the sample: Nc = dosCoefficient * T^1.5.
 struct Model {

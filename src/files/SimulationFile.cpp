@@ -24,13 +24,14 @@ bool Analysis::SaveSimulationFile() {
   header::WriteVersionLine(w, *this);
   w.Line("% Function Type: " + files::FunctionText(FunctionType));
   header::WriteFileLines(w, *this, header::Stage::FermiLevel);
-  // Every level is written, whether or not it took part in the simulation.
+  // Every level is written; one left out of the simulation with density 0.
   for (int s = 0; s < 3; ++s) {
-    w.Line("% " + std::string(kOrdinal[s]) + " density [cm^-3]: " + FormatHeaderReal(SimDensity[s]));
+    w.Line("% " + std::string(kOrdinal[s]) +
+           " density [cm^-3]: " + FormatHeaderReal((SimUseLevel[s] ? SimDensity[s] : 0.0)));
     w.Line("% " + std::string(kOrdinal[s]) + " energy level [eV]: " + FormatHeaderReal(SimEnergyLevel[s]));
   }
   // sic: stored files and their readers rely on this spelling
-  w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal(SimCompensatingDensity));
+  w.Line("% Compenating density [cm^-3]: " + FormatHeaderReal((SimUseCompensation ? SimCompensatingDensity : 0.0)));
   w.Line("% Temperature [K]   Simulated carrier concentration [cm^-3]   Simulated Fermi level [eV] ");
   for (int j = 0; j < GridCount; ++j)
     w.Line(FormatPoint(SplineTemperature[j]) + "     " + FormatPoint(SimulatedConcentration[j]) + "     " +

@@ -86,6 +86,37 @@ TEST_F(Batch, JsonHoldsEveryFieldOfEachAnalysis) {
   EXPECT_EQ(j["files"]["datH"].string, (dir_ / "01_si_n_P_lightcomp.datH").string());
 }
 
+// The spline of smoothness 5000 misses the lowest points of 01 by a factor of two: the
+// summary prints the window's notice, the JSON holds it in "spline_warning"; a smaller
+// smoothness follows the points and the field is null.
+TEST_F(Batch, SplineThatMissesThePointsIsReported) {
+  struct Case {
+    const char* smoothness;
+    bool warned;
+  };
+  for (const Case c : {Case{"5000", true}, Case{"50", false}}) {
+    SCOPED_TRACE(c.smoothness);
+    const std::string args = "analyze '" + dataset("01_si_n_P_lightcomp.nT") + "' --outdir '" + dir_.string() +
+                             "' --smoothness " + c.smoothness;
+    Outcome r = run(args + " --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    korv::test::minijson::Value j = korv::test::minijson::Parse(r.out);
+    ASSERT_TRUE(j.Has("spline_warning"));
+    const auto& w = j["spline_warning"];
+    if (!c.warned) {
+      EXPECT_EQ(w.type, korv::test::minijson::Value::Type::Null) << w.string;
+      continue;
+    }
+    ASSERT_EQ(w.type, korv::test::minijson::Value::Type::String);
+    EXPECT_EQ(w.string.rfind("The spline misses the measured points: the largest deviation is data/spline = ", 0), 0u)
+        << w.string;
+    EXPECT_NE(w.string.find("A smaller smoothness than 5000 follows the data more closely."), std::string::npos)
+        << w.string;
+    Outcome summary = run(args);
+    EXPECT_NE(summary.out.find("Spline:         " + w.string + "\n"), std::string::npos) << summary.out;
+  }
+}
+
 TEST_F(Batch, OptionsReachTheAnalysis) {
   // The S function names its files and analyses S1...; a given g is used for the level.
   Outcome r = run("analyze '" + dataset("01_si_n_P_lightcomp.nT") + "' --outdir '" + dir_.string() +

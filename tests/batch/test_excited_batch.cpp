@@ -76,7 +76,7 @@ TEST_F(ExcitedBatch, AfterH1TheWindowSimulatesItsOwnCurve) {
 TEST_F(ExcitedBatch, RefusalsAndBadUsage) {
   std::string out, err;
   EXPECT_EQ(run("'" + input() + "' --outdir '" + dir_.string() + "' --after-h1 --dielectric-constant 0", out, err), 1);
-  EXPECT_NE(err.find("The dielectric constant must be a positive number, not 0."), std::string::npos) << err;
+  EXPECT_NE(err.find("The dielectric constant must lie between 1 and 100 (it is 0)."), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(dir_ / "17_gan_p_Mg_excited_states.exc"));
   EXPECT_EQ(run("'" + input() + "' --dielectric-constant abc", out, err), 2);
   EXPECT_EQ(run("", out, err), 2);

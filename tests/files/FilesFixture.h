@@ -69,6 +69,7 @@ inline void FillRecord(Analysis& a) {
   a.SimDensity = {1e16, 2e15, 3e14, 0};
   a.SimEnergyLevel = {0.045, 0.15, 0.35, 0};
   a.SimCompensatingDensity = -5e13;
+  a.SimUseCompensation = true;
   a.SimUseLevel = {true, false, true, false};
   a.SimulatedConcentration = {1.4e13, 1.51e13, 1.52e13};
   a.SimulatedFermiLevel = {0.049, 0.0499, 0.05};

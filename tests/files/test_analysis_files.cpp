@@ -179,7 +179,7 @@ TEST_F(AnalysisFiles, FunctionTypeLine) {
 
 TEST_F(AnalysisFiles, SimulationFileLineByLine) {
   ASSERT_TRUE(a.SaveSimulationFile());
-  // The second level took no part in the simulation and is written all the same;
+  // The second level took no part in the simulation and is stated with density 0;
   // the negative compensating density keeps its sign.
   ExpectLines(
       ReadCrLfLines(a.SimulationFile),
@@ -187,7 +187,7 @@ TEST_F(AnalysisFiles, SimulationFileLineByLine) {
        "% Version Information: Version 1.51 (2004/6/2)", "% Function Type: H(T,Eref)=n(T)^2*exp(Eref/kT)/(kT)^2.5",
        "% Original file: C:/data/orig.txt", "% Experimental data file: /data/s1.nT",
        "% File of data for analysis: /data/s1.spl", "% Fermi level file: /data/s1.fl", "% First density [cm^-3]: 1E16",
-       "% First energy level [eV]: 0.045", "% Second density [cm^-3]: 2E15", "% Second energy level [eV]: 0.15",
+       "% First energy level [eV]: 0.045", "% Second density [cm^-3]: 0", "% Second energy level [eV]: 0.15",
        "% Third density [cm^-3]: 300000000000000", "% Third energy level [eV]: 0.35",
        "% Compenating density [cm^-3]: -50000000000000",
        "% Temperature [K]   Simulated carrier concentration [cm^-3]   Simulated Fermi level [eV] ",

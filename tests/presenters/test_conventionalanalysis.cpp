@@ -262,6 +262,29 @@ TEST_F(DonorAcceptorWindow, NetDensityIsCheckedBeforeTheSearch) {
   EXPECT_EQ(view.Text("LabelDonorDensity"), "0");
 }
 
+// A net density outside 1e5 to 1e23 cm^-3 is refused by name, and the refusal clears the
+// results of the evaluation before it and disables their save.
+TEST_F(DonorAcceptorWindow, NetDensityOutsideItsRangeClearsThePreviousResults) {
+  Prepare();
+  for (const char* text : {"1e300", "1e24", "1e4", "-1e300"}) {
+    SCOPED_TRACE(text);
+    view.SetText("EditNetDensity", "8E15");
+    view.ClearLog();
+    Click("ButtonEvaluation");
+    ASSERT_TRUE(view.errors.empty()) << view.errors[0];
+    ASSERT_TRUE(view.IsEnabled("ButtonSave"));
+    view.SetText("EditNetDensity", text);
+    Click("ButtonEvaluation");
+    ASSERT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(view.errors[0], "The net density must lie between 1E5 and 1E23 cm^-3 (it is " +
+                                  korv::FormatGeneral(korv::ParseReal(text)) + ").");
+    EXPECT_FALSE(view.IsEnabled("ButtonSave"));
+    for (const char* label : {"LabelDonorDensity", "LabelAcceptorDensity", "LabelEnergyLevel"})
+      EXPECT_EQ(view.Text(label), "0") << label;
+    EXPECT_EQ(Points(kDonorAcceptorChart2, donoracceptor::kLine), 0);
+  }
+}
+
 TEST_F(DonorAcceptorWindow, EvaluationShowsResultsAndTheConfirmationEveryTime) {
   Prepare();
   view.SetText("EditNetDensity", "8E15");

@@ -315,6 +315,29 @@ TEST_F(CurveFitting, WeightIsTheEditOnlyWithDeveloperOptionsShown) {
   }
 }
 
+// A weight of 0, a negative or a huge one is refused by name before any step; the window
+// opened for the next sample starts from the default weight again.
+TEST_F(CurveFitting, WeightOutsideItsRangeIsRefusedAndANewSampleStartsFromTheDefault) {
+  a.DeveloperOptionsHidden = false;
+  presenter.PrepareWindow();
+  for (const char* text : {"0", "-1", "1e300", "2"}) {
+    SCOPED_TRACE(text);
+    view.SetText("EditWeight", text);
+    view.ClearLog();
+    givenWeight = -7;
+    Scripted(2, true);
+    presenter.ButtonCurveFittingClick();
+    EXPECT_EQ(givenWeight, -7) << "no fit ran";
+    EXPECT_EQ(view.errors,
+              std::vector<std::string>{"The weight for curve fitting must lie above 0 and at most 1 (it is " +
+                                       korv::FormatGeneral(korv::ParseReal(text)) + ")."});
+    EXPECT_EQ(view.Text("ButtonCurveFitting"), "Curve Fitting");
+    EXPECT_TRUE(view.IsEnabled("ButtonCurveFitting"));
+  }
+  presenter.PrepareWindow();
+  EXPECT_EQ(view.Text("EditWeight"), "0.1");
+}
+
 TEST_F(CurveFitting, SavesTheFileUnderTheProposedNameWithWeightPointOneThenTheFigures) {
   presenter.PrepareWindow();
   view.SetText("EditWeight", "0.7");    // hidden: not used

@@ -134,8 +134,10 @@ TEST_F(ExcitedWindow, BadDielectricConstantOrMassIsRefusedBeforeAnythingChanges)
     std::string message;
   };
   for (const Case& c : {Case{"abc", 1.5, "'abc' is not a valid floating point value"},
-                        Case{"0", 1.5, "The dielectric constant must be a positive number, not 0."},
-                        Case{"-2", 1.5, "The dielectric constant must be a positive number, not -2."},
+                        Case{"0", 1.5, "The dielectric constant must lie between 1 and 100 (it is 0)."},
+                        Case{"-2", 1.5, "The dielectric constant must lie between 1 and 100 (it is -2)."},
+                        Case{"0.5", 1.5, "The dielectric constant must lie between 1 and 100 (it is 0.5)."},
+                        Case{"1e300", 1.5, "The dielectric constant must lie between 1 and 100 (it is 1E300)."},
                         Case{"8.9", 0, "The effective mass must be a positive number, not 0."},
                         Case{"8.9", -1.5, "The effective mass must be a positive number, not -1.5."}}) {
     a.EffectiveMass = c.mass;

@@ -142,7 +142,7 @@ TEST(MainControls, EveryPictureFamilyIsComplete) {
 
 TEST(MainCharts, EveryChartHasItsControlAndItsSeries) {
   const auto m = byName();
-  ASSERT_EQ(MainCharts().size(), 8u);
+  ASSERT_EQ(MainCharts().size(), 9u);
   for (const auto& c : MainCharts()) {
     ASSERT_TRUE(m.count(c.name)) << c.name;
     EXPECT_EQ(m.at(c.name).kind, ControlKind::Chart);

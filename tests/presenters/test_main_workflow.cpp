@@ -121,7 +121,7 @@ TEST_F(StateMachine, FollowsTheRoadFromLoadToTheSavedSimulationAndBack) {
                                  H1;
   const std::string h1Saved = fermiReady +
                               " ButtonSaveFigureH1 ButtonSaveExperimentalH1Data ButtonDecreasePeakH1 "
-                              "ButtonIncreasePeakH1 MenuExcitedStates MenuDXCenter ButtonCalcH2";
+                              "ButtonIncreasePeakH1 MenuExcitedStates ButtonCalcH2";
   const std::string h2Saved = h1Saved +
                               " ButtonUseNegativeNcom ButtonDecreasePeakH2 ButtonIncreasePeakH2 "
                               "ButtonSaveExperimentalH2Data ButtonSaveFigureH2 ButtonCalcH3";
@@ -152,7 +152,7 @@ TEST_F(StateMachine, FollowsTheRoadFromLoadToTheSavedSimulationAndBack) {
        fermiReady + " ButtonEvaluation1 ButtonDecreasePeakH1 ButtonIncreasePeakH1 ButtonSaveExperimentalH1Data"},
       {"evaluation 1", [&] { Click("ButtonEvaluation1"); },
        fermiReady + " ButtonSaveH1 ButtonDecreasePeakH1 ButtonIncreasePeakH1 ButtonSaveExperimentalH1Data "
-                    "MenuExcitedStates MenuDXCenter"},
+                    "MenuExcitedStates"},
       {"save H1", [&] { Click("ButtonSaveH1"); }, h1Saved},
       {"H2", [&] { Click("ButtonCalcH2"); },
        h1Saved + " ButtonUseNegativeNcom ButtonEvaluation2 ButtonDecreasePeakH2 ButtonIncreasePeakH2 "

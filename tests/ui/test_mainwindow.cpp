@@ -217,6 +217,10 @@ class MainWindowTest : public QObject {
     const int grid = w.record.GridCount;
     QVERIFY(grid > 100);
     QCOMPARE(w.points("ChartExperimentalLinear", 1), grid);
+    // 01 at smoothness 5000: the residual chart and the notice of a missed point.
+    QVERIFY(w.points("ChartSplineResidual", 0) > 10);
+    QVERIFY(!w.text("LabelSplineWarning").isEmpty());
+    QVERIFY(!dialogs_.notices.empty());
     dialogs_.saves = {path("road.spl")};
     QVERIFY(w.click("ButtonSaveSpline"));
     QVERIFY(QFileInfo::exists(dir_.filePath("road.spl")));
@@ -287,6 +291,7 @@ class MainWindowTest : public QObject {
     const QByteArray shots = qgetenv("KORV_SCREENSHOT_DIR");
     if (!shots.isEmpty()) {
       QDir().mkpath(shots);
+      w.main->resize(1366, 768);
       for (int i = 0; i < w.main->Pages()->count(); ++i) {
         w.main->Pages()->setCurrentIndex(i);
         QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include "presenters/common/MemoryView.h"
 #include "presenters/common/Windows.h"
 #include "presenters/data/ObtainedResultsPresenter.h"
+#include "presenters/main/MainCaptions.h"
 #include "presenters/main/MainCharts.h"
 #include "presenters/main/MainControls.h"
 #include "presenters/main/MainPresenter.h"
@@ -68,7 +69,9 @@ class Road {
 
  private:
   void walk() {
-    if (!main_.ToFermiLevel()) return;
+    const bool fermi = main_.ToFermiLevel();
+    if (!a_.SplineTemperature.empty()) r_.splineWarning = korv::ui::SplineWarning(a_);
+    if (!fermi) return;
     if (o_.functionType != a_.FunctionType) presenter_.RadioButtonFunctionClick(o_.functionType);
 
     if (!analysis(1, true)) return;
@@ -95,16 +98,6 @@ class Road {
 
   bool sFunction() const { return a_.FunctionType == 1; }
   std::string hName(int k) const { return (sFunction() ? "S" : "H") + std::to_string(k); }
-
-  // H1 found its largest value at an end of the grid: no peak, so no level to evaluate.
-  std::string noPeakMessage() const {
-    std::string at;
-    const int p = a_.PeakIndex[0];
-    if (p >= 0 && p < static_cast<int>(a_.SplineTemperature.size()))
-      at = " (at T = " + FormatPattern(a_.SplineTemperature[p], "0.0") + " K)";
-    return "no level could be evaluated: " + hName(1) + " has no peak inside the measured range, its largest value" +
-           " lies at an end of the grid" + at + "; the data hold no freeze-out range of a level";
-  }
 
   void fail(int status, const std::string& reason) { main_.Fail(status, reason); }
   bool step(const std::string& control) { return main_.Step(control); }
@@ -134,7 +127,7 @@ class Road {
       if (first && failed) return fail(1, view_.errors.back()), false;
       if (view_.IsEnabled(calc) && view_.Text(calc) == "Calculation again") continue;
       if (!view_.IsEnabled(eval)) {
-        if (first) return fail(1, noPeakMessage()), false;
+        if (first) return fail(1, "no level could be evaluated: " + korv::ui::NoPeakReason(a_, 1)), false;
         return false;
       }
       if (o_.g[k - 1]) view_.SetText("EditGH" + n, FormatGeneral(*o_.g[k - 1]));
@@ -224,7 +217,9 @@ AnalyzeReport RunAnalyze(const AnalyzeOptions& options, const RoadEnd& end) {
 std::string SummaryText(const AnalyzeReport& r) {
   std::ostringstream out;
   out << "Measurement:    " << r.input << "\n";
-  out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n\n";
+  out << "Semiconductor:  " << r.semiconductor << " (" << r.conductionType << ")\n";
+  if (!r.splineWarning.empty()) out << "Spline:         " << r.splineWarning << "\n";
+  out << "\n";
   out << "analysis  E_ref [eV]  T_peak [K]  g     density [cm^-3]  level [eV]  temp. comp. [cm^-3]\n";
   for (const auto& e : r.analyses) {
     out << Padded(e.name, 10) << Padded(FormatPattern(e.eref, "0.######"), 12)
@@ -263,6 +258,11 @@ std::string JsonText(const AnalyzeReport& r) {
   j.EndArray();
   j.Key("compensating_density").Number(r.compensatingDensity);
   j.Key("evaluation_finished").Bool(r.evaluationFinished);
+  j.Key("spline_warning");
+  if (r.splineWarning.empty())
+    j.Null();
+  else
+    j.String(r.splineWarning);
   WriteMessages(j, {&r.messages});
   WriteFiles(j, {&r.files});
   j.Key("warnings").BeginArray();

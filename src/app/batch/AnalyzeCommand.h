@@ -37,6 +37,7 @@ struct AnalyzeReport : RoadReport {
   bool evaluationFinished = false;
   std::vector<std::string> errors;  // the error boxes shown, in order
   std::string implausible;          // what makes the result implausible; empty when nothing
+  std::string splineWarning;        // the spline tab's notice; empty when the spline follows the data
 };
 
 AnalyzeReport RunAnalyze(const AnalyzeOptions& options);

@@ -160,6 +160,7 @@ std::string jsonText(const Outcome& o) {
     j.Key("accepted_steps").Integer(r.acceptedSteps);
     j.Key("fit_range_K").BeginArray().Number(o.lowTemperature).Number(o.highTemperature).EndArray();
     j.Key("deviation").String(o.relative ? "relative" : "absolute");
+    if (!o.relative) j.Key("converged").Bool(r.converged);
     if (o.relative) {
       const auto& rel = *o.relative;
       j.Key("reduced_chi2");
@@ -265,6 +266,7 @@ std::string summaryText(const Outcome& o) {
       out << "  density " << withError(r.adjusted.dopants[k].density, error(1 + k), "0.00E+00") << " cm^-3, level "
           << withError(r.adjusted.dopants[k].level, error(1 + L + k), "0.#####") << " eV\n";
     out << "  N_com   " << withError(r.adjusted.compensatingDensity, error(0), "0.00E+00") << " cm^-3\n";
+    if (!o.relative && !r.converged) out << "  (" << korv::curvefit::kNotConverged << ")\n";
     out << "Deviation:    " << (o.relative ? "relative, " : "absolute, ") << FormatPoint(r.deviationBefore) << " -> "
         << FormatPoint(r.deviationAfter) << "\n";
     if (o.relative) {

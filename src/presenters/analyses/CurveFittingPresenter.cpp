@@ -85,6 +85,7 @@ const std::vector<Control>& CurveFittingControls() {
              {"RadioButtonRelative", K::RadioButton, kRelativeDeviationCaption},
              {"LabelReducedChi2", K::Label, ""},
              {"LabelResolution", K::Label, ""},
+             {"LabelConvergence", K::Label, ""},
              {"ButtonMerge", K::Button, "Merge"},
              {"LabelStatistics", K::Label, "Statistics:"},
              {"ComboBoxStatistics", K::ComboBox, kFermiDiracText},
@@ -168,6 +169,7 @@ void CurveFittingPresenter::PrepareWindow() {
     counter_ = 1;
     file_.clear();
     weight_ = kDefaultWeight;
+    view_.SetText("EditWeight", FormatGeneral(kDefaultWeight));  // a new sample starts from the default
     view_.SetChecked("RadioButtonAbsolute", true);
     view_.SetChecked("RadioButtonRelative", false);
     clearRelative();
@@ -316,6 +318,7 @@ void CurveFittingPresenter::clearRelative() {
   view_.SetText("LabelResolvedCDensity", "");
   view_.SetText("LabelReducedChi2", "");
   view_.SetText("LabelResolution", "");
+  view_.SetText("LabelConvergence", "");
   view_.SetEnabled("ButtonMerge", false);
   for (int k = 1; k <= 3; ++k) view_.SetText("LabelExcited" + n(k), "");
   view_.SetText("LabelStarts", "");
@@ -418,6 +421,10 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
     }
     double w = weight_;
     if (!a_.DeveloperOptionsHidden) w = ParseReal(view_.Text("EditWeight"));
+    // Weight 0 repeats the set, a negative one steps away from the minimum, a huge one overflows.
+    if (!(w > 0 && w <= 1))
+      throw korv::Error("The weight for curve fitting must lie above 0 and at most 1 (it is " + FormatGeneral(w) +
+                        ").");
     const FitParameters entered = readTable();
     view_.SetCursor(Cursor::Busy);
     view_.SetEnabled("ButtonCurveFitting", false);
@@ -442,6 +449,7 @@ void CurveFittingPresenter::ButtonCurveFittingClick() {
       view_.SetEnabled("ButtonCurveFitting", true);
     }
     showFit(r);
+    view_.SetText("LabelConvergence", r.converged ? "" : kNotConverged);
   });
 }
 

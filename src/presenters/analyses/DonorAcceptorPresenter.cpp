@@ -226,6 +226,12 @@ void DonorAcceptorPresenter::ButtonEvaluationClick() {
       view_.ShowError(kNetDensityMissing);
       return;
     }
+    if (!(std::abs(net) >= 1e5 && std::abs(net) <= 1e23)) {
+      // A refused evaluation leaves no result of an earlier one to save.
+      clearResults();
+      view_.SetEnabled("ButtonSave", false);
+      throw korv::Error("The net density must lie between 1E5 and 1E23 cm^-3 (it is " + FormatGeneral(net) + ").");
+    }
     a_.NetDensity = net;
     if (!(net > a_.Data().n.front())) {
       view_.ShowError(kNetDensityTooSmall);

@@ -329,8 +329,9 @@ void ExcitedStatesPresenter::ButtonAutoClick() {
     // Refused before anything changes: a text that is not a number, a dielectric constant
     // or an effective mass that is not positive.
     const double dielectric = ParseReal(view_.Text("EditDielectricConstant"));
-    if (!(dielectric > 0))
-      throw korv::Error("The dielectric constant must be a positive number, not " + FormatGeneral(dielectric) + ".");
+    if (!(dielectric >= 1 && dielectric <= 100))
+      throw korv::Error("The dielectric constant must lie between 1 and 100 (it is " + FormatGeneral(dielectric) +
+                        ").");
     // Row 0 of the H values holds S1 after an analysis with the S function; the model here
     // is that of H1.
     if (record_.FunctionType == 1)

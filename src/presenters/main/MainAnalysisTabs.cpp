@@ -2,6 +2,7 @@
 // steps, the peak steps, evaluations and saves of H1 to H3, the H2 and H3 recalculation
 // loop, the simulation and the remarks.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/Numbers.h"
@@ -75,6 +76,8 @@ void MainPresenter::ButtonCalcH1Click() {
     if (inner) {
       en("ButtonDecreasePeakH1", true);
       en("ButtonIncreasePeakH1", true);
+    } else {
+      view_->ShowNotice("No level can be evaluated: " + NoPeakReason(a_, 1) + ".");
     }
     en("ButtonCalculationH1Precise", true);
     enAll(main_group::kErefSteps, true);
@@ -125,6 +128,7 @@ void MainPresenter::ButtonCalculationH1PreciseClick() {
     }
     MarkPeak(a_, *view_, 1);
     en("ButtonEvaluation1", PeakIsInner(a_, 1));
+    if (!PeakIsInner(a_, 1)) view_->ShowNotice("No level can be evaluated: " + NoPeakReason(a_, 1) + ".");
     for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1"}) en(b, true);
     txt("LabelEref1", FormatPattern(a_.Eref[0], kErefPattern));
     en("ButtonCalcH1", true);
@@ -212,6 +216,7 @@ void MainPresenter::evaluation(int k) {
       view_->ShowError(adopted.empty() ? a_.LevelRangeMessage[k - 1] : adopted);
       for (const char* l : {"LabelDensity", "LabelEnergy", "LabelCDensity"}) txt(l + K, "0");
       txt("LabelPlausibilityH" + K, "");
+      txt("LabelNegativeNcomH" + K, "");
       en("ButtonSaveH" + K, false);
       closeProgressWindows();
       return;
@@ -226,6 +231,7 @@ void MainPresenter::evaluation(int k) {
       const std::string what = ImplausibleLevels({{name, a_.Density[k - 1]}}, a_.Concentration);
       txt("LabelPlausibilityH" + K, what.empty() ? "" : "implausible: " + what);
     }
+    txt("LabelNegativeNcomH" + K, a_.TemporaryCompensatingDensity[k - 1] < 0 ? kNegativeNcomNotice : "");
     en("ButtonSaveH" + K, true);
     en("ButtonSaveFigureH" + K, false);
     FillSimulatedH(a_, *view_, k);
@@ -258,10 +264,8 @@ void MainPresenter::evaluation(int k) {
         }
       }
     }
-    if (k == 1) {
-      en("MenuExcitedStates", true);
-      en("MenuDXCenter", true);
-    }
+    // DX Center stays disabled: it has no analysis in this version.
+    if (k == 1) en("MenuExcitedStates", true);
     closeProgressWindows();
     closeFittingWindow();
   });
@@ -300,6 +304,7 @@ void MainPresenter::saveH(int k) {
       txt("EditSCDensity", FormatPattern(a_.TemporaryCompensatingDensity[k - 1], kDensity));
     }
     en("ButtonSimulation", true);
+    en("ButtonSaveResults", true);
     refreshReports();
     a_.AutoEvaluationType = "Type-B";
   });
@@ -483,6 +488,20 @@ void MainPresenter::ButtonSimulationClick() {
       a_.SimEnergyLevel[j] = ParseReal(view_->Text("EditSEnergy" + s(j + 1)));
     }
     a_.SimCompensatingDensity = ParseReal(view_->Text("EditSCDensity"));
+    // Without a level there is no freeze-out to simulate: the curve would be the intrinsic
+    // carriers alone, many decades below any measurement.
+    bool anyLevel = false;
+    for (int j = 0; j < 3; ++j) anyLevel = anyLevel || (a_.SimUseLevel[j] && a_.SimDensity[j] > 0);
+    if (!anyLevel) {
+      // The tab no longer holds what an earlier result was made with: it is not offered.
+      for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) view_->ClearSeries(c, series::kCurve);
+      for (const char* b : {"ButtonSaveSimulation", "ButtonSaveFigureSimulation1", "ButtonSaveFigureSimulation2"})
+        en(b, false);
+      view_->ShowError("The simulation needs at least one ticked level with a density above 0.");
+      normal();
+      en("ButtonSimulation", true);
+      return;
+    }
     if (!a_.Simulate()) {
       view_->ProgressPort().Close(korv::ProgressBar::Main);
       normal();
@@ -491,12 +510,15 @@ void MainPresenter::ButtonSimulationClick() {
     }
     for (const char* c : {"ChartSimulationReverseT", "ChartSimulationT"}) {
       view_->ClearSeries(c, series::kCurve);
-      const auto [lo, hi] = view_->SeriesYRange(c, series::kMeasured);
+      // The whole simulated line above the measured range, so that the chart's range shows
+      // where it departs from the data; below it down to a decade under the lowest measured
+      // point, where a deep freeze-out tail would only stretch the logarithmic axis.
+      const double floor = view_->SeriesYRange(c, series::kMeasured).first / 10;
       const bool reverse = std::string(c) == "ChartSimulationReverseT";
       const int n = std::min(GridLength(a_), static_cast<int>(a_.SimulatedConcentration.size()));
       for (int i = 0; i < n; ++i) {
         const double v = a_.SimulatedConcentration[i], T = a_.SplineTemperature[i];
-        if (!(v > lo && v < hi) || (reverse && T == 0)) continue;
+        if (!(v > floor && v > 0 && std::isfinite(v)) || (reverse && T == 0)) continue;
         view_->AddPoint(c, series::kCurve, reverse ? 1000.0 / T : T, v);
       }
     }
@@ -504,7 +526,8 @@ void MainPresenter::ButtonSimulationClick() {
       view_->ShowNotice(
           "  The simulation result might not be in good agreement with the experimental data at lower temperatures, "
           "because the negative compensating dansity is used. \n"
-          "  The negative compensating density means that an undeterminable shallower level may exist.");
+          "  " +
+          std::string(kNegativeNcomNotice));
     normal();
     en("ButtonSimulation", true);
     en("ButtonSaveSimulation", true);

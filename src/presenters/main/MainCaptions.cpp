@@ -1,6 +1,7 @@
 #include "presenters/main/MainCaptions.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/Numbers.h"
@@ -138,6 +139,114 @@ void PlotFermiLevel(const Analysis& a, View& view) {
 bool PeakIsInner(const Analysis& a, int k) {
   const int p = a.PeakIndex[k - 1];
   return p > 0 && p < GridLength(a) - 1;
+}
+
+SplineResiduals SplineResidualsOf(const Analysis& a) {
+  SplineResiduals r;
+  const int grid = GridLength(a);
+  if (grid < 2) return r;
+  const auto& gt = a.SplineTemperature;
+  const auto& gn = a.SplineConcentration;
+  const int n = static_cast<int>(std::min({a.Temperature.size(), a.Concentration.size(), a.Reliability.size()}));
+  double largest = 0;
+  for (int i = std::max(a.FirstIndex, 0); i <= a.LastIndex && i < n; ++i) {
+    const double t = a.Temperature[i], c = a.Concentration[i];
+    // The grid is rounded inward to whole tenths: an end point up to 0.1 K outside it is
+    // compared with the grid's end.
+    if (!(a.Reliability[i] > 0) || !(c > 0) || !(t >= gt[0] - 0.1 && t <= gt[grid - 1] + 0.1)) continue;
+    const double T = std::clamp(t, gt[0], gt[grid - 1]);
+    // The grid runs in steps of 0.1 K: log-linear between its two nearest points.
+    const auto upper = std::lower_bound(gt.begin(), gt.begin() + grid, T);
+    const int j = std::clamp(static_cast<int>(upper - gt.begin()), 1, grid - 1);
+    const double f = (T - gt[j - 1]) / (gt[j] - gt[j - 1]);
+    const double s = std::exp((1 - f) * std::log(gn[j - 1]) + f * std::log(gn[j]));
+    const double ratio = c / s;
+    if (!std::isfinite(ratio)) continue;
+    r.temperature.push_back(t);
+    r.ratio.push_back(ratio);
+    if (std::abs(ratio - 1) > largest) {
+      largest = std::abs(ratio - 1);
+      r.worst = static_cast<int>(r.ratio.size()) - 1;
+    }
+  }
+  return r;
+}
+
+std::string SplineWarning(const Analysis& a) {
+  const SplineResiduals r = SplineResidualsOf(a);
+  if (r.worst < 0 || !(std::abs(r.ratio[r.worst] - 1) > kSplineTolerance)) return "";
+  const double ratio = r.ratio[r.worst];
+  return "The spline misses the measured points: the largest deviation is data/spline = " +
+         FormatPattern(ratio, "0.000") + " (" + FormatPattern(100 * (ratio - 1), "0") + " %) at " +
+         FormatPattern(r.temperature[r.worst], "0.0") + " K. A smaller smoothness than " + FormatGeneral(a.Smoothness) +
+         " follows the data more closely.";
+}
+
+void PlotSplineResiduals(const Analysis& a, View& view) {
+  view.ClearSeries("ChartSplineResidual", series::kResidual);
+  view.ClearSeries("ChartSplineResidual", series::kUnity);
+  const SplineResiduals r = SplineResidualsOf(a);
+  view.AddPoints("ChartSplineResidual", series::kResidual, r.temperature, r.ratio);
+  if (!r.temperature.empty())
+    view.AddPoints("ChartSplineResidual", series::kUnity, {r.temperature.front(), r.temperature.back()}, {1.0, 1.0});
+  view.SetText("LabelSplineWarning", SplineWarning(a));
+}
+
+namespace {
+
+// The edit's number equals x to the three digits the tab shows.
+bool Shows(const View& view, const std::string& edit, double x) {
+  double v = 0;
+  try {
+    v = ParseReal(view.Text(edit));
+  } catch (const std::exception&) {
+    return false;
+  }
+  return std::abs(v - x) <= 5e-3 * std::abs(x);
+}
+
+}  // namespace
+
+std::string SimulationSources(const Analysis& a, const View& view) {
+  if (a.DataCount == 0) return "";
+  const std::string f = a.FunctionType == 1 ? "S" : "H";
+  std::string levels;
+  for (int j = 1; j <= 3; ++j) {
+    if (!view.IsChecked("CheckBox" + std::to_string(j))) continue;
+    const std::string d = "EditSDensity" + std::to_string(j), e = "EditSEnergy" + std::to_string(j);
+    const bool fromEvaluation =
+        a.Density[j - 1] != 0 && Shows(view, d, a.Density[j - 1]) && Shows(view, e, a.EnergyLevel[j - 1]);
+    const std::string origin = !fromEvaluation                 ? "entered"
+                               : a.AnalysisFile[j - 1].empty() ? f + std::to_string(j) + ", evaluated, not saved"
+                                                               : f + std::to_string(j) + ", saved";
+    levels += (levels.empty() ? "" : ", ") + ("level " + std::to_string(j) + " (" + origin + ")");
+  }
+  std::string com = "no compensating density";
+  if (view.IsChecked("CheckBox4")) {
+    std::string origin = "entered";
+    if (Shows(view, "EditSCDensity", a.CompensatingDensity) && a.EvaluationFinished)
+      origin = "adopted by the evaluation";
+    else if (Shows(view, "EditSCDensity", a.CompensatingDensity) && a.CompensationAnalysis >= 0)
+      origin = "carried from " + f + std::to_string(a.CompensationAnalysis + 1);
+    else
+      for (int k = 2; k >= 0; --k)
+        if (a.Density[k] != 0 && Shows(view, "EditSCDensity", a.TemporaryCompensatingDensity[k])) {
+          origin = "temporary compensating density of " + f + std::to_string(k + 1);
+          break;
+        }
+    com = "N_com = " + view.Text("EditSCDensity") + " cm^-3 (" + origin + ")";
+  }
+  return "The simulation uses " + (levels.empty() ? std::string("no level") : levels) + "; " + com + ".";
+}
+
+std::string NoPeakReason(const Analysis& a, int k) {
+  std::string at;
+  const int p = a.PeakIndex[k - 1];
+  if (p >= 0 && p < static_cast<int>(a.SplineTemperature.size()))
+    at = " (at T = " + FormatPattern(a.SplineTemperature[p], "0.0") + " K)";
+  return std::string(a.FunctionType == 1 ? "S" : "H") + std::to_string(k) +
+         " has no peak inside the measured range, its largest value lies at an end of the grid" + at +
+         "; the data hold no freeze-out range of a level";
 }
 
 void PlotH(const Analysis& a, View& view, int k) {

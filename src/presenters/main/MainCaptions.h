@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/Analysis.h"
 #include "presenters/common/View.h"
@@ -29,6 +30,9 @@ int ConductionKind(const Analysis& a);
 int GridLength(const Analysis& a);
 // The peak of analysis k (1..3) lies inside the grid, where a level can be evaluated.
 bool PeakIsInner(const Analysis& a, int k);
+// Why analysis k (1..3) has no level to evaluate when its peak is not inner: the largest
+// value lies at an end of the grid, so the data hold no freeze-out range.
+std::string NoPeakReason(const Analysis& a, int k);
 
 void SetLeftTitle(View& view, const std::string& chart, const std::string& title);
 // Axis titles, symbol pictures and type labels of conduction type `type`, then the
@@ -39,6 +43,23 @@ void ShowFunctionCaptions(const Analysis& a, View& view, int type);
 
 void PlotMeasurement(const Analysis& a, View& view);
 void PlotSpline(const Analysis& a, View& view);
+
+// How far the spline misses the measured points it was made from: data/spline at every
+// point used with a reliability above 0 that lies on the grid, and the largest deviation.
+struct SplineResiduals {
+  std::vector<double> temperature, ratio;
+  int worst = -1;  // index into the lists of the largest |ratio - 1|, -1 for none
+};
+inline constexpr double kSplineTolerance = 0.2;  // a larger relative deviation is reported
+SplineResiduals SplineResidualsOf(const Analysis& a);
+// The notice for a spline that misses a point by more than kSplineTolerance; empty otherwise.
+std::string SplineWarning(const Analysis& a);
+// Which levels and which compensating density the Simulation tab holds and where they came
+// from (a saved or an unsaved evaluation, the adopted or a carried density, or typed in).
+std::string SimulationSources(const Analysis& a, const View& view);
+
+// The residual chart and the notice label of the spline tab.
+void PlotSplineResiduals(const Analysis& a, View& view);
 void PlotFermiLevel(const Analysis& a, View& view);
 void PlotH(const Analysis& a, View& view, int k);
 // The peak of analysis k: its marker and its temperature and value labels.

@@ -49,6 +49,11 @@ std::vector<ChartSpec> build() {
                axis("Temperature  [K]"),
                axis(concentration, true, "0.0E+00"),
                {points(Marker::Circle, kRed), line(kBlack)}});
+  c.push_back({"ChartSplineResidual",
+               "Data / spline",
+               axis("Temperature  [K]"),
+               axis("n_data / n_spline"),
+               {points(Marker::Circle, kRed), line(kBlack)}});
   c.push_back({"ChartFermiLevel",
                "",
                axis("Temperature  [K]"),

@@ -20,6 +20,8 @@ inline constexpr int kH = 0;              // ChartH1..3: H_k over the grid
 inline constexpr int kSimulatedH = 1;     // simulated H_k after the evaluation
 inline constexpr int kPeak = 2;           // the peak point
 inline constexpr int kExperimentalH = 3;  // experimental H_k at the data points
+inline constexpr int kResidual = 0;       // ChartSplineResidual: data/spline at the points used
+inline constexpr int kUnity = 1;          // ChartSplineResidual: the line data/spline = 1
 }  // namespace series
 
 const std::vector<ChartSpec>& MainCharts();

@@ -75,6 +75,7 @@ void resultGroup(Builder& b, int k, const std::string& group, const std::string&
   b.label("LabelDensity" + s, "0", group);
   b.label("LabelEnergy" + s, "0", group);
   b.label("LabelCDensity" + s, "0", group);
+  b.label("LabelNegativeNcomH" + s, "", group);
   b.button("ButtonSaveH" + s, "Save Obtained Results (*.H" + s + ")", group);
   b.label("LabelFilenameH" + s, "", group);
   // "implausible: ..." beside the result when the density cannot be true of a sample.
@@ -115,9 +116,11 @@ std::vector<MainControl> build() {
   b.button("ButtonCalcSpline", "Calculation", "GroupBox2");
   b.button("ButtonSaveSpline", "Save (*.spl)", "GroupBox2");
   b.label("LabelFilenameSpline", "", "GroupBox2");
+  b.label("LabelSplineWarning", "", "GroupBox2");
   b.label("LabelVerCon", "", "TabSheet1");
   b.add("ChartExperimentalLinear", K::Chart, "", "TabSheet1");
   b.add("ChartExperimentalLog", K::Chart, "", "TabSheet1");
+  b.add("ChartSplineResidual", K::Chart, "", "TabSheet1");
   b.button("ButtonSaveFigureConcentration1", "Save Figure (*Con1.bmp)", "TabSheet1");
   b.button("ButtonSaveFigureConcentration2", "Save Figure (Con2.bmp)", "TabSheet1");
 
@@ -216,6 +219,7 @@ std::vector<MainControl> build() {
   b.label("LabelSAcceptor", "p-type", "GroupBox14");
   b.button("ButtonSeeResults", "See Remarks", "GroupBox14");
   b.button("ButtonSaveResults", "Save Results", "GroupBox14");
+  b.label("LabelSimulationSources", "", "GroupBox14");
   b.group("GroupBox15", "Simulate Temperature Dependence of Majority-Carrier Concentration", "TabSheet6");
   b.button("ButtonSimulation", "Simulation", "GroupBox15");
   b.button("ButtonSaveSimulation", "Save Simulation (*.simH)", "GroupBox15");
@@ -254,6 +258,7 @@ std::vector<MainControl> build() {
   b.menu("DistributionFunction1", "Distribution Function", M);
   b.menu("MenuExcitedStates", "Consideration of Excited States", "DistributionFunction1");
   b.menu("MenuDXCenter", "DX Center", "DistributionFunction1");
+  b.list.back().toolTip = kDXCenterToolTip;
   b.menu("OtherAnalysesMain", "Other Analyses", M);
   b.menu("MenuInverseT", "Only One Impurity", "OtherAnalysesMain");
   b.menu("MenuInverseTCom", "One Donor and One Acceptor", "OtherAnalysesMain");

@@ -20,9 +20,17 @@ inline constexpr const char* kApplicationTitle = "KORV";
 struct MainControl {
   std::string name;
   ControlKind kind;
-  std::string caption;  // initial caption or text; "-" marks a menu separator
-  std::string parent;   // tab page, group box or menu it sits in; "" for the window itself
+  std::string caption;       // initial caption or text; "-" marks a menu separator
+  std::string parent;        // tab page, group box or menu it sits in; "" for the window itself
+  std::string toolTip = {};  // shown on hovering; empty for none
 };
+
+// Shown beside a negative compensating density of an evaluation.
+inline constexpr const char* kNegativeNcomNotice =
+    "The negative compensating density means that an undeterminable shallower level may exist.";
+
+// The tooltip of the DX Center item, which stays disabled.
+inline constexpr const char* kDXCenterToolTip = "DX Center has no analysis in this version.";
 
 // Named groups of controls that several commands enable or disable together, in the
 // order the commands set them.

@@ -181,6 +181,7 @@ void MainPresenter::ButtonCalcSplineClick() {
       }
     if (!a_.CalculateSpline()) return;
     PlotSpline(a_, *view_);
+    PlotSplineResiduals(a_, *view_);
     en("ButtonSaveSpline", true);
     invalidateFrom(Stage::DensityOfStates);
     en("ButtonSaveFigureConcentration1", false);
@@ -188,6 +189,8 @@ void MainPresenter::ButtonCalcSplineClick() {
     en("LoadFermiLevel", false);
     closeSideWindows();
     disableSideMenus();
+    // Said after the spline is shown, so that the residual chart is there to look at.
+    if (const std::string warning = SplineWarning(a_); !warning.empty()) view_->ShowNotice(warning);
   });
 }
 
@@ -227,6 +230,7 @@ void MainPresenter::LoadSplineClick() {
       return;
     }
     PlotSpline(a_, *view_);
+    PlotSplineResiduals(a_, *view_);
     txt("LabelFilenameSpline", a_.AnalysisDataFile);
     txt("EditSmoothness", FormatGeneral(a_.Smoothness));
     en("ButtonCalcSpline", false);

@@ -87,6 +87,8 @@ void MainPresenter::command(const std::string& reenable, const std::function<voi
   RunCommand(*view_, body, [&] {
     if (!reenable.empty()) en(reenable, true);
   });
+  // Every command may change what the Simulation tab holds.
+  txt("LabelSimulationSources", SimulationSources(a_, *view_));
 }
 
 void MainPresenter::closeProgressWindows() {

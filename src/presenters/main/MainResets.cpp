@@ -69,6 +69,9 @@ void MainPresenter::resetDataDisplay() {
 void MainPresenter::resetSplineDisplay() {
   view_->ClearSeries("ChartExperimentalLinear", series::kCurve);
   view_->ClearSeries("ChartExperimentalLog", series::kCurve);
+  view_->ClearSeries("ChartSplineResidual", series::kResidual);
+  view_->ClearSeries("ChartSplineResidual", series::kUnity);
+  txt("LabelSplineWarning", "");
   txt("LabelFilenameSpline", "");
 }
 
@@ -107,12 +110,15 @@ void MainPresenter::resetH1Display() {
   txt("LabelPeakV1", "0");
   for (const char* b : {"ButtonDecreasePeakH1", "ButtonIncreasePeakH1", "ButtonEvaluation1"}) en(b, false);
   resetH1Evaluation();
+  // The report of results needs a saved H1 result.
+  en("ButtonSaveResults", false);
 }
 
 void MainPresenter::resetH1Evaluation() {
   view_->ClearSeries("ChartH1", series::kSimulatedH);
   for (const char* l : {"LabelDensity1", "LabelEnergy1", "LabelCDensity1"}) txt(l, "0");
   txt("LabelPlausibilityH1", "");
+  txt("LabelNegativeNcomH1", "");
   en("ButtonSaveH1", false);
   txt("LabelFilenameH1", "");
   en("ButtonSaveFigureH1", false);
@@ -135,6 +141,7 @@ void MainPresenter::resetH2Evaluation() {
   for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH2", i);
   for (const char* l : {"LabelDensity2", "LabelEnergy2", "LabelCDensity2"}) txt(l, "0");
   txt("LabelPlausibilityH2", "");
+  txt("LabelNegativeNcomH2", "");
   en("ButtonSaveH2", false);
   txt("LabelFilenameH2", "");
   en("ButtonSaveFigureH2", false);
@@ -166,6 +173,7 @@ void MainPresenter::resetH3Evaluation() {
   for (int i = 1; i < 4; ++i) view_->ClearSeries("ChartH3", i);
   for (const char* l : {"LabelDensity3", "LabelEnergy3", "LabelCDensity3"}) txt(l, "0");
   txt("LabelPlausibilityH3", "");
+  txt("LabelNegativeNcomH3", "");
   en("ButtonSaveH3", false);
   txt("LabelFilenameH3", "");
   en("ButtonSaveFigureH3", false);

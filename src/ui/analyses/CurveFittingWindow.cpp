@@ -187,6 +187,8 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   static_cast<QLabel*>(w["LabelResolution"])->setWordWrap(true);
   fg->addWidget(w["LabelResolution"], 9, 0, 1, 10);
   fg->addWidget(w["LabelCandidates"], 10, 0, 1, 10);
+  static_cast<QLabel*>(w["LabelConvergence"])->setWordWrap(true);
+  fg->addWidget(w["LabelConvergence"], 11, 0, 1, 10);
 
   auto* head = new QHBoxLayout;
   head->addWidget(new QLabel(QStringLiteral("Sample:"), this));

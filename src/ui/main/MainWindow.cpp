@@ -219,6 +219,10 @@ void TFormMain::BuildMenus() {
     if (it == menus.end()) continue;
     QAction* action = c.caption == "-" ? it->second->addSeparator() : it->second->addAction(CaptionToQt(c.caption));
     action->setObjectName(Q(c.name));
+    if (!c.toolTip.empty()) {
+      action->setToolTip(Q(c.toolTip));
+      it->second->setToolTipsVisible(true);
+    }
     if (auto s = shortcuts.find(c.name); s != shortcuts.end()) action->setShortcut(s->second);
   }
 }
@@ -282,6 +286,10 @@ void TFormMain::LayOutConcentration() {
   auto* l2 = new QVBoxLayout(g2);
   l2->addLayout(Row({"LabelSmoothness", "EditSmoothness", "ButtonCalcSpline", "ButtonSaveSpline", ""}));
   l2->addLayout(Row({"=File:", "LabelFilenameSpline", ""}));
+  auto* warning = static_cast<QLabel*>(W("LabelSplineWarning"));
+  warning->setWordWrap(true);
+  warning->setStyleSheet("color: #b00000");
+  l2->addWidget(warning);
   static_cast<QLineEdit*>(W("EditSmoothness"))->setMaximumWidth(120);
 
   auto* tab = W("TabSheet1");
@@ -298,6 +306,7 @@ void TFormMain::LayOutConcentration() {
     column->addLayout(Row({"", button}));
     charts->addLayout(column, 1);
   }
+  charts->addWidget(W("ChartSplineResidual"), 1);
   layout->addLayout(charts, 1);
   layout->addLayout(Row({"", "LabelVerCon"}));
 }
@@ -440,6 +449,10 @@ void TFormMain::LayOutAnalysis(int k) {
   lr->addWidget(Item("=Compensating density ="), r, 0);
   lr->addWidget(W("LabelCDensity" + s), r, 1);
   lr->addWidget(Item("=cm"), r++, 2);
+  auto* negative = static_cast<QLabel*>(W("LabelNegativeNcomH" + s));
+  negative->setWordWrap(true);
+  negative->setStyleSheet("color: #b00000");
+  lr->addWidget(negative, r++, 0, 1, 3);
   lr->addLayout(Row({"ButtonSaveH" + s, ""}), r++, 0, 1, 3);
   lr->addLayout(Row({"=File:", "LabelFilenameH" + s, ""}), r++, 0, 1, 3);
   {
@@ -491,6 +504,9 @@ void TFormMain::LayOutSimulation() {
   grid->addWidget(Item("=<i>N</i><sub>com</sub> ="), 4, 1);
   grid->addWidget(W("EditSCDensity"), 4, 2);
   grid->addLayout(Row({"ButtonSeeResults", "ButtonSaveResults", ""}), 5, 0, 1, 5);
+  auto* sources = static_cast<QLabel*>(W("LabelSimulationSources"));
+  sources->setWordWrap(true);
+  grid->addWidget(sources, 6, 0, 1, 5);
   grid->setColumnStretch(2, 1);
   grid->setColumnStretch(4, 1);
 

@@ -202,6 +202,22 @@ TEST(CurveFitErrors, StraightLineAgainstTheClosedForm) {
   EXPECT_NEAR(*StandardErrors(J, S)[1] * 1e18, s / std::sqrt(sxx), 1e-12);
 }
 
+// Standard errors come only with a fit whose last accepted step changed the deviation by
+// less than 1e-6 relative: one full step from 20 % off is far from the minimum.
+TEST(CurveFitErrors, AFitThatHasNotConvergedHasNoStandardErrors) {
+  const FitPoints pts = Synthetic({{1e16, 0.045, 2}, {4e15, 0.15, 2}}, 5e14, 25, 500, 120);
+  const Model m{kDos};
+  const FitRange all{0, pts.Count() - 1};
+  const FitParameters p = Params({{1.2e16, 0.05, 2}, {3.2e15, 0.14, 2}}, 8e14);
+  const FitResult first = Fit(m, p, pts, all, 0.1, 1);
+  ASSERT_EQ(first.acceptedSteps, 1);
+  EXPECT_GT(first.deviationBefore - first.deviationAfter, 1e-6 * first.deviationBefore);
+  EXPECT_FALSE(first.converged);
+  ASSERT_EQ(first.standardErrors.size(), 5u);
+  for (const auto& e : first.standardErrors) EXPECT_FALSE(e);
+  EXPECT_EQ(std::string(kNotConverged), "not converged: press Curve Fitting again or use the relative fit");
+}
+
 TEST(CurveFitErrors, NoErrorsWithoutSpareDegreesOfFreedomOrForASingularSystem) {
   const Matrix square{{1, 1}, {1, 2}};
   for (const auto& e : StandardErrors(square, 1.0)) EXPECT_FALSE(e);
@@ -224,6 +240,8 @@ class CftFile : public ::testing::Test {
     a_.SimDensity = {1e16, 0, 3e15, 0};
     a_.SimEnergyLevel = {0.045, 0, 0.12, 0};
     a_.SimCompensatingDensity = 1e14;
+    a_.SimUseLevel = {true, true, true, false};
+    a_.SimUseCompensation = true;
     a_.GridCount = 2;
     a_.SplineTemperature = {100, 100.1};
     a_.SimulatedConcentration = {1e15, 1.1e15};
@@ -282,6 +300,24 @@ TEST_F(CftFile, LineForLine) {
       {33, "100     1e+15     0.05     1.23457e+15     0.06"},
   };
   for (const auto& [n, line] : expected) EXPECT_EQ(lines[n - 1], line) << "line " << n;
+}
+
+// The block of the simulation states what the simulated columns were made with: a level
+// or the compensating density left out of it counts 0, whatever its edit held.
+TEST_F(CftFile, SimulationBlockStatesOnlyWhatTookPart) {
+  a_.SimUseLevel = {true, false, false, false};
+  a_.SimUseCompensation = false;
+  CftContents c;
+  c.entered = Params({{2e16, 0.05, 2}}, 3e14);
+  c.gridConcentration = {1e15, 2e15};
+  c.gridFermiLevel = {0.06, 0.061};
+  WriteCftFile(path_, a_, c);
+  const std::string text = ReadAll(path_);
+  for (const char* line : {"% First density [cm^-3]: 1E16\r\n% First energy level [eV]: 0.045\r\n"
+                           "% Second density [cm^-3]: 0\r\n% Second energy level [eV]: 0\r\n"
+                           "% Third density [cm^-3]: 0\r\n% Third energy level [eV]: 0.12\r\n"
+                           "% Compenating density [cm^-3]: 0\r\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << text;
 }
 
 TEST_F(CftFile, ArraysShorterThanTheGridAreRefusedAndNothingIsWritten) {
