@@ -436,7 +436,7 @@ TEST_F(CurveFitting, AbsoluteIsTheDefaultAndTheRelativeChoiceFitsTheRangeWithThe
   presenter.PrepareWindow();
   EXPECT_TRUE(view.IsChecked("RadioButtonAbsolute"));
   EXPECT_FALSE(view.IsChecked("RadioButtonRelative"));
-  EXPECT_EQ(view.Text("RadioButtonAbsolute"), "absolute (Gauss-Newton, the original fine adjustment)");
+  EXPECT_EQ(view.Text("RadioButtonAbsolute"), "absolute (Gauss–Newton)");
   EXPECT_EQ(view.Text("RadioButtonRelative"), "relative, bounded");
   EXPECT_EQ(view.Text("LabelDeviation"), "Deviation:");
   EXPECT_FALSE(view.IsEnabled("ButtonMerge"));

@@ -75,7 +75,8 @@ TFormCurveFitting::TFormCurveFitting(const Analysis& record, korv::Progress* pro
   const QString relativeTip = Q(kRelativeErrorExplanation);
   for (const char* name : {"RadioButtonRelative", "LabelReducedChi2", "ButtonMerge"}) w[name]->setToolTip(relativeTip);
   w["RadioButtonAbsolute"]->setToolTip(
-      QStringLiteral("Damped Gauss-Newton steps on the sum of squared deviations of the concentrations."));
+      QStringLiteral("The fine adjustment the program has always had: damped Gauss-Newton steps on the sum of "
+                     "squared deviations of the concentrations."));
   w["ComboBoxStatistics"]->setToolTip(
       QStringLiteral("Statistics of the majority carriers: Fermi-Dirac (n = Nc F1/2(eta)) or its non-degenerate "
                      "limit Boltzmann (n = Nc exp(eta))."));
