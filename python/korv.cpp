@@ -520,7 +520,9 @@ py::array_t<double> Simulate(const py::list& levels, double compensatingDensity,
     if (excitedStates.is_none()) return 0;
     if (py::isinstance<py::int_>(excitedStates)) return excitedStates.cast<int>();
     const py::list list = excitedStates.cast<py::list>();
-    if (i >= list.size()) throw py::value_error("excited_states has fewer entries than levels");
+    if (list.size() != levels.size())
+      throw py::value_error("excited_states has " + std::to_string(list.size()) + " entries for " +
+                            std::to_string(levels.size()) + " levels");
     return list[i].is_none() ? 0 : list[i].cast<int>();
   };
   const double defaultG = conductionType == "p-type" ? 4 : 2;

@@ -1276,7 +1276,7 @@ ImportResult ImportMeasurement(std::string_view text, const ImportSettings& sett
       auto [it, added] = firstAt.try_emplace(row->point.temperature, row->point.line);
       if (!added && repeats++ == 0) repeatLine = row->point.line, repeatOf = it->second;
     }
-    const bool repeated = repeats >= std::max<std::size_t>(2, good.size() / 10);
+    const bool repeated = static_cast<std::size_t>(repeats) >= std::max<std::size_t>(2, good.size() / 10);
     double lo = 0, hi = 0;
     if (!good.empty()) {
       auto [a, b] = std::minmax_element(good.begin(), good.end(), [](const Row* x, const Row* y) {

@@ -515,7 +515,12 @@ TEST_F(CurveFitting, TheRelativeFitRecoversTheExactSetWithAStandardErrorForEvery
 // (densities added, level density-weighted) and fits again from there.
 TEST_F(CurveFitting, MergeReplacesTheUnresolvedPairByOneLevelAndFitsAgain) {
   presenter.PrepareWindow();
-  ScriptedRelative({{0, 1, "levels closer than 3 kT at the lowest fit temperature"}});
+  ScriptedRelative({{0,
+                     1,
+                     "levels closer than 3 kT at the lowest fit temperature",
+                     false,
+                     korv::analyses::FindingKind::Resolution,
+                     {}}});
   ChooseRelative();
   presenter.ButtonCurveFittingClick();
   ASSERT_TRUE(view.errors.empty()) << view.errors.front();
